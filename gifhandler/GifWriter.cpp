@@ -1,0 +1,156 @@
+// The four exported GIF89a writers: one small builder per GIF block, each
+// block handed to WriteFile whole.
+#include "GifEncoder.h"
+#include "DibGeometry.h"
+#include "FileWrite.h"
+#include "LzwEncoder.h"
+
+namespace {
+
+const int kColourTableEntries = 256;
+
+inline BYTE* PutWord(BYTE* p, DWORD value)
+{
+    p[0] = static_cast<BYTE>(value);
+    p[1] = static_cast<BYTE>(value >> 8);
+    return p + 2;
+}
+
+// "GIF89a" and the logical screen descriptor: 13 bytes.
+void BuildScreenDescriptor(BYTE* p, const DibGeometry& g)
+{
+    ::CopyMemory(p, "GIF89a", 6);
+    p = PutWord(p + 6, g.width);
+    p = PutWord(p, g.height);
+    p[0] = 0xF0 | ((8 - 1) & 7);    // global table, 8-bit resolution, 256 entries
+    p[1] = 0;                       // background colour index
+    p[2] = 0;                       // pixel aspect ratio
+}
+
+// 256 RGB triples from the DIB's colour table; unused entries stay black.
+void BuildColourTable(BYTE* table, const BITMAPINFO* format)
+{
+    DWORD used = format->bmiHeader.biClrUsed;
+    if (used == 0 || used > kColourTableEntries)
+        used = kColourTableEntries;     // a larger count cannot fit the table
+    const RGBQUAD* colours = reinterpret_cast<const RGBQUAD*>(
+        reinterpret_cast<const BYTE*>(format) + format->bmiHeader.biSize);
+    ::ZeroMemory(table, 3 * kColourTableEntries);
+    for (DWORD i = 0; i < used; ++i) {
+        table[3 * i + 0] = colours[i].rgbRed;
+        table[3 * i + 1] = colours[i].rgbGreen;
+        table[3 * i + 2] = colours[i].rgbBlue;
+    }
+}
+
+// Application extension that makes browsers repeat the animation: 19 bytes.
+void BuildLoopExtension(BYTE* p, WORD loopCount)
+{
+    static const BYTE kHead[] = { 0x21, 0xFF, 0x0B, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E',
+                                  '2', '.', '0', 0x03, 0x01 };
+    ::CopyMemory(p, kHead, sizeof kHead);
+    p = PutWord(p + sizeof kHead, loopCount);
+    p[0] = 0x00;
+}
+
+// Graphic control extension: 8 bytes. Bit 7 of the packed byte is set along
+// with a delay, as files written by earlier versions have it.
+void BuildControlExtension(BYTE* p, const GifWriteOptions& options)
+{
+    BYTE packed = 0;
+    BYTE transparentIndex = 0;
+    if (options.wDelay != 0)
+        packed |= 0x80;
+    if (options.bTransparent) {
+        packed |= 0x08 | 0x01;      // restore to background; transparent colour given
+        transparentIndex = static_cast<BYTE>(options.wTransparentIndex);
+    }
+    p[0] = 0x21;
+    p[1] = 0xF9;
+    p[2] = 0x04;
+    p[3] = packed;
+    p = PutWord(p + 4, options.wDelay);
+    p[0] = transparentIndex;
+    p[1] = 0x00;
+}
+
+// Image descriptor at the top-left corner: 10 bytes. The packed byte carries
+// table-size bits although no local table follows; readers ignore them.
+void BuildImageDescriptor(BYTE* p, const DibGeometry& g)
+{
+    p[0] = 0x2C;
+    p = PutWord(p + 1, 0);
+    p = PutWord(p, 0);
+    p = PutWord(p, g.width);
+    p = PutWord(p, g.height);
+    p[0] = (8 - 1) & 7;
+}
+
+} // namespace
+
+extern "C" BOOL WINAPI GifWriteFileHeader(HANDLE hFile, const BITMAPINFO* format,
+                                          const GifWriteOptions* options)
+{
+    DibGeometry geometry;
+    if (hFile == nullptr || format == nullptr
+        || format->bmiHeader.biSize < sizeof(BITMAPINFOHEADER)
+        || !geometry.Read(&format->bmiHeader))
+        return FALSE;
+
+    BYTE screen[13];
+    BuildScreenDescriptor(screen, geometry);
+    if (!WriteAll(hFile, screen, sizeof screen))
+        return FALSE;
+
+    HGLOBAL hTable = ::GlobalAlloc(GMEM_FIXED, 3 * kColourTableEntries);
+    if (hTable == nullptr)
+        return FALSE;
+    BYTE* table = static_cast<BYTE*>(hTable);
+    BuildColourTable(table, format);
+    const bool tableWritten = WriteAll(hFile, table, 3 * kColourTableEntries);
+    ::GlobalFree(hTable);
+    if (!tableWritten)
+        return FALSE;
+
+    if (options != nullptr && options->bLoop) {
+        BYTE loop[19];
+        BuildLoopExtension(loop, options->wLoopCount);
+        if (!WriteAll(hFile, loop, sizeof loop))
+            return FALSE;
+    }
+    return TRUE;
+}
+
+extern "C" BOOL WINAPI GifWriteImageHeader(HANDLE hFile, const BITMAPINFOHEADER* header,
+                                           const GifWriteOptions* options)
+{
+    DibGeometry geometry;
+    if (hFile == nullptr || !geometry.Read(header))
+        return FALSE;
+
+    BYTE blocks[8 + 10];
+    DWORD size = 0;
+    if (options != nullptr) {
+        BuildControlExtension(blocks, *options);
+        size = 8;
+    }
+    BuildImageDescriptor(blocks + size, geometry);
+    size += 10;
+    return WriteAll(hFile, blocks, size);
+}
+
+extern "C" BOOL WINAPI GifWriteImage(HANDLE hFile, const BITMAPINFOHEADER* header,
+                                     const BYTE* pixels)
+{
+    DibGeometry geometry;
+    if (hFile == nullptr || pixels == nullptr || !geometry.Read(header)
+        || header->biCompression != BI_RGB)
+        return FALSE;
+    return LzwWriteImageData(hFile, geometry, pixels);
+}
+
+extern "C" BOOL WINAPI GifWriteFileTerminator(HANDLE hFile)
+{
+    static const BYTE kTrailer = 0x3B;
+    return WriteAll(hFile, &kTrailer, 1);
+}

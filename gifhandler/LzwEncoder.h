@@ -1,0 +1,11 @@
+// LZW compression of one 8-bit image into GIF image data sub-blocks.
+#pragma once
+
+#include <windows.h>
+
+struct DibGeometry;
+
+// Writes the minimum code size byte, the compressed pixels as data sub-blocks
+// and the block terminator. Returns false when the working storage cannot be
+// allocated (nothing written) or a write fails.
+bool LzwWriteImageData(HANDLE hFile, const DibGeometry& geometry, const BYTE* pixels);
