@@ -27,6 +27,14 @@ inline std::string EnvPath(const char* name, const char* fallback = "")
     return WindowsPath(value != nullptr ? value : fallback);
 }
 
+// Creates a folder and every missing parent of it.
+inline void CreateDirectories(const std::string& dir)
+{
+    for (size_t i = 3; i <= dir.size(); ++i)
+        if (i == dir.size() || dir[i] == '\\')
+            ::CreateDirectoryA(dir.substr(0, i).c_str(), nullptr);
+}
+
 // The scratch folder of this test program (created on first use), ending in '\'.
 inline std::string WorkDir()
 {
@@ -38,10 +46,7 @@ inline std::string WorkDir()
             ::GetTempPathA(MAX_PATH, temp);
             dir = std::string(temp) + "reelwright-tests";
         }
-        // Create every missing level.
-        for (size_t i = 3; i <= dir.size(); ++i)
-            if (i == dir.size() || dir[i] == '\\')
-                ::CreateDirectoryA(dir.substr(0, i).c_str(), nullptr);
+        CreateDirectories(dir);
         dir += '\\';
     }
     return dir;
@@ -79,6 +84,13 @@ inline bool WriteFileBytes(const std::string& path, const void* data, size_t siz
 inline bool FileExists(const std::string& path)
 {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// An export of a loaded module as a typed function pointer (null if absent).
+template <typename Fn>
+Fn ProcAddress(HMODULE module, const char* name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 
 // A file handle closed on scope exit.
