@@ -1,8 +1,10 @@
-// Entry point of loomcast.dll. The library keeps no per-process or
-// per-thread state, so attach and detach only report success.
-#include <windows.h>
+// Entry point of loomcast.dll. The library keeps no per-thread state; it only
+// remembers its own module handle, which registration needs to find its path.
+#include "ServerModule.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID)
+extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
 {
+    if (dwReason == DLL_PROCESS_ATTACH)
+        CServerModule::SetInstance(hInstance);
     return TRUE;
 }

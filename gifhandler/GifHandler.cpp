@@ -1,0 +1,263 @@
+// CGifHandler: lifetime, the options interface, and the file side
+// (IPersistFile, IAVIFile). The stream side is in GifHandlerStream.cpp.
+#include <windows.h>
+#include <initguid.h>   // the one place that defines the AVIFile interface identifiers
+#include <vfw.h>
+
+#include "GifHandler.h"
+#include "ServerModule.h"
+
+namespace {
+
+const DWORD kDefaultRate = 30;
+const WORD kDefaultDelay = 6;   // hundredths of a second, when the stream gives no usable rate
+
+} // namespace
+
+/////////////////////////////////////////////////////////////////////////////
+// Construction
+
+CGifHandler::CGifHandler()
+    : m_cRef(0), m_bStreamCreated(FALSE), m_bHeaderWritten(FALSE), m_hFile(nullptr),
+      m_nImagesWritten(0)
+{
+    ::ZeroMemory(&m_gifFileInfo, sizeof m_gifFileInfo);
+    ::ZeroMemory(&m_gifStreamInfo, sizeof m_gifStreamInfo);
+    ::ZeroMemory(&m_bmih, sizeof m_bmih);
+    ::ZeroMemory(&m_options, sizeof m_options);
+}
+
+CGifHandler::~CGifHandler()
+{
+    // The trailer makes the file complete; a client that never set a format
+    // gets a file of the trailer alone.
+    if (m_hFile != nullptr) {
+        ::GifWriteFileTerminator(m_hFile);
+        ::CloseHandle(m_hFile);
+    }
+}
+
+/////////////////////////////////////////////////////////////////////////////
+// IUnknown
+
+HRESULT STDMETHODCALLTYPE CGifHandler::QueryInterface(REFIID riid, void** ppv)
+{
+    if (ppv == nullptr)
+        return E_POINTER;
+    *ppv = nullptr;
+
+    if (::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, IID_IGifStreamOptions))
+        *ppv = static_cast<IGifStreamOptions*>(this);
+    else if (::IsEqualIID(riid, IID_IAVIFile))
+        *ppv = static_cast<IAVIFile*>(this);
+    else if (::IsEqualIID(riid, IID_IAVIStream))
+        *ppv = static_cast<IAVIStream*>(this);
+    else if (::IsEqualIID(riid, IID_IAVIStreaming))
+        *ppv = static_cast<IAVIStreaming*>(this);
+    else if (::IsEqualIID(riid, IID_IAVIEditStream))
+        *ppv = static_cast<IAVIEditStream*>(this);
+    else if (::IsEqualIID(riid, IID_IGetFrame))
+        *ppv = static_cast<IGetFrame*>(this);
+    else if (::IsEqualIID(riid, IID_IPersistFile))
+        *ppv = static_cast<IPersistFile*>(this);
+    else
+        return E_NOINTERFACE;
+
+    AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE CGifHandler::AddRef()
+{
+    CServerModule::Lock();
+    return static_cast<ULONG>(::InterlockedIncrement(&m_cRef));
+}
+
+ULONG STDMETHODCALLTYPE CGifHandler::Release()
+{
+    const LONG cRef = ::InterlockedDecrement(&m_cRef);
+    if (cRef == 0)
+        delete this;
+    CServerModule::Unlock();
+    return static_cast<ULONG>(cRef);
+}
+
+/////////////////////////////////////////////////////////////////////////////
+// IGifStreamOptions
+
+HRESULT STDMETHODCALLTYPE CGifHandler::SetTransparency(DWORD bEnable, WORD wIndex)
+{
+    m_options.bTransparent = bEnable;
+    m_options.wTransparentIndex = wIndex;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::SetReservedValue(DWORD dwValue)
+{
+    m_options.dwReserved = dwValue;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::SetLoopCount(WORD wCount)
+{
+    m_options.wLoopCount = wCount;
+    return S_OK;
+}
+
+/////////////////////////////////////////////////////////////////////////////
+// IPersistFile
+
+HRESULT STDMETHODCALLTYPE CGifHandler::GetClassID(CLSID* pClassID)
+{
+    if (pClassID == nullptr)
+        return E_POINTER;
+    *pClassID = CLSID_GifHandler;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::IsDirty()
+{
+    return S_FALSE;
+}
+
+// Creates the output file; the handler only writes GIF files, never reads them.
+HRESULT STDMETHODCALLTYPE CGifHandler::Load(LPCOLESTR pszFileName, DWORD dwMode)
+{
+    if (pszFileName == nullptr)
+        return AVIERR_BADPARAM;
+    if ((dwMode & OF_CREATE) == 0)
+        return AVIERR_UNSUPPORTED;
+    if (m_hFile != nullptr)
+        return AVIERR_UNSUPPORTED;      // one object writes one file
+
+    ::ZeroMemory(&m_gifStreamInfo, sizeof m_gifStreamInfo);
+    m_gifStreamInfo.fccType = streamtypeVIDEO;
+    m_gifStreamInfo.dwFlags = AVISTREAMINFO_FORMATCHANGES;
+    m_gifStreamInfo.dwScale = 1;
+    m_gifStreamInfo.dwRate = kDefaultRate;
+
+    ::ZeroMemory(&m_gifFileInfo, sizeof m_gifFileInfo);
+    m_gifFileInfo.dwStreams = 1;
+    m_gifFileInfo.dwScale = 1;
+    m_gifFileInfo.dwRate = kDefaultRate;
+    ::MultiByteToWideChar(CP_ACP, 0, "Animated Gif89a", -1, m_gifFileInfo.szFileType,
+                          sizeof m_gifFileInfo.szFileType / sizeof(WCHAR));
+
+    m_options.bTransparent = FALSE;
+    m_options.wTransparentIndex = 0;
+    m_options.dwReserved = 0;
+    m_options.bLoop = TRUE;
+    m_options.wLoopCount = 0;
+    m_options.wDelay = kDefaultDelay;
+
+    // No "insert a disk" box for a path on a missing drive: the failure goes
+    // back to the client. The host program's own mode is put back afterwards.
+    const UINT uPreviousMode = ::SetErrorMode(SEM_NOOPENFILEERRORBOX);
+    // The wide name goes to the file system as it is, so a name outside the
+    // ANSI code page still reaches the file the client asked for.
+    HANDLE hFile = ::CreateFileW(pszFileName, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                 CREATE_ALWAYS, FILE_FLAG_RANDOM_ACCESS, nullptr);
+    ::SetErrorMode(uPreviousMode);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return AVIERR_INTERNAL;
+    m_hFile = hFile;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::Save(LPCOLESTR, BOOL)
+{
+    return AVIERR_UNSUPPORTED;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::SaveCompleted(LPCOLESTR)
+{
+    return AVIERR_UNSUPPORTED;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::GetCurFile(LPOLESTR* ppszFileName)
+{
+    if (ppszFileName != nullptr)
+        *ppszFileName = nullptr;
+    return AVIERR_UNSUPPORTED;
+}
+
+/////////////////////////////////////////////////////////////////////////////
+// IAVIFile
+
+HRESULT STDMETHODCALLTYPE CGifHandler::Info(AVIFILEINFOW* pfi, LONG lSize)
+{
+    if (pfi == nullptr)
+        return E_POINTER;
+    if (lSize < 0)
+        return AVIERR_BADSIZE;
+    const DWORD cb = static_cast<DWORD>(lSize) < sizeof m_gifFileInfo
+                         ? static_cast<DWORD>(lSize) : sizeof m_gifFileInfo;
+    ::CopyMemory(pfi, &m_gifFileInfo, cb);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::GetStream(PAVISTREAM* ppStream, DWORD fccType, LONG lParam)
+{
+    if (ppStream == nullptr)
+        return E_POINTER;
+    *ppStream = nullptr;
+    if (!StreamMatches(fccType, lParam))
+        return static_cast<HRESULT>(-1);
+    *ppStream = static_cast<IAVIStream*>(this);
+    AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::CreateStream(PAVISTREAM* ppStream, AVISTREAMINFOW* psi)
+{
+    if (ppStream == nullptr)
+        return E_POINTER;
+    *ppStream = nullptr;
+    if (psi == nullptr)
+        return AVIERR_BADPARAM;
+    if (m_bStreamCreated || psi->fccType != streamtypeVIDEO)
+        return AVIERR_UNSUPPORTED;
+
+    m_gifStreamInfo = *psi;
+    m_gifStreamInfo.dwLength = 0;
+    m_gifFileInfo.dwScale = psi->dwScale;
+    m_gifFileInfo.dwRate = psi->dwRate;
+    m_bStreamCreated = TRUE;
+    *ppStream = static_cast<IAVIStream*>(this);
+    AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::WriteData(DWORD, LPVOID, LONG)
+{
+    return AVIERR_UNSUPPORTED;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::ReadData(DWORD, LPVOID, LONG*)
+{
+    return AVIERR_UNSUPPORTED;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::EndRecord()
+{
+    return S_OK;
+}
+
+// Forgets the stream so that another can be created. The reference that
+// CreateStream handed out stays the client's to release: taking it here
+// would let the client's own Release destroy the object under its feet.
+HRESULT STDMETHODCALLTYPE CGifHandler::DeleteStream(DWORD fccType, LONG lParam)
+{
+    if (!StreamMatches(fccType, lParam))
+        return static_cast<HRESULT>(-1);
+    m_bStreamCreated = FALSE;
+    return S_OK;
+}
+
+/////////////////////////////////////////////////////////////////////////////
+// Implementation
+
+bool CGifHandler::StreamMatches(DWORD fccType, LONG lParam) const
+{
+    return m_bStreamCreated && lParam == 0 && (fccType == 0 || fccType == streamtypeVIDEO);
+}

@@ -1,0 +1,104 @@
+// CGifHandler: the AVIFile file handler that writes one animated GIF file
+// through the encoder; one object serves the file, its one video stream and
+// the private options interface, with one reference count for all of them.
+#pragma once
+
+#include <windows.h>
+#include <vfw.h>
+
+#include "GifEncoder.h"
+#include "IGifStreamOptions.h"
+
+class CGifHandler final : public IGifStreamOptions,
+                          public IAVIFile,
+                          public IAVIStream,
+                          public IGetFrame,
+                          public IAVIEditStream,
+                          public IAVIStreaming,
+                          public IPersistFile
+{
+public:
+// Construction
+    // Count 0: the creator's QueryInterface takes the first reference.
+    CGifHandler();
+
+// IUnknown (shared by every interface)
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+// IGifStreamOptions
+    HRESULT STDMETHODCALLTYPE SetTransparency(DWORD bEnable, WORD wIndex) override;
+    HRESULT STDMETHODCALLTYPE SetReservedValue(DWORD dwValue) override;
+    HRESULT STDMETHODCALLTYPE SetLoopCount(WORD wCount) override;
+
+// IAVIFile
+    HRESULT STDMETHODCALLTYPE Info(AVIFILEINFOW* pfi, LONG lSize) override;
+    HRESULT STDMETHODCALLTYPE GetStream(PAVISTREAM* ppStream, DWORD fccType, LONG lParam) override;
+    HRESULT STDMETHODCALLTYPE CreateStream(PAVISTREAM* ppStream, AVISTREAMINFOW* psi) override;
+    // WriteData and ReadData of IAVIFile and IAVIStream share one signature
+    // and one answer: the GIF file carries no extra data chunks.
+    HRESULT STDMETHODCALLTYPE WriteData(DWORD ckid, LPVOID lpData, LONG cbData) override;
+    HRESULT STDMETHODCALLTYPE ReadData(DWORD ckid, LPVOID lpData, LONG* lpcbData) override;
+    HRESULT STDMETHODCALLTYPE EndRecord() override;
+    HRESULT STDMETHODCALLTYPE DeleteStream(DWORD fccType, LONG lParam) override;
+
+// IAVIStream
+    HRESULT STDMETHODCALLTYPE Create(LPARAM lParam1, LPARAM lParam2) override;
+    HRESULT STDMETHODCALLTYPE Info(AVISTREAMINFOW* psi, LONG lSize) override;
+    LONG STDMETHODCALLTYPE FindSample(LONG lPos, LONG lFlags) override;
+    HRESULT STDMETHODCALLTYPE ReadFormat(LONG lPos, LPVOID lpFormat, LONG* lpcbFormat) override;
+    HRESULT STDMETHODCALLTYPE SetFormat(LONG lPos, LPVOID lpFormat, LONG cbFormat) override;
+    HRESULT STDMETHODCALLTYPE Read(LONG lStart, LONG lSamples, LPVOID lpBuffer, LONG cbBuffer,
+                                   LONG* plBytes, LONG* plSamples) override;
+    HRESULT STDMETHODCALLTYPE Write(LONG lStart, LONG lSamples, LPVOID lpBuffer, LONG cbBuffer,
+                                    DWORD dwFlags, LONG* plSampWritten,
+                                    LONG* plBytesWritten) override;
+    HRESULT STDMETHODCALLTYPE Delete(LONG lStart, LONG lSamples) override;
+    // Also IAVIEditStream::SetInfo, which has the same signature and meaning.
+    HRESULT STDMETHODCALLTYPE SetInfo(AVISTREAMINFOW* lpInfo, LONG cbInfo) override;
+
+// IGetFrame (Begin and End are shared with IAVIStreaming)
+    LPVOID STDMETHODCALLTYPE GetFrame(LONG lPos) override;
+    HRESULT STDMETHODCALLTYPE Begin(LONG lStart, LONG lEnd, LONG lRate) override;
+    HRESULT STDMETHODCALLTYPE End() override;
+    HRESULT STDMETHODCALLTYPE SetFormat(LPBITMAPINFOHEADER lpbi, LPVOID lpBits,
+                                        int x, int y, int dx, int dy) override;
+
+// IAVIEditStream
+    HRESULT STDMETHODCALLTYPE Cut(LONG* plStart, LONG* plLength, PAVISTREAM* ppResult) override;
+    HRESULT STDMETHODCALLTYPE Copy(LONG* plStart, LONG* plLength, PAVISTREAM* ppResult) override;
+    HRESULT STDMETHODCALLTYPE Paste(LONG* plPos, LONG* plLength, PAVISTREAM pstream,
+                                    LONG lStart, LONG lEnd) override;
+    HRESULT STDMETHODCALLTYPE Clone(PAVISTREAM* ppResult) override;
+
+// IPersistFile
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID* pClassID) override;
+    HRESULT STDMETHODCALLTYPE IsDirty() override;
+    HRESULT STDMETHODCALLTYPE Load(LPCOLESTR pszFileName, DWORD dwMode) override;
+    HRESULT STDMETHODCALLTYPE Save(LPCOLESTR pszFileName, BOOL fRemember) override;
+    HRESULT STDMETHODCALLTYPE SaveCompleted(LPCOLESTR pszFileName) override;
+    HRESULT STDMETHODCALLTYPE GetCurFile(LPOLESTR* ppszFileName) override;
+
+// Implementation
+private:
+    // Reached only through the final Release, which finishes the file.
+    ~CGifHandler();
+    CGifHandler(const CGifHandler&) = delete;
+    CGifHandler& operator=(const CGifHandler&) = delete;
+
+    bool StreamMatches(DWORD fccType, LONG lParam) const;
+    HRESULT WriteFileHeader(const BITMAPINFO* pFormat);
+    // Hundredths of a second that image n (from 0) stays on screen.
+    WORD ImageDelay(DWORD nImage) const;
+
+    LONG m_cRef;
+    AVIFILEINFOW m_gifFileInfo;
+    AVISTREAMINFOW m_gifStreamInfo;
+    BOOL m_bStreamCreated;
+    BOOL m_bHeaderWritten;      // the file header has been written (or its write tried)
+    HANDLE m_hFile;             // null until Load
+    BITMAPINFOHEADER m_bmih;    // the current format: size of the images written
+    GifWriteOptions m_options;
+    DWORD m_nImagesWritten;     // images given to the encoder, for their delays
+};
