@@ -1,0 +1,32 @@
+// CGdiObject: attaching, detaching and deleting the handle.
+#include "GdiObject.h"
+
+IMPLEMENT_DYNAMIC(CGdiObject, CObject)
+
+CGdiObject::~CGdiObject()
+{
+    DeleteObject();
+}
+
+BOOL CGdiObject::Attach(HGDIOBJ hObject)
+{
+    ASSERT(m_hObject == nullptr);
+    if (hObject == nullptr || m_hObject != nullptr)
+        return FALSE;
+    m_hObject = hObject;
+    return TRUE;
+}
+
+HGDIOBJ CGdiObject::Detach()
+{
+    HGDIOBJ hObject = m_hObject;
+    m_hObject = nullptr;
+    return hObject;
+}
+
+BOOL CGdiObject::DeleteObject()
+{
+    if (m_hObject == nullptr)
+        return FALSE;
+    return ::DeleteObject(Detach());
+}

@@ -1,0 +1,427 @@
+// cDib: building headers, reading .bmp files and packed DIBs, and GDI drawing.
+//
+// Nothing from a file or a decoder is trusted: sizes are checked before they
+// are used for allocation, colour counts are clamped to the table that was
+// made, and top-down input is turned into the bottom-up rows the rest of the
+// program expects.
+#include "Dib.h"
+
+#include "Palette.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <new>
+
+namespace {
+
+const WORD wBmpSignature = 0x4D42;          // "BM"
+const DWORD dwFileHeaderSize = 14;
+const DWORD dwInfoHeaderSize = 40;
+const DWORD dwCoreHeaderSize = 12;
+const LONG nMaxDimension = 65535;
+
+// Bytes in one row of pixels, padded to four bytes.
+ULONGLONG StrideOf(ULONGLONG nWidth, WORD nBitCount)
+{
+    return (((nWidth * nBitCount + 7) >> 3) + 3) & ~3ULL;
+}
+
+BOOL IsSupportedBitCount(WORD nBitCount)
+{
+    switch (nBitCount) {
+    case 1: case 4: case 8: case 16: case 24: case 32:
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+// Reads and drops nCount bytes; FALSE when the file ends first.
+BOOL SkipBytes(CFile& file, ULONGLONG nCount)
+{
+    BYTE scratch[512];
+    while (nCount > 0) {
+        const UINT nChunk = static_cast<UINT>(std::min<ULONGLONG>(nCount, sizeof(scratch)));
+        if (file.Read(scratch, nChunk) != nChunk)
+            return FALSE;
+        nCount -= nChunk;
+    }
+    return TRUE;
+}
+
+static_assert(sizeof(RGBTRIPLE) == 3, "colour triples of core headers are packed");
+static_assert(sizeof(BITMAPFILEHEADER) == 14, "the file header is packed");
+
+} // namespace
+
+cDib::cDib()
+    : m_pInfo(nullptr), m_pBits(nullptr), m_hBits(nullptr), m_nColors(0), m_nStride(0),
+      m_nInfoSize(0), m_bTopDownSource(FALSE)
+{
+}
+
+cDib::~cDib()
+{
+    cDib::FreeBits();
+    DeleteInfo();
+}
+
+void cDib::DeleteInfo()
+{
+    delete[] reinterpret_cast<BYTE*>(m_pInfo);
+    m_pInfo = nullptr;
+    m_nColors = 0;
+    m_nStride = 0;
+    m_nInfoSize = 0;
+    m_bTopDownSource = FALSE;
+}
+
+BOOL cDib::Create(LONG nWidth, LONG nHeight, WORD nBitCount)
+{
+    if (m_pInfo != nullptr || nBitCount == 0)
+        return FALSE;
+    if (nHeight < 0 && nHeight != LONG_MIN)
+        nHeight = -nHeight;
+    if (nWidth <= 0 || nWidth > nMaxDimension || nHeight <= 0 || nHeight > nMaxDimension)
+        return FALSE;
+    if (!IsSupportedBitCount(nBitCount))
+        return FALSE;
+    const ULONGLONG nStride = StrideOf(static_cast<ULONGLONG>(nWidth), nBitCount);
+    const ULONGLONG nSizeImage = nStride * static_cast<ULONGLONG>(nHeight);
+    if (nSizeImage > 0xFFFFFFFFULL)
+        return FALSE;
+
+    const UINT nColors = nBitCount <= 8 ? (1u << nBitCount) : 0;
+    const WORD nInfoSize = static_cast<WORD>(dwInfoHeaderSize + 4 * nColors);
+    BYTE* pBlock = new (std::nothrow) BYTE[nInfoSize];
+    if (pBlock == nullptr)
+        return FALSE;
+    std::memset(pBlock, 0, nInfoSize);
+
+    m_pInfo = reinterpret_cast<BITMAPINFO*>(pBlock);
+    m_nColors = nColors;
+    m_nInfoSize = nInfoSize;
+    m_nStride = static_cast<DWORD>(nStride);
+    m_bTopDownSource = FALSE;
+
+    BITMAPINFOHEADER& bih = m_pInfo->bmiHeader;
+    bih.biSize = dwInfoHeaderSize;
+    bih.biWidth = nWidth;
+    bih.biHeight = nHeight;
+    bih.biPlanes = 1;
+    bih.biBitCount = nBitCount;
+    bih.biCompression = BI_RGB;
+    bih.biSizeImage = static_cast<DWORD>(nSizeImage);
+    bih.biClrUsed = nColors;
+    return TRUE;
+}
+
+BOOL cDib::CopyColorTable(const cDib& source)
+{
+    if (m_pInfo == nullptr || source.m_pInfo == nullptr)
+        return FALSE;
+    if (m_nColors < source.m_nColors)
+        return FALSE;
+    // m_nColors never exceeds the table the header block was made with.
+    std::memcpy(m_pInfo->bmiColors, source.m_pInfo->bmiColors, source.m_nColors * sizeof(RGBQUAD));
+    return TRUE;
+}
+
+BOOL cDib::SetFromPackedDib(const BITMAPINFOHEADER* pPacked)
+{
+    if (pPacked == nullptr)
+        return FALSE;
+    // Check what the block says of itself before anything is replaced.
+    if (pPacked->biSize != dwInfoHeaderSize || pPacked->biClrUsed > 256)
+        return FALSE;
+    DWORD dwMasks = 0;
+    if (pPacked->biCompression == BI_BITFIELDS)
+        dwMasks = 3 * sizeof(DWORD);        // the decoder's 16- and 32-bit layouts
+    else if (pPacked->biCompression != BI_RGB)
+        return FALSE;
+    const BOOL bTopDown = pPacked->biHeight < 0;
+
+    FreeBits();
+    DeleteInfo();
+    if (!Create(pPacked->biWidth, pPacked->biHeight, pPacked->biBitCount))
+        return FALSE;
+
+    const BYTE* pPackedColors = reinterpret_cast<const BYTE*>(pPacked) + dwInfoHeaderSize + dwMasks;
+    if (m_nColors > 0) {
+        const UINT nCopy = pPacked->biClrUsed != 0 ? std::min<UINT>(pPacked->biClrUsed, m_nColors) : m_nColors;
+        std::memcpy(m_pInfo->bmiColors, pPackedColors, nCopy * sizeof(RGBQUAD));
+    }
+    if (!AllocBits(FALSE))
+        return FALSE;
+
+    const DWORD dwPackedTable = pPacked->biClrUsed != 0 ? pPacked->biClrUsed * sizeof(RGBQUAD)
+                                                        : static_cast<DWORD>(m_nInfoSize - dwInfoHeaderSize);
+    const BYTE* pPackedBits = pPackedColors + dwPackedTable;
+    const DWORD dwSize = m_pInfo->bmiHeader.biSizeImage;
+    // Some decoders record the rows' size without their padding although the
+    // rows carry it; the layout of a DIB fixes the padded size either way.
+    const DWORD dwUnpadded = static_cast<DWORD>(((static_cast<ULONGLONG>(GetWidth()) * GetBitCount() + 7) >> 3) * GetHeight());
+    const DWORD dwPackedSize = pPacked->biSizeImage;
+    BOOL bCopied = FALSE;
+    if (dwPackedSize == 0 || dwPackedSize == dwSize || dwPackedSize == dwUnpadded) {
+        BYTE* pBits = static_cast<BYTE*>(LockBits());
+        if (pBits != nullptr) {
+            std::memcpy(pBits, pPackedBits, dwSize);
+            if (bTopDown) {
+                m_bTopDownSource = TRUE;
+                FlipRows();
+            }
+            bCopied = TRUE;
+        }
+    }
+    UnlockBits();
+    return bCopied;
+}
+
+BOOL cDib::LoadBmpFile(LPCSTR lpszPath)
+{
+    CFile file;
+    if (lpszPath == nullptr || !file.Open(lpszPath, CFile::modeRead | CFile::shareDenyWrite | CFile::typeBinary))
+        return FALSE;
+    return ReadBmp(file);
+}
+
+BOOL cDib::ReadBmp(CFile& file)
+{
+    const BOOL bRead = ReadFileHeader(file) && ReadInfo(file) && AllocBits(FALSE) && ReadBits(file);
+    UnlockBits();
+    return bRead;
+}
+
+BOOL cDib::ReadFileHeader(CFile& file)
+{
+    BITMAPFILEHEADER bfh;
+    if (file.Read(&bfh, dwFileHeaderSize) != dwFileHeaderSize)
+        return FALSE;
+    return bfh.bfType == wBmpSignature;
+}
+
+BOOL cDib::ReadInfo(CFile& file)
+{
+    DWORD dwHeaderSize = 0;
+    if (file.Read(&dwHeaderSize, sizeof(dwHeaderSize)) != sizeof(dwHeaderSize))
+        return FALSE;
+    if (dwHeaderSize == dwInfoHeaderSize)
+        return ReadInfoHeader(file);
+    if (dwHeaderSize == dwCoreHeaderSize)
+        return ReadCoreHeader(file);
+    return FALSE;
+}
+
+BOOL cDib::ReadInfoHeader(CFile& file)
+{
+    BITMAPINFOHEADER bih;
+    bih.biSize = dwInfoHeaderSize;
+    const UINT nRest = dwInfoHeaderSize - sizeof(DWORD);
+    if (file.Read(reinterpret_cast<BYTE*>(&bih) + sizeof(DWORD), nRest) != nRest)
+        return FALSE;
+    // Compressed rows would be read as if they were plain ones.
+    if (bih.biCompression != BI_RGB)
+        return FALSE;
+    if (!Create(bih.biWidth, bih.biHeight, bih.biBitCount))
+        return FALSE;
+    m_bTopDownSource = bih.biHeight < 0;
+
+    // A count above the table that Create made is clamped; the entries beyond
+    // it are still in the file before the rows, so they are skipped.
+    const UINT nTable = m_nColors;
+    ULONGLONG nSkip = 0;
+    if (bih.biClrUsed != 0 && bih.biClrUsed != nTable) {
+        if (bih.biClrUsed < nTable)
+            m_nColors = bih.biClrUsed;
+        else
+            nSkip = static_cast<ULONGLONG>(bih.biClrUsed - nTable) * sizeof(RGBQUAD);
+    }
+    const UINT nTableBytes = m_nColors * sizeof(RGBQUAD);
+    if (file.Read(m_pInfo->bmiColors, nTableBytes) != nTableBytes)
+        return FALSE;
+    return SkipBytes(file, nSkip);
+}
+
+BOOL cDib::ReadCoreHeader(CFile& file)
+{
+    BITMAPCOREHEADER bch;
+    const UINT nRest = dwCoreHeaderSize - sizeof(DWORD);
+    if (file.Read(reinterpret_cast<BYTE*>(&bch) + sizeof(DWORD), nRest) != nRest)
+        return FALSE;
+    if (!Create(bch.bcWidth, bch.bcHeight, bch.bcBitCount))
+        return FALSE;
+    if (m_nColors == 0)
+        return TRUE;
+    RGBTRIPLE triples[256];
+    const UINT nBytes = m_nColors * sizeof(RGBTRIPLE);
+    if (file.Read(triples, nBytes) != nBytes)
+        return FALSE;
+    for (UINT i = 0; i < m_nColors; ++i) {
+        RGBQUAD& quad = m_pInfo->bmiColors[i];
+        quad.rgbBlue = triples[i].rgbtBlue;
+        quad.rgbGreen = triples[i].rgbtGreen;
+        quad.rgbRed = triples[i].rgbtRed;
+        quad.rgbReserved = 0;
+    }
+    return TRUE;
+}
+
+BOOL cDib::ReadBits(CFile& file)
+{
+    if (m_pInfo == nullptr)
+        return FALSE;
+    if (m_hBits == nullptr && !AllocBits(FALSE))
+        return FALSE;
+    BYTE* pBits = static_cast<BYTE*>(LockBits());
+    if (pBits == nullptr)
+        return FALSE;
+    const DWORD dwSize = GetBitsSize();
+    DWORD dwDone = 0;
+    while (dwDone < dwSize) {
+        const UINT nRead = file.Read(pBits + dwDone, dwSize - dwDone);
+        if (nRead == 0)
+            break;
+        dwDone += nRead;
+    }
+    if (dwDone != dwSize) {
+        UnlockBits();
+        FreeBits();
+        return FALSE;
+    }
+    if (m_bTopDownSource)
+        FlipRows();
+    return TRUE;
+}
+
+void cDib::FlipRows()
+{
+    ASSERT(m_pBits != nullptr && m_bTopDownSource);
+    BYTE* pTop = static_cast<BYTE*>(m_pBits);
+    BYTE* pBottom = pTop + static_cast<size_t>(m_nStride) * (GetHeight() - 1);
+    while (pTop < pBottom) {
+        std::swap_ranges(pTop, pTop + m_nStride, pBottom);
+        pTop += m_nStride;
+        pBottom -= m_nStride;
+    }
+    m_bTopDownSource = FALSE;
+}
+
+void* cDib::LockBits()
+{
+    if (m_pBits == nullptr && m_hBits != nullptr)
+        m_pBits = ::GlobalLock(m_hBits);
+    return m_pBits;
+}
+
+void cDib::UnlockBits()
+{
+    if (m_pBits != nullptr) {
+        ::GlobalUnlock(m_hBits);
+        m_pBits = nullptr;
+    }
+}
+
+void cDib::FreeBits()
+{
+    cDib::UnlockBits();
+    if (m_hBits != nullptr) {
+        ::GlobalFree(m_hBits);
+        m_hBits = nullptr;
+    }
+}
+
+BOOL cDib::AllocBits(BOOL bShare)
+{
+    if (m_pInfo == nullptr || m_hBits != nullptr)
+        return FALSE;
+    const UINT uFlags = GMEM_MOVEABLE | GMEM_ZEROINIT | (bShare ? GMEM_DDESHARE : 0);
+    m_hBits = ::GlobalAlloc(uFlags, m_pInfo->bmiHeader.biSizeImage);
+    return m_hBits != nullptr;
+}
+
+DWORD cDib::GetFileSize()
+{
+    return m_nInfoSize + GetBitsSize() + dwFileHeaderSize;
+}
+
+void cDib::Serialize(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        if (m_pInfo == nullptr || m_hBits == nullptr)
+            return;
+        BITMAPFILEHEADER bfh = {};
+        bfh.bfType = wBmpSignature;
+        bfh.bfSize = GetFileSize();
+        bfh.bfOffBits = m_nInfoSize + dwFileHeaderSize;
+        ar.Write(&bfh, dwFileHeaderSize);
+        ar.Write(m_pInfo, m_nInfoSize);
+        const void* pBits = LockBits();
+        if (pBits != nullptr)
+            ar.Write(pBits, GetBitsSize());
+        UnlockBits();
+        return;
+    }
+
+    FreeBits();
+    DeleteInfo();
+    BITMAPFILEHEADER bfh;
+    if (ar.Read(&bfh, dwFileHeaderSize) != dwFileHeaderSize || bfh.bfType != wBmpSignature)
+        return;
+    BITMAPINFOHEADER bih;
+    if (ar.Read(&bih, dwInfoHeaderSize) != dwInfoHeaderSize)
+        AfxThrowArchiveException(CArchiveException::endOfFile);
+    if (bih.biSize != dwInfoHeaderSize || bih.biCompression != BI_RGB)
+        AfxThrowArchiveException(CArchiveException::generic);
+    if (!Create(bih.biWidth, bih.biHeight, bih.biBitCount))
+        AfxThrowArchiveException(CArchiveException::generic);
+    const BOOL bTopDown = bih.biHeight < 0;
+    const UINT nTableBytes = m_nColors * sizeof(RGBQUAD);
+    if (ar.Read(m_pInfo->bmiColors, nTableBytes) != nTableBytes)
+        AfxThrowArchiveException(CArchiveException::endOfFile);
+    if (!AllocBits(FALSE))
+        AfxThrowMemoryException();
+    void* pBits = LockBits();
+    const BOOL bComplete = pBits != nullptr && ar.Read(pBits, GetBitsSize()) == GetBitsSize();
+    if (bComplete && bTopDown) {
+        m_bTopDownSource = TRUE;
+        FlipRows();
+    }
+    UnlockBits();
+    if (!bComplete)
+        AfxThrowArchiveException(CArchiveException::endOfFile);
+}
+
+int cDib::Draw(HDC hDC, int nDestLeft, int nDestTop, int nDestRight, int nDestBottom,
+               int nSrcLeft, int nSrcTop, int nSrcRight, int nSrcBottom,
+               CPalette* pPalette, BOOL bStretch)
+{
+    const void* pBits = LockBits();
+    if (pBits == nullptr)
+        return 0;
+    HPALETTE hOldPalette = nullptr;
+    if (pPalette != nullptr && pPalette->m_hObject != nullptr) {
+        hOldPalette = ::SelectPalette(hDC, *pPalette, TRUE);
+        ::RealizePalette(hDC);
+    }
+    ::SetStretchBltMode(hDC, COLORONCOLOR);
+
+    // The source rectangle counts rows from the top; the rows are stored from
+    // the bottom, which is where both calls measure the source origin.
+    const int nHeight = GetHeight();
+    int nResult;
+    if (bStretch) {
+        nResult = ::StretchDIBits(hDC, nDestLeft, nDestTop, nDestRight - nDestLeft, nDestBottom - nDestTop,
+                                  nSrcLeft, nHeight - nSrcBottom, nSrcRight - nSrcLeft, nSrcBottom - nSrcTop,
+                                  pBits, m_pInfo, DIB_RGB_COLORS, SRCCOPY);
+    } else {
+        nResult = ::SetDIBitsToDevice(hDC, nDestLeft, nDestTop, nDestRight - nDestLeft, nDestBottom - nDestTop,
+                                      nSrcLeft, nHeight - nSrcBottom, 0, nHeight,
+                                      pBits, m_pInfo, DIB_RGB_COLORS);
+    }
+    UnlockBits();
+    if (hOldPalette != nullptr)
+        ::SelectPalette(hDC, hOldPalette, TRUE);
+    return nResult;
+}

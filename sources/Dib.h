@@ -1,0 +1,71 @@
+// cDib: the bitmap buffer every frame travels in: a header block with the
+// colour table, and a movable global block of bottom-up pixel rows.
+#pragma once
+
+#include "Afx.h"
+
+class CPalette;
+
+class cDib : public CObject
+{
+public:
+// Construction
+    cDib();
+    ~cDib() override;
+
+    // Makes a header (and a zeroed colour table) for a picture of this size;
+    // no pixels. A negative height means top-down rows and gives the same
+    // size: the buffer always keeps its rows bottom-up. Fails when a header
+    // exists, or for a width or height of 0 or above 65535, a bit count other
+    // than 1, 4, 8, 16, 24 or 32, or rows that would not fit in 32 bits.
+    BOOL Create(LONG nWidth, LONG nHeight, WORD nBitCount);
+    // Copies the source's colours into this table; fails when this table is smaller.
+    BOOL CopyColorTable(const cDib& source);
+    // Replaces the buffer by a packed DIB (header, colours, rows in one block).
+    BOOL SetFromPackedDib(const BITMAPINFOHEADER* pPacked);
+    BOOL LoadBmpFile(LPCSTR lpszPath);
+    BOOL ReadBmp(CFile& file);
+    BOOL ReadFileHeader(CFile& file);
+    BOOL ReadInfo(CFile& file);
+    BOOL ReadBits(CFile& file);
+
+// Attributes
+    BITMAPINFO* GetInfo() const { return m_pInfo; }
+    WORD GetInfoSize() const { return m_pInfo != nullptr ? m_nInfoSize : 0; }
+    RGBQUAD* GetColorTable() const { return m_pInfo != nullptr ? m_pInfo->bmiColors : nullptr; }
+    WORD GetColorCount() const { return m_pInfo != nullptr ? static_cast<WORD>(m_nColors) : 0; }
+    DWORD GetBitsSize() const { return m_pInfo != nullptr ? m_pInfo->bmiHeader.biSizeImage : 0; }
+    LONG GetWidth() const { return m_pInfo != nullptr ? m_pInfo->bmiHeader.biWidth : 0; }
+    LONG GetHeight() const { return m_pInfo != nullptr ? m_pInfo->bmiHeader.biHeight : 0; }
+    WORD GetBitCount() const { return m_pInfo != nullptr ? m_pInfo->bmiHeader.biBitCount : 0; }
+    DWORD GetStride() const { return m_nStride; }
+
+// Operations
+    // The pixel rows, locked on first use and kept locked until UnlockBits.
+    void* LockBits();
+
+// Overridables
+    void Serialize(CArchive& ar) override;
+    virtual DWORD GetFileSize();
+    virtual BOOL AllocBits(BOOL bShare);
+    virtual void UnlockBits();
+    virtual void FreeBits();
+    virtual int Draw(HDC hDC, int nDestLeft, int nDestTop, int nDestRight, int nDestBottom,
+                     int nSrcLeft, int nSrcTop, int nSrcRight, int nSrcBottom,
+                     CPalette* pPalette, BOOL bStretch);
+
+// Implementation
+protected:
+    void DeleteInfo();
+    BOOL ReadInfoHeader(CFile& file);
+    BOOL ReadCoreHeader(CFile& file);
+    void FlipRows();
+
+    BITMAPINFO* m_pInfo;
+    void* m_pBits;
+    HGLOBAL m_hBits;
+    UINT m_nColors;
+    DWORD m_nStride;
+    WORD m_nInfoSize;
+    BOOL m_bTopDownSource;      // the rows ReadBits will read come top row first
+};
