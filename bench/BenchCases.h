@@ -4,7 +4,9 @@
 //
 // Each program prints one machine-readable line per case:
 //   result <encoder> <content> <width>x<height> <frames> <median seconds>
-//          <MPix/s> <output bytes> <frame checksum>
+//          <median MPix/s> <output bytes> <frame checksum> <best MPix/s>
+// The best (fastest) run is printed too: on a busy machine it is the figure
+// least disturbed by other processes.
 // tools/bench.sh joins the two programs' lines into one table.
 #pragma once
 
@@ -63,13 +65,16 @@ inline uint32_t Checksum(const std::vector<std::vector<uint8_t>>& frames)
     return h;
 }
 
-inline void PrintResult(const char* encoder, const Case& c, double seconds,
+// Prints the result line of one case from the seconds of each timed run.
+inline void PrintResult(const char* encoder, const Case& c, const std::vector<double>& seconds,
                         unsigned long long bytes, uint32_t checksum)
 {
     const double megapixels = double(c.width) * c.height * kFrames / 1e6;
-    std::printf("result %s %s %dx%d %d %.6f %.2f %llu %08x\n", encoder,
-                synth::ContentName(c.content), c.width, c.height, kFrames, seconds,
-                megapixels / seconds, bytes, static_cast<unsigned>(checksum));
+    const double median = Median(seconds);
+    const double best = *std::min_element(seconds.begin(), seconds.end());
+    std::printf("result %s %s %dx%d %d %.6f %.2f %llu %08x %.2f\n", encoder,
+                synth::ContentName(c.content), c.width, c.height, kFrames, median,
+                megapixels / median, bytes, static_cast<unsigned>(checksum), megapixels / best);
     std::fflush(stdout);
 }
 

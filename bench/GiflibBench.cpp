@@ -105,7 +105,7 @@ int main(int argc, char** argv)
             }
             seconds.push_back(s);
         }
-        bench::PrintResult("giflib", c, bench::Median(seconds), bytes, bench::Checksum(frames));
+        bench::PrintResult("giflib", c, seconds, bytes, bench::Checksum(frames));
     }
     GifFreeMapObject(colours);
     return 0;

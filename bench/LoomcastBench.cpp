@@ -178,7 +178,7 @@ int main(int argc, char** argv)
             }
             seconds.push_back(s);
         }
-        bench::PrintResult("loomcast", c, bench::Median(seconds), bytes, checksum);
+        bench::PrintResult("loomcast", c, seconds, bytes, checksum);
     }
     return 0;
 }

@@ -44,6 +44,7 @@ cleanup() {
 results=$(mktemp)
 trap 'rm -f "$results"; cleanup' EXIT
 
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "bench: giflib $(dpkg-query -W -f='${Version}' libgif-dev 2>/dev/null), host-native," \
      "writing to $giflib_dir" >&2
 "$build/bench/giflib_bench" "$runs" "$giflib_dir" >>"$results"
@@ -53,27 +54,30 @@ echo "bench: loomcast.dll under $(wine --version), writing to $loomcast_arg" \
     "$build/gifhandler/loomcast.dll" "$loomcast_arg" | tr -d '\r' >>"$results"
 
 echo
-echo "Encoder benchmark: 100 frames per case, median of $runs runs, encoding time only"
+echo "Encoder benchmark: 100 frames per case, $runs timed runs, encoding time only"
 echo "  loomcast: $build/gifhandler/loomcast.dll, 32-bit, under Wine; files in $loomcast_arg ($loomcast_dir)"
 echo "  giflib:   Debian libgif $(dpkg-query -W -f='${Version}' libgif-dev 2>/dev/null), native; files in $giflib_dir"
-echo "  CPU: $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1), $(nproc) cores"
+echo "  CPU: $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -1), $(nproc) cores;" \
+     "load average before: $load_before, after: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "  MPix/s and ratio (loomcast / giflib) are medians; 'best ratio' compares the fastest runs"
 echo
 awk '
     $1 == "result" {
         key = $3 " " $4
         if (!(key in seen)) { seen[key] = 1; order[++n] = key }
-        mpix[$2, key] = $7; bytes[$2, key] = $8; sum[$2, key] = $9
+        mpix[$2, key] = $7; bytes[$2, key] = $8; sum[$2, key] = $9; best[$2, key] = $10
     }
+    function ratio(a, b) { return (a != "" && b > 0) ? sprintf("%.2f", a / b) : "-" }
     END {
-        printf "%-8s %-8s %16s %14s %6s %15s %13s %12s\n", "content", "size",
-               "loomcast MPix/s", "giflib MPix/s", "ratio", "loomcast bytes",
-               "giflib bytes", "same frames"
+        format = "%-8s %-8s %16s %14s %6s %11s %15s %13s %12s\n"
+        printf format, "content", "size", "loomcast MPix/s", "giflib MPix/s", "ratio",
+               "best ratio", "loomcast bytes", "giflib bytes", "same frames"
         for (i = 1; i <= n; ++i) {
             k = order[i]; split(k, p, " ")
-            l = mpix["loomcast", k]; g = mpix["giflib", k]
-            ratio = (l != "" && g > 0) ? sprintf("%.2f", l / g) : "-"
             same = (sum["loomcast", k] == sum["giflib", k]) ? "yes" : "NO"
-            printf "%-8s %-8s %16s %14s %6s %15s %13s %12s\n", p[1], p[2],
-                   l, g, ratio, bytes["loomcast", k], bytes["giflib", k], same
+            printf format, p[1], p[2], mpix["loomcast", k], mpix["giflib", k],
+                   ratio(mpix["loomcast", k], mpix["giflib", k]),
+                   ratio(best["loomcast", k], best["giflib", k]),
+                   bytes["loomcast", k], bytes["giflib", k], same
         }
     }' "$results"
