@@ -10,7 +10,6 @@
 namespace {
 
 const DWORD kDefaultRate = 30;
-const WORD kDefaultDelay = 6;   // hundredths of a second, when the stream gives no usable rate
 
 } // namespace
 

@@ -87,6 +87,9 @@ private:
     CGifHandler(const CGifHandler&) = delete;
     CGifHandler& operator=(const CGifHandler&) = delete;
 
+    // Hundredths of a second per image when the stream gives no usable rate.
+    static const WORD kDefaultDelay = 6;
+
     bool StreamMatches(DWORD fccType, LONG lParam) const;
     HRESULT WriteFileHeader(const BITMAPINFO* pFormat);
     // Hundredths of a second that image n (from 0) stays on screen.

@@ -9,7 +9,6 @@
 
 namespace {
 
-const WORD kDefaultDelay = 6;   // hundredths of a second, when the stream gives no usable rate
 const WORD kShortestDelay = 2;  // browsers slow 0 and 1 down to 10
 const WORD kLongestDelay = 0xFFFF;
 const DWORD kColourTableEntries = 256;
