@@ -77,20 +77,25 @@ void cDib::DeleteInfo()
     m_bTopDownSource = FALSE;
 }
 
-BOOL cDib::Create(LONG nWidth, LONG nHeight, WORD nBitCount)
+BOOL cDib::IsValidSize(LONG nWidth, LONG nHeight, WORD nBitCount)
 {
-    if (m_pInfo != nullptr || nBitCount == 0)
-        return FALSE;
     if (nHeight < 0 && nHeight != LONG_MIN)
         nHeight = -nHeight;
     if (nWidth <= 0 || nWidth > nMaxDimension || nHeight <= 0 || nHeight > nMaxDimension)
         return FALSE;
     if (!IsSupportedBitCount(nBitCount))
         return FALSE;
+    return StrideOf(static_cast<ULONGLONG>(nWidth), nBitCount) * static_cast<ULONGLONG>(nHeight) <= 0xFFFFFFFFULL;
+}
+
+BOOL cDib::Create(LONG nWidth, LONG nHeight, WORD nBitCount)
+{
+    if (m_pInfo != nullptr || !IsValidSize(nWidth, nHeight, nBitCount))
+        return FALSE;
+    if (nHeight < 0)
+        nHeight = -nHeight;
     const ULONGLONG nStride = StrideOf(static_cast<ULONGLONG>(nWidth), nBitCount);
     const ULONGLONG nSizeImage = nStride * static_cast<ULONGLONG>(nHeight);
-    if (nSizeImage > 0xFFFFFFFFULL)
-        return FALSE;
 
     const UINT nColors = nBitCount <= 8 ? (1u << nBitCount) : 0;
     const WORD nInfoSize = static_cast<WORD>(dwInfoHeaderSize + 4 * nColors);
@@ -139,6 +144,8 @@ BOOL cDib::SetFromPackedDib(const BITMAPINFOHEADER* pPacked)
     if (pPacked->biCompression == BI_BITFIELDS)
         dwMasks = 3 * sizeof(DWORD);        // the decoder's 16- and 32-bit layouts
     else if (pPacked->biCompression != BI_RGB)
+        return FALSE;
+    if (!IsValidSize(pPacked->biWidth, pPacked->biHeight, pPacked->biBitCount))
         return FALSE;
     const BOOL bTopDown = pPacked->biHeight < 0;
 

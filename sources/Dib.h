@@ -19,6 +19,7 @@ public:
     // exists, or for a width or height of 0 or above 65535, a bit count other
     // than 1, 4, 8, 16, 24 or 32, or rows that would not fit in 32 bits.
     BOOL Create(LONG nWidth, LONG nHeight, WORD nBitCount);
+    static BOOL IsValidSize(LONG nWidth, LONG nHeight, WORD nBitCount);
     // Copies the source's colours into this table; fails when this table is smaller.
     BOOL CopyColorTable(const cDib& source);
     // Replaces the buffer by a packed DIB (header, colours, rows in one block).

@@ -1,0 +1,137 @@
+// Builds .bmp file images and packed DIBs for the tests, with every header
+// field under the test's control so that damaged variants are easy to make.
+#pragma once
+
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+namespace bmp {
+
+typedef std::vector<BYTE> Bytes;
+
+struct Layout
+{
+    DWORD headerSize = 40;          // 40 or 12, or anything for damaged files
+    LONG width = 4;
+    LONG height = 3;                // negative: rows top first
+    WORD bitCount = 8;
+    DWORD compression = BI_RGB;
+    DWORD clrUsed = 0;              // written as is
+    int tableEntries = -1;          // entries actually written; -1: what the header implies
+    DWORD sizeImage = 0;
+};
+
+inline DWORD Stride(LONG width, WORD bitCount) { return static_cast<DWORD>(((static_cast<ULONGLONG>(width) * bitCount + 31) / 32) * 4); }
+
+inline int ImpliedEntries(const Layout& l)
+{
+    if (l.tableEntries >= 0)
+        return l.tableEntries;
+    if (l.clrUsed != 0)
+        return static_cast<int>(l.clrUsed);
+    return l.bitCount <= 8 ? (1 << l.bitCount) : 0;
+}
+
+// Colour i of every test table: all three components distinct.
+inline RGBQUAD Colour(int i)
+{
+    RGBQUAD q;
+    q.rgbBlue = static_cast<BYTE>(i);
+    q.rgbGreen = static_cast<BYTE>(255 - i);
+    q.rgbRed = static_cast<BYTE>(i * 3 + 1);
+    q.rgbReserved = 0;
+    return q;
+}
+
+// The byte at column x of picture row y (0 = top row), for any bit count.
+inline BYTE PixelByte(int x, int y) { return static_cast<BYTE>((x * 7 + y * 13 + 5) & 0xFF); }
+
+// The rows of a picture as stored in a DIB: bottom row first unless topDown.
+inline Bytes Rows(LONG width, LONG height, WORD bitCount, bool topDown)
+{
+    const DWORD stride = Stride(width, bitCount);
+    const DWORD used = (width * bitCount + 7) / 8;
+    Bytes rows(stride * height, 0);
+    for (LONG stored = 0; stored < height; ++stored) {
+        const LONG y = topDown ? stored : height - 1 - stored;
+        for (DWORD x = 0; x < used; ++x)
+            rows[stored * stride + x] = PixelByte(static_cast<int>(x), y);
+    }
+    return rows;
+}
+
+// The header and colour table (no file header).
+inline Bytes Info(const Layout& l)
+{
+    Bytes out;
+    auto put = [&out](const void* p, size_t n) {
+        const BYTE* b = static_cast<const BYTE*>(p);
+        out.insert(out.end(), b, b + n);
+    };
+    if (l.headerSize == 12) {
+        BITMAPCOREHEADER bch = {12, static_cast<WORD>(l.width), static_cast<WORD>(l.height), 1, l.bitCount};
+        put(&bch, sizeof(bch));
+        for (int i = 0; i < ImpliedEntries(l); ++i) {
+            const RGBQUAD q = Colour(i);
+            const BYTE triple[3] = {q.rgbBlue, q.rgbGreen, q.rgbRed};
+            put(triple, 3);
+        }
+    } else {
+        BITMAPINFOHEADER bih = {};
+        bih.biSize = l.headerSize;
+        bih.biWidth = l.width;
+        bih.biHeight = l.height;
+        bih.biPlanes = 1;
+        bih.biBitCount = l.bitCount;
+        bih.biCompression = l.compression;
+        bih.biSizeImage = l.sizeImage;
+        bih.biClrUsed = l.clrUsed;
+        put(&bih, sizeof(bih));
+        if (l.headerSize > sizeof(bih))
+            out.resize(out.size() + l.headerSize - sizeof(bih), 0);
+        for (int i = 0; i < ImpliedEntries(l); ++i) {
+            const RGBQUAD q = Colour(i);
+            put(&q, sizeof(q));
+        }
+    }
+    return out;
+}
+
+// Rows for a layout; pictures too large to make (the damaged sizes) get a
+// few bytes only, which is all a reader may see of them before refusing.
+inline Bytes RowsFor(const Layout& l)
+{
+    const LONG height = l.height < 0 ? -l.height : l.height;
+    const ULONGLONG size = static_cast<ULONGLONG>(Stride(l.width > 0 ? l.width : 0, l.bitCount)) * height;
+    if (l.width <= 0 || l.width > 65535 || height > 65535 || size > (1u << 20))
+        return Bytes(16, 0);
+    return Rows(l.width, height, l.bitCount, l.height < 0);
+}
+
+// A whole .bmp file: file header, header, table, rows.
+inline Bytes File(const Layout& l)
+{
+    const Bytes info = Info(l);
+    const Bytes rows = RowsFor(l);
+    BITMAPFILEHEADER bfh = {};
+    bfh.bfType = 0x4D42;
+    bfh.bfSize = static_cast<DWORD>(14 + info.size() + rows.size());
+    bfh.bfOffBits = static_cast<DWORD>(14 + info.size());
+    Bytes out(reinterpret_cast<const BYTE*>(&bfh), reinterpret_cast<const BYTE*>(&bfh) + 14);
+    out.insert(out.end(), info.begin(), info.end());
+    out.insert(out.end(), rows.begin(), rows.end());
+    return out;
+}
+
+// A packed DIB: header, table, rows in one block (what a frame decoder returns).
+inline Bytes Packed(const Layout& l)
+{
+    Bytes out = Info(l);
+    const Bytes rows = RowsFor(l);
+    out.insert(out.end(), rows.begin(), rows.end());
+    return out;
+}
+
+} // namespace bmp
