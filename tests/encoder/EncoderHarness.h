@@ -83,6 +83,17 @@ inline Dib MakeDib(const std::vector<uint8_t>& pixels, int width, int height,
     return dib;
 }
 
+inline GifWriteOptions Options(BOOL transparent, WORD index, BOOL loop, WORD loopCount, WORD delay)
+{
+    GifWriteOptions o = {};
+    o.bTransparent = transparent;
+    o.wTransparentIndex = index;
+    o.bLoop = loop;
+    o.wLoopCount = loopCount;
+    o.wDelay = delay;
+    return o;
+}
+
 // Runs `write` on a new scratch file and returns what it wrote.
 inline std::vector<uint8_t> Written(const std::string& name,
                                     const std::function<void(HANDLE)>& write)

@@ -19,17 +19,6 @@ Dib OnePixelDib()
     return MakeDib({ 0 }, 1, 1, synth::Palette());
 }
 
-GifWriteOptions Options(BOOL transparent, WORD index, BOOL loop, WORD loopCount, WORD delay)
-{
-    GifWriteOptions o = {};
-    o.bTransparent = transparent;
-    o.wTransparentIndex = index;
-    o.bLoop = loop;
-    o.wLoopCount = loopCount;
-    o.wDelay = delay;
-    return o;
-}
-
 Bytes Slice(const Bytes& b, size_t from, size_t count)
 {
     return Bytes(b.begin() + from, b.begin() + from + count);

@@ -86,17 +86,6 @@ bool Write(const Animation& a, const std::string& dir)
     return ok && testsupport::WriteFileBytes(dir + a.name + ".expect", expect.data(), expect.size());
 }
 
-GifWriteOptions Options(BOOL transparent, WORD index, BOOL loop, WORD loopCount, WORD delay)
-{
-    GifWriteOptions o = {};
-    o.bTransparent = transparent;
-    o.wTransparentIndex = index;
-    o.bLoop = loop;
-    o.wLoopCount = loopCount;
-    o.wDelay = delay;
-    return o;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
