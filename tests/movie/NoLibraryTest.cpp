@@ -1,5 +1,6 @@
 // Run from a folder whose "AVIFIL32.DLL" lacks one of the 50 names: the
 // movie that opens elsewhere cannot be opened here.
+#include "AVIFile.h"
 #include "AVIReader.h"
 #include "MemoryException.h"
 #include "MovieFiles.h"
@@ -18,7 +19,7 @@ TEST(MovieWithoutLibrary, TheStandInIsTheLibraryLoaded)
     ::FreeLibrary(hModule);
 }
 
-TEST(MovieWithoutLibrary, ReaderCannotOpen)
+TEST(MovieWithoutLibrary, NoMovieOpens)
 {
     bool bOpened = true;
     try {
@@ -28,6 +29,13 @@ TEST(MovieWithoutLibrary, ReaderCannotOpen)
         bOpened = false;
     }
     EXPECT_FALSE(bOpened);
+    EXPECT_EQ(nullptr, ::GetModuleHandleA("AVIFIL32.DLL"));
+
+    cAVIFile node(moviefiles::Path("raw_topdown.avi").c_str());
+    EXPECT_FALSE(node.Open());
+    EXPECT_EQ(0, node.GetFrameCount());
+    EXPECT_EQ(nullptr, node.GetFrame(0));
+    node.Close();
     EXPECT_EQ(nullptr, ::GetModuleHandleA("AVIFIL32.DLL"));
 }
 
