@@ -14,4 +14,9 @@ echo "make-prefix: creating Wine prefix $WINEPREFIX" >&2
 wineboot -i >/dev/null 2>&1 || true
 wineserver -w
 [ -f "$WINEPREFIX/system.reg" ] || { echo "make-prefix: wineboot failed" >&2; exit 1; }
+# A crashing program ends at once with an error instead of waiting in Wine's
+# debugger, so that a faulty test fails rather than hangs until its timeout.
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+    /v Debugger /d '' /f >/dev/null 2>&1
+wineserver -w
 touch "$WINEPREFIX/.reelwright-ready"
