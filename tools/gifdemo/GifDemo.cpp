@@ -1,82 +1,107 @@
-// Writes a short looping animation through loomcast.dll's GIF writers: the
-// demonstration the run script gives until the program itself is there.
-#include "GifEncoder.h"
+// Writes a short looping animation the way any Video for Windows program
+// would: through AVIFile, which hands a .gif name to the installed GIF
+// handler. The demonstration the run script gives until the program is there.
+#include "IGifStreamOptions.h"
 #include "SyntheticFrames.h"
 
+#include <windows.h>
+#include <vfw.h>
+
 #include <cstdio>
-#include <string>
 #include <vector>
 
 namespace {
 
-template <typename Fn>
-Fn Export(HMODULE dll, const char* name)
+const int kWidth = 320, kHeight = 240, kFrames = 40, kFramesPerSecond = 12;
+
+// The 8-bit format of every frame: header and 256 colours.
+struct Format
 {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(dll, name)));
+    BITMAPINFOHEADER header;
+    RGBQUAD colours[256];
+};
+
+Format MakeFormat()
+{
+    Format f = {};
+    f.header.biSize = sizeof(BITMAPINFOHEADER);
+    f.header.biWidth = kWidth;
+    f.header.biHeight = kHeight;
+    f.header.biPlanes = 1;
+    f.header.biBitCount = 8;
+    f.header.biCompression = BI_RGB;
+    f.header.biSizeImage = kWidth * kHeight;        // 320 needs no row padding
+    const std::vector<uint8_t> rgb = synth::Palette();
+    for (int i = 0; i < 256; ++i) {
+        f.colours[i].rgbRed = rgb[3 * i];
+        f.colours[i].rgbGreen = rgb[3 * i + 1];
+        f.colours[i].rgbBlue = rgb[3 * i + 2];
+    }
+    return f;
+}
+
+// Bottom-up rows from the top-row-first picture.
+std::vector<BYTE> BottomUp(const std::vector<uint8_t>& picture)
+{
+    std::vector<BYTE> rows(picture.size());
+    for (int y = 0; y < kHeight; ++y)
+        std::copy(picture.begin() + y * kWidth, picture.begin() + (y + 1) * kWidth,
+                  rows.begin() + (kHeight - 1 - y) * kWidth);
+    return rows;
+}
+
+HRESULT WriteAnimation(PAVISTREAM stream)
+{
+    IGifStreamOptions* options = nullptr;
+    if (SUCCEEDED(stream->QueryInterface(IID_IGifStreamOptions, reinterpret_cast<void**>(&options)))) {
+        options->SetLoopCount(0);       // repeat for ever
+        options->Release();
+    }
+    Format format = MakeFormat();
+    HRESULT hr = ::AVIStreamSetFormat(stream, 0, &format, sizeof format);
+    for (int n = 0; n < kFrames && hr == S_OK; ++n) {
+        std::vector<BYTE> rows = BottomUp(synth::Make(synth::Content::Natural, kWidth, kHeight, n));
+        hr = ::AVIStreamWrite(stream, n, 1, rows.data(), static_cast<LONG>(rows.size()),
+                              AVIIF_KEYFRAME, nullptr, nullptr);
+    }
+    return hr;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: gifdemo <loomcast.dll> <output.gif>\n");
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: gifdemo <output.gif>\n");
         return 2;
     }
-    HMODULE dll = ::LoadLibraryA(argv[1]);
-    if (dll == nullptr) {
-        std::fprintf(stderr, "gifdemo: cannot load %s\n", argv[1]);
+    const char* path = argv[1];
+    ::DeleteFileA(path);
+    ::AVIFileInit();
+    PAVIFILE file = nullptr;
+    HRESULT hr = ::AVIFileOpenA(&file, path, OF_CREATE | OF_WRITE | OF_SHARE_EXCLUSIVE, nullptr);
+    if (hr == S_OK) {
+        AVISTREAMINFOA info = {};
+        info.fccType = streamtypeVIDEO;
+        info.dwScale = 1;
+        info.dwRate = kFramesPerSecond;
+        info.dwQuality = static_cast<DWORD>(-1);
+        ::SetRect(&info.rcFrame, 0, 0, kWidth, kHeight);
+        PAVISTREAM stream = nullptr;
+        hr = ::AVIFileCreateStream(file, &stream, &info);
+        if (hr == S_OK) {
+            hr = WriteAnimation(stream);
+            ::AVIStreamRelease(stream);
+        }
+        ::AVIFileRelease(file);         // the last release completes the file
+    }
+    ::AVIFileExit();
+    if (hr != S_OK) {
+        std::fprintf(stderr, "gifdemo: writing %s through AVIFile failed (0x%08lX); "
+                             "is the GIF handler installed?\n", path, static_cast<unsigned long>(hr));
         return 1;
     }
-    auto fileHeader = Export<PFN_GifWriteFileHeader>(dll, "_GifWriteFileHeader@12");
-    auto imageHeader = Export<PFN_GifWriteImageHeader>(dll, "_GifWriteImageHeader@12");
-    auto image = Export<PFN_GifWriteImage>(dll, "_GifWriteImage@12");
-    auto terminator = Export<PFN_GifWriteFileTerminator>(dll, "_GifWriteFileTerminator@4");
-    if (!fileHeader || !imageHeader || !image || !terminator) {
-        std::fprintf(stderr, "gifdemo: %s lacks the GIF writer exports\n", argv[1]);
-        ::FreeLibrary(dll);
-        return 1;
-    }
-
-    const int width = 320, height = 240, frames = 40;
-    std::vector<BYTE> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
-    BITMAPINFO* bmi = reinterpret_cast<BITMAPINFO*>(info.data());
-    bmi->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi->bmiHeader.biWidth = width;
-    bmi->bmiHeader.biHeight = -height;          // rows top row first, as made
-    bmi->bmiHeader.biPlanes = 1;
-    bmi->bmiHeader.biBitCount = 8;
-    const std::vector<uint8_t> rgb = synth::Palette();
-    for (int i = 0; i < 256; ++i) {
-        bmi->bmiColors[i].rgbRed = rgb[3 * i];
-        bmi->bmiColors[i].rgbGreen = rgb[3 * i + 1];
-        bmi->bmiColors[i].rgbBlue = rgb[3 * i + 2];
-    }
-
-    HANDLE file = ::CreateFileA(argv[2], GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        std::fprintf(stderr, "gifdemo: cannot create %s\n", argv[2]);
-        ::FreeLibrary(dll);
-        return 1;
-    }
-    GifWriteOptions options = {};
-    options.bLoop = TRUE;
-    options.wDelay = 8;
-    bool ok = fileHeader(file, bmi, &options);
-    for (int n = 0; n < frames && ok; ++n) {
-        const std::vector<uint8_t> pixels = synth::Make(synth::Content::Natural, width, height, n);
-        ok = imageHeader(file, &bmi->bmiHeader, &options)
-             && image(file, &bmi->bmiHeader, pixels.data());   // width 320 needs no row padding
-    }
-    ok = ok && terminator(file);
-    ::CloseHandle(file);
-    ::FreeLibrary(dll);
-    if (!ok) {
-        std::fprintf(stderr, "gifdemo: writing %s failed\n", argv[2]);
-        ::DeleteFileA(argv[2]);
-        return 1;
-    }
-    std::printf("gifdemo: wrote %d frames of %dx%d to %s\n", frames, width, height, argv[2]);
+    std::printf("gifdemo: wrote %d frames of %dx%d at %d per second to %s\n", kFrames, kWidth,
+                kHeight, kFramesPerSecond, path);
     return 0;
 }
