@@ -1,20 +1,27 @@
-// Encoder benchmark, host side: the same frames as loomcast_bench encoded by
-// giflib (Debian's libgif), natively. Each run writes a whole file in the
-// output folder; only the images are timed (control extension, image
-// descriptor, one EGifPutLine per row), the screen descriptor, colour table
-// and loop extension are written before the clock starts.
+// Encoder benchmark, host side: giflib (Debian's libgif), natively, and the
+// maker of the frames both benchmark programs encode.
 //
-//   giflib_bench [runs] [output folder, default /tmp]
+//   giflib_bench frames <frames folder>
+//       writes every case's frame file (see BenchCases.h) and prints
+//       "frames <case> <checksum>" for each
+//   giflib_bench encode <case|all> <frames folder> <output folder> [passes] [warm-up passes]
+//       loads the case's frames, then encodes them [passes] times (default 1)
+//       after [warm-up passes] untimed ones (default 0), and prints the result
+//       line described in BenchCases.h
 //
-// Prints the lines described in BenchCases.h, preceded by
-// "output giflib <folder>".
+// Each pass writes a whole file in the output folder; only the images are
+// timed (control extension, image descriptor, one EGifPutLine per row); the
+// screen descriptor, colour table and loop extension are written before the
+// clock starts.
 #include "BenchCases.h"
 
 #include <gif_lib.h>
 #include <sys/stat.h>
 #include <time.h>
 
+#include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -35,9 +42,9 @@ bool PutLoopExtension(GifFileType* gif)
            && EGifPutExtensionTrailer(gif) == GIF_OK;
 }
 
-// One timed run; returns the seconds spent on the images, negative on failure.
+// One pass; returns the seconds spent on the images, negative on failure.
 double EncodeOnce(const std::string& path, const bench::Case& c, const ColorMapObject* colours,
-                  const std::vector<std::vector<uint8_t>>& frames, unsigned long long& bytes)
+                  const bench::Frames& frames, unsigned long long& bytes)
 {
     int error = 0;
     GifFileType* gif = EGifOpenFileName(path.c_str(), false, &error);
@@ -71,42 +78,110 @@ double EncodeOnce(const std::string& path, const bench::Case& c, const ColorMapO
     return ok ? stop - start : -1;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+// Makes one case's frames, spread over the machine's cores (the fractal
+// takes seconds per case), and writes them to its frame file.
+bool WriteFrames(const std::string& path, const bench::Case& c, uint32_t& checksum)
 {
-    const int runs = bench::RunsFromArgs(argc, argv);
-    std::string folder = argc > 2 ? argv[2] : "/tmp";
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    std::printf("output giflib %s\n", folder.c_str());
+    bench::Frames frames(bench::kFrames);
+    const unsigned workers = std::max(1u, std::thread::hardware_concurrency());
+    std::vector<std::thread> threads;
+    for (unsigned w = 0; w < workers; ++w)
+        threads.emplace_back([&frames, &c, w, workers] {
+            for (size_t i = w; i < frames.size(); i += workers)
+                frames[i] = synth::Make(c.content, c.width, c.height, int(i));
+        });
+    for (std::thread& t : threads)
+        t.join();
 
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    bool ok = true;
+    for (const auto& f : frames)
+        ok = ok && std::fwrite(f.data(), 1, f.size(), file) == f.size();
+    ok = std::fclose(file) == 0 && ok;
+    checksum = bench::Checksum(frames);
+    return ok;
+}
+
+int MakeFrames(const std::string& folder)
+{
+    for (const bench::Case& c : bench::kCases) {
+        const std::string path = bench::InFolder(folder, bench::FrameFileName(c), '/');
+        uint32_t checksum = 0;
+        if (!WriteFrames(path, c, checksum)) {
+            std::fprintf(stderr, "giflib_bench: writing %s failed\n", path.c_str());
+            return 1;
+        }
+        std::printf("frames %s %08x\n", bench::CaseName(c).c_str(), unsigned(checksum));
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+int Encode(const std::vector<bench::Case>& cases, const std::string& frameFolder,
+           const std::string& outputFolder, int passes, int warmups)
+{
     const std::vector<uint8_t> rgb = synth::Palette();
     GifColorType entries[256];
     for (int i = 0; i < 256; ++i)
         entries[i] = GifColorType{ rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2] };
     ColorMapObject* colours = GifMakeMapObject(256, entries);
+    int status = 0;
 
-    for (const bench::Case& c : bench::kCases) {
-        std::vector<std::vector<uint8_t>> frames;
-        for (int i = 0; i < bench::kFrames; ++i)
-            frames.push_back(synth::Make(c.content, c.width, c.height, i));
-
-        const std::string path = folder + "giflib-" + synth::ContentName(c.content) + "-"
-                                 + std::to_string(c.width) + "x" + std::to_string(c.height)
-                                 + ".gif";
+    for (const bench::Case& c : cases) {
+        const std::string source = bench::InFolder(frameFolder, bench::FrameFileName(c), '/');
+        bench::Frames frames;
+        if (!bench::ReadFrames(source, c, frames)) {
+            std::fprintf(stderr, "giflib_bench: cannot read the frames in %s\n", source.c_str());
+            status = 1;
+            break;
+        }
+        const std::string path =
+            bench::InFolder(outputFolder, "giflib-" + bench::CaseName(c) + ".gif", '/');
         std::vector<double> seconds;
         unsigned long long bytes = 0;
-        for (int r = 0; r < runs; ++r) {
+        for (int r = 0; r < warmups + passes; ++r) {
             const double s = EncodeOnce(path, c, colours, frames, bytes);
             if (s < 0) {
                 std::fprintf(stderr, "giflib_bench: writing %s failed\n", path.c_str());
-                return 1;
+                status = 1;
+                break;
             }
-            seconds.push_back(s);
+            if (r >= warmups)
+                seconds.push_back(s);
         }
+        if (status != 0)
+            break;
         bench::PrintResult("giflib", c, seconds, bytes, bench::Checksum(frames));
     }
     GifFreeMapObject(colours);
-    return 0;
+    return status;
+}
+
+int Usage()
+{
+    std::fprintf(stderr,
+                 "usage: giflib_bench frames <frames folder>\n"
+                 "       giflib_bench encode <case|all> <frames folder> <output folder>"
+                 " [passes] [warm-up passes]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "frames" && argc == 3)
+        return MakeFrames(argv[2]);
+    if (command != "encode" || argc < 5 || argc > 7)
+        return Usage();
+    const std::vector<bench::Case> cases = bench::SelectCases(argv[2]);
+    if (cases.empty()) {
+        std::fprintf(stderr, "giflib_bench: no case named %s\n", argv[2]);
+        return 2;
+    }
+    return Encode(cases, argv[3], argv[4], bench::CountFromArg(argc > 5 ? argv[5] : nullptr, 1),
+                  argc > 6 ? std::max(0, std::atoi(argv[6])) : 0);
 }

@@ -1,14 +1,16 @@
 // Encoder benchmark, Windows side: loads loomcast.dll the way an outside
 // program would (LoadLibraryA, GetProcAddress by the decorated export names)
-// and times GifWriteImageHeader + GifWriteImage over 100 prepared frames per
-// case, writing to a local file opened with CreateFileA.
+// and times GifWriteImageHeader + GifWriteImage over one case's 100 frames,
+// held in memory as bottom-up 8-bit DIBs with padded rows, writing to a local
+// file opened with CreateFileA.
 //
-//   loomcast_bench.exe [runs] [loomcast.dll path] [output folder]
+//   loomcast_bench.exe <case|all> <frames folder> <output folder> [passes] [warm-up passes]
 //
-// Paths may be given in Unix form ("/tmp/x" is used as "Z:\tmp\x"). Without a
-// folder the output goes to the Windows temporary folder, which in a Wine
-// prefix lies under its drive_c. Prints the lines described in BenchCases.h,
-// preceded by "output loomcast <folder>".
+// The frames come from the files "giflib_bench frames" writes (BenchCases.h).
+// Each pass writes a whole file; [passes] timed ones (default 1) follow
+// [warm-up passes] untimed ones (default 0). The DLL is LOOMCAST_DLL, else
+// loomcast.dll. Paths may be given in Unix form ("/tmp/x" is used as
+// "Z:\tmp\x"). Prints the result lines described in BenchCases.h.
 #include "BenchCases.h"
 #include "GifEncoder.h"
 
@@ -83,10 +85,15 @@ DibFormat MakeFormat(int width, int height)
     return f;
 }
 
-// A top-down synth picture as bottom-up rows padded to 4 bytes.
+size_t Stride(int width)
+{
+    return (static_cast<size_t>(width) + 3) & ~size_t(3);
+}
+
+// A top-down picture as bottom-up rows padded to 4 bytes.
 std::vector<BYTE> BottomUp(const std::vector<uint8_t>& topDown, int width, int height)
 {
-    const size_t stride = (static_cast<size_t>(width) + 3) & ~size_t(3);
+    const size_t stride = Stride(width);
     std::vector<BYTE> dib(stride * height, 0);
     for (int y = 0; y < height; ++y)
         ::CopyMemory(&dib[stride * (height - 1 - y)], &topDown[static_cast<size_t>(y) * width],
@@ -94,7 +101,19 @@ std::vector<BYTE> BottomUp(const std::vector<uint8_t>& topDown, int width, int h
     return dib;
 }
 
-// One timed run: the whole file is written, only the images are timed.
+// The checksum of BenchCases.h over what the encoder is given: the DIBs' rows
+// top first, without their padding.
+uint32_t DibChecksum(const std::vector<std::vector<BYTE>>& dibs, int width, int height)
+{
+    const size_t stride = Stride(width);
+    uint32_t h = bench::kChecksumStart;
+    for (const auto& dib : dibs)
+        for (int y = height - 1; y >= 0; --y)
+            h = bench::Fnv1a(h, &dib[stride * y], width);
+    return h;
+}
+
+// One pass: the whole file is written, only the images are timed.
 // Returns the seconds spent, or a negative number on failure.
 double EncodeOnce(const Encoder& enc, const std::string& path, const DibFormat& format,
                   const std::vector<std::vector<BYTE>>& dibs, unsigned long long& bytes)
@@ -127,58 +146,68 @@ double EncodeOnce(const Encoder& enc, const std::string& path, const DibFormat& 
     return double(stop.QuadPart - start.QuadPart) / double(frequency.QuadPart);
 }
 
+// Times the given cases; returns the process's exit status.
+int Encode(const Encoder& enc, const std::vector<bench::Case>& cases,
+           const std::string& frameFolder, const std::string& outputFolder, int passes,
+           int warmups)
+{
+    for (const bench::Case& c : cases) {
+        const std::string source = bench::InFolder(frameFolder, bench::FrameFileName(c), '\\');
+        std::vector<std::vector<BYTE>> dibs;
+        {
+            bench::Frames frames;
+            if (!bench::ReadFrames(source, c, frames)) {
+                std::fprintf(stderr, "loomcast_bench: cannot read the frames in %s\n",
+                             source.c_str());
+                return 1;
+            }
+            for (const auto& f : frames)
+                dibs.push_back(BottomUp(f, c.width, c.height));
+        }
+        const uint32_t checksum = DibChecksum(dibs, c.width, c.height);
+
+        const DibFormat format = MakeFormat(c.width, c.height);
+        const std::string path =
+            bench::InFolder(outputFolder, "loomcast-" + bench::CaseName(c) + ".gif", '\\');
+        std::vector<double> seconds;
+        unsigned long long bytes = 0;
+        for (int r = 0; r < warmups + passes; ++r) {
+            const double s = EncodeOnce(enc, path, format, dibs, bytes);
+            if (s < 0) {
+                std::fprintf(stderr, "loomcast_bench: writing %s failed\n", path.c_str());
+                return 1;
+            }
+            if (r >= warmups)
+                seconds.push_back(s);
+        }
+        bench::PrintResult("loomcast", c, seconds, bytes, checksum);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const int runs = bench::RunsFromArgs(argc, argv);
-    const char* envDll = ::getenv("LOOMCAST_DLL");
-    const std::string dllPath =
-        WindowsPath(argc > 2 ? argv[2] : envDll != nullptr ? envDll : "loomcast.dll");
-    std::string folder;
-    if (argc > 3) {
-        folder = WindowsPath(argv[3]);
-    } else {
-        char temp[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, temp);
-        folder = temp;
+    if (argc < 4 || argc > 6) {
+        std::fprintf(stderr, "usage: loomcast_bench.exe <case|all> <frames folder>"
+                             " <output folder> [passes] [warm-up passes]\n");
+        return 2;
     }
-    if (!folder.empty() && folder.back() != '\\')
-        folder += '\\';
-
+    const std::vector<bench::Case> cases = bench::SelectCases(argv[1]);
+    if (cases.empty()) {
+        std::fprintf(stderr, "loomcast_bench: no case named %s\n", argv[1]);
+        return 2;
+    }
+    const char* envDll = ::getenv("LOOMCAST_DLL");
+    const std::string dllPath = WindowsPath(envDll != nullptr ? envDll : "loomcast.dll");
     Encoder enc;
     if (!enc.Load(dllPath)) {
         std::fprintf(stderr, "loomcast_bench: cannot load the GIF writers from %s\n",
                      dllPath.c_str());
         return 1;
     }
-    std::printf("output loomcast %s\n", folder.c_str());
-
-    for (const bench::Case& c : bench::kCases) {
-        std::vector<std::vector<uint8_t>> frames;
-        std::vector<std::vector<BYTE>> dibs;
-        for (int i = 0; i < bench::kFrames; ++i) {
-            frames.push_back(synth::Make(c.content, c.width, c.height, i));
-            dibs.push_back(BottomUp(frames.back(), c.width, c.height));
-        }
-        const uint32_t checksum = bench::Checksum(frames);
-        frames.clear();
-
-        const DibFormat format = MakeFormat(c.width, c.height);
-        const std::string path = folder + "loomcast-" + synth::ContentName(c.content) + "-"
-                                 + std::to_string(c.width) + "x" + std::to_string(c.height)
-                                 + ".gif";
-        std::vector<double> seconds;
-        unsigned long long bytes = 0;
-        for (int r = 0; r < runs; ++r) {
-            const double s = EncodeOnce(enc, path, format, dibs, bytes);
-            if (s < 0) {
-                std::fprintf(stderr, "loomcast_bench: writing %s failed\n", path.c_str());
-                return 1;
-            }
-            seconds.push_back(s);
-        }
-        bench::PrintResult("loomcast", c, seconds, bytes, checksum);
-    }
-    return 0;
+    return Encode(enc, cases, WindowsPath(argv[2]), WindowsPath(argv[3]),
+                  bench::CountFromArg(argc > 4 ? argv[4] : nullptr, 1),
+                  argc > 5 ? std::max(0, std::atoi(argv[5])) : 0);
 }
