@@ -185,14 +185,7 @@ HRESULT STDMETHODCALLTYPE CGifHandler::GetCurFile(LPOLESTR* ppszFileName)
 
 HRESULT STDMETHODCALLTYPE CGifHandler::Info(AVIFILEINFOW* pfi, LONG lSize)
 {
-    if (pfi == nullptr)
-        return E_POINTER;
-    if (lSize < 0)
-        return AVIERR_BADSIZE;
-    const DWORD cb = static_cast<DWORD>(lSize) < sizeof m_gifFileInfo
-                         ? static_cast<DWORD>(lSize) : sizeof m_gifFileInfo;
-    ::CopyMemory(pfi, &m_gifFileInfo, cb);
-    return S_OK;
+    return CopyInfo(pfi, lSize, &m_gifFileInfo, sizeof m_gifFileInfo);
 }
 
 HRESULT STDMETHODCALLTYPE CGifHandler::GetStream(PAVISTREAM* ppStream, DWORD fccType, LONG lParam)

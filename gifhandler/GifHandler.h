@@ -92,6 +92,10 @@ private:
 
     bool StreamMatches(DWORD fccType, LONG lParam) const;
     HRESULT WriteFileHeader(const BITMAPINFO* pFormat);
+
+    // The Info methods: at most cbRecord bytes of the record, as many as the
+    // caller's lSize allows.
+    static HRESULT CopyInfo(void* pDest, LONG lSize, const void* pRecord, DWORD cbRecord);
     // Hundredths of a second that image n (from 0) stays on screen.
     WORD ImageDelay(DWORD nImage) const;
 

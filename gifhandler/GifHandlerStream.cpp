@@ -43,14 +43,7 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Create(LPARAM, LPARAM)
 
 HRESULT STDMETHODCALLTYPE CGifHandler::Info(AVISTREAMINFOW* psi, LONG lSize)
 {
-    if (psi == nullptr)
-        return E_POINTER;
-    if (lSize < 0)
-        return AVIERR_BADSIZE;
-    const DWORD cb = static_cast<DWORD>(lSize) < sizeof m_gifStreamInfo
-                         ? static_cast<DWORD>(lSize) : sizeof m_gifStreamInfo;
-    ::CopyMemory(psi, &m_gifStreamInfo, cb);
-    return S_OK;
+    return CopyInfo(psi, lSize, &m_gifStreamInfo, sizeof m_gifStreamInfo);
 }
 
 LONG STDMETHODCALLTYPE CGifHandler::FindSample(LONG, LONG)
@@ -221,6 +214,16 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Clone(PAVISTREAM* ppResult)
 
 /////////////////////////////////////////////////////////////////////////////
 // Implementation
+
+HRESULT CGifHandler::CopyInfo(void* pDest, LONG lSize, const void* pRecord, DWORD cbRecord)
+{
+    if (pDest == nullptr)
+        return E_POINTER;
+    if (lSize < 0)
+        return AVIERR_BADSIZE;
+    ::CopyMemory(pDest, pRecord, static_cast<DWORD>(lSize) < cbRecord ? static_cast<DWORD>(lSize) : cbRecord);
+    return S_OK;
+}
 
 // The header is tried once: after a failed write the file is damaged, and a
 // second header further on would not repair it.
