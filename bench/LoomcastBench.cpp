@@ -13,6 +13,7 @@
 // "Z:\tmp\x"). Prints the result lines described in BenchCases.h.
 #include "BenchCases.h"
 #include "GifEncoder.h"
+#include "TestSupport.h"
 
 #include <windows.h>
 
@@ -21,24 +22,7 @@
 
 namespace {
 
-std::string WindowsPath(std::string path)
-{
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-        for (char& c : path)
-            if (c == '/')
-                c = '\\';
-    }
-    return path;
-}
-
-// GetProcAddress's result as the export's own function type (through void*,
-// which keeps -Wcast-function-type quiet).
-template <typename F>
-F Export(HMODULE module, const char* name)
-{
-    return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
+using testsupport::WindowsPath;
 
 struct Encoder
 {
@@ -52,10 +36,10 @@ struct Encoder
         HMODULE module = ::LoadLibraryA(dllPath.c_str());
         if (module == nullptr)
             return false;
-        fileHeader = Export<PFN_GifWriteFileHeader>(module, "_GifWriteFileHeader@12");
-        imageHeader = Export<PFN_GifWriteImageHeader>(module, "_GifWriteImageHeader@12");
-        image = Export<PFN_GifWriteImage>(module, "_GifWriteImage@12");
-        terminator = Export<PFN_GifWriteFileTerminator>(module, "_GifWriteFileTerminator@4");
+        fileHeader = testsupport::ProcAddress<PFN_GifWriteFileHeader>(module, "_GifWriteFileHeader@12");
+        imageHeader = testsupport::ProcAddress<PFN_GifWriteImageHeader>(module, "_GifWriteImageHeader@12");
+        image = testsupport::ProcAddress<PFN_GifWriteImage>(module, "_GifWriteImage@12");
+        terminator = testsupport::ProcAddress<PFN_GifWriteFileTerminator>(module, "_GifWriteFileTerminator@4");
         return fileHeader && imageHeader && image && terminator;
     }
 };
