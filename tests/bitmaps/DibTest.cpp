@@ -3,25 +3,12 @@
 #include "DrawDib.h"
 
 #include "BmpBuilder.h"
+#include "DibPixels.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
-
-namespace {
-
-std::vector<BYTE> PixelsOf(cDib& dib)
-{
-    const BYTE* p = static_cast<const BYTE*>(dib.LockBits());
-    std::vector<BYTE> pixels;
-    if (p != nullptr)
-        pixels.assign(p, p + dib.GetBitsSize());
-    dib.UnlockBits();
-    return pixels;
-}
-
-} // namespace
 
 TEST(cDib, CreateNumbers)
 {

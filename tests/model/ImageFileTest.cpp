@@ -4,6 +4,7 @@
 #include "ImageFile.h"
 
 #include "../bitmaps/BmpBuilder.h"
+#include "../bitmaps/DibPixels.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -18,14 +19,6 @@ std::string WriteBmp(const char* name, const bmp::Layout& layout)
     const std::string path = testsupport::WorkPath(name);
     EXPECT_TRUE(testsupport::WriteFileBytes(path, bytes.data(), bytes.size()));
     return path;
-}
-
-std::vector<BYTE> PixelsOf(cDib& dib)
-{
-    const BYTE* p = static_cast<const BYTE*>(dib.LockBits());
-    std::vector<BYTE> pixels(p, p + dib.GetBitsSize());
-    dib.UnlockBits();
-    return pixels;
 }
 
 } // namespace
