@@ -69,7 +69,7 @@ frames_seconds=$((SECONDS - frames_started))
 
 # Keeps the prefix's wineserver up between the loomcast starts (it would
 # otherwise stop 3 s after each one); it ends by itself 60 s after the last.
-WINEARCH=win32 WINEDEBUG=-all wineserver -p60 >/dev/null 2>&1 || true
+WINEARCH=$("$top/tools/wine-arch.sh") WINEDEBUG=-all wineserver -p60 >/dev/null 2>&1 || true
 
 cases=$(awk '$1 == "frames" { print $2 }' "$results")
 run_giflib() {
@@ -95,7 +95,7 @@ measure_seconds=$((SECONDS - measure_started))
 
 echo
 echo "Encoder benchmark: 100 frames per case, $rounds rounds, encoding time only"
-echo "  loomcast: $LOOMCAST_DLL, 32-bit, under $(wine --version); files in $loomcast_arg ($loomcast_dir)"
+echo "  loomcast: $LOOMCAST_DLL, $(file -b "$LOOMCAST_DLL" | cut -d, -f1), under $("$top/tools/wine.sh" --version); files in $loomcast_arg ($loomcast_dir)"
 echo "  giflib:   Debian libgif $(dpkg-query -W -f='${Version}' libgif-dev 2>/dev/null), native; files in $giflib_dir"
 echo "  each round: per case one start of each program ($warmup untimed + $passes timed pass(es))," \
      "back to back, the first of the two alternating"

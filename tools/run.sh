@@ -16,5 +16,5 @@ cp "$build/gifhandler/loomcast.dll" "$build/tools/gifdemo/gifdemo.exe" "$install
 
 mkdir -p "$build/demo"
 out="$build/demo/demo.gif"
-"$top/tools/wine.sh" "C:\\Program Files\\Reelwright\\gifdemo.exe" "$(winepath -w "$out" 2>/dev/null)"
+"$top/tools/wine.sh" "C:\\Program Files\\Reelwright\\gifdemo.exe" "$("$top/tools/wine.sh" winepath -w "$out" 2>/dev/null | tr -d '\r')"
 echo "run: the demo animation is $out"
