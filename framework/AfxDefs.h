@@ -28,3 +28,4 @@ class CArchive;
 class CDumpContext;
 class CString;
 class CFile;
+class CDocument;

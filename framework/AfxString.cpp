@@ -256,7 +256,7 @@ LPSTR CString::GetBuffer(int nMinBufLength)
         AllocBuffer(nMinBufLength);
         std::memcpy(m_pchData, old.m_pchData, old.m_nDataLength + 1);
         m_nDataLength = old.m_nDataLength;
-    } else if (m_nAllocLength == 0) {
+    } else if (m_pchData == &g_chNil) {
         // Never hand out the shared empty text for writing.
         AllocBuffer(0);
         m_pchData[0] = '\0';
@@ -266,7 +266,7 @@ LPSTR CString::GetBuffer(int nMinBufLength)
 
 void CString::ReleaseBuffer(int nNewLength)
 {
-    if (m_nAllocLength == 0)
+    if (m_pchData == &g_chNil)
         return;
     if (nNewLength < 0)
         nNewLength = static_cast<int>(::strnlen(m_pchData, m_nAllocLength));
@@ -342,7 +342,9 @@ void CString::ConcatInPlace(LPCSTR lpch, int nLength)
 
 void CString::FreeData()
 {
-    if (m_nAllocLength != 0)
+    // GetBuffer(0) on an empty string owns a block with no room in it, so the
+    // block itself, not its size, tells what is owned.
+    if (m_pchData != &g_chNil)
         delete[] m_pchData;
     m_pchData = &g_chNil;
     m_nDataLength = 0;

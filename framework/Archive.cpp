@@ -20,6 +20,7 @@
 #include "File.h"
 
 #include <cstring>
+#include <exception>
 
 namespace {
 
@@ -49,23 +50,22 @@ private:
 } // namespace
 
 CArchive::CArchive(CFile* pFile, UINT nMode, int nBufSize)
-    : m_pFile(pFile), m_nMode(nMode), m_buffer(nBufSize < 128 ? 128 : nBufSize),
-      m_nBufCur(0), m_nBufMax(0), m_bEndOfFile(FALSE), m_nDepth(0), m_nMapCount(1)
+    : m_pDocument(nullptr), m_pFile(pFile), m_nMode(nMode),
+      m_buffer(nBufSize < 128 ? 128 : nBufSize), m_nBufCur(0), m_nBufMax(0), m_bEndOfFile(FALSE),
+      m_nDepth(0), m_nMapCount(1)
 {
     ASSERT(pFile != nullptr);
     if (IsLoading())
         m_loadArray.push_back(CLoadEntry{nullptr, nullptr});   // index 0 is the null tag
 }
 
+// Whatever a storing archive still buffers when it is destroyed without
+// Close is dropped, not written: the destructor cannot report a failure, and
+// a save that ends here (an exception unwinding past it) must not pretend to
+// have finished. Close is the only way data reaches the file.
 CArchive::~CArchive()
 {
-    if (m_pFile != nullptr && IsStoring() && (m_nMode & bNoFlushOnDelete) == 0) {
-        try {
-            Flush();
-        } catch (CException* e) {
-            e->Delete();     // a destructor cannot report; callers wanting the error call Close
-        }
-    }
+    ASSERT(m_pFile == nullptr || IsLoading() || m_nBufCur == 0 || std::uncaught_exceptions() > 0);
 }
 
 void CArchive::CheckMode(BOOL bLoading) const

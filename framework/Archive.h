@@ -11,7 +11,7 @@
 class CArchive
 {
 public:
-    enum Mode { store = 0, load = 1, bNoFlushOnDelete = 2 };
+    enum Mode { store = 0, load = 1, bNoFlushOnDelete = 2 };   // the last is accepted and changes nothing
 
     // Objects nested deeper than this are refused when written and when read,
     // so that a hostile file cannot exhaust the stack through recursion.
@@ -19,7 +19,7 @@ public:
 
 // Construction
     CArchive(CFile* pFile, UINT nMode, int nBufSize = 4096);
-    ~CArchive();                                // flushes a storing archive unless Close or Abort ran; never throws
+    ~CArchive();                                // drops what Close did not write; never throws
     CArchive(const CArchive&) = delete;
     CArchive& operator=(const CArchive&) = delete;
 
@@ -27,6 +27,10 @@ public:
     BOOL IsLoading() const { return (m_nMode & load) != 0; }
     BOOL IsStoring() const { return (m_nMode & load) == 0; }
     CFile* GetFile() const { return m_pFile; }
+
+    // The document being stored or loaded, for objects that need it; the
+    // document sets it, the archive only carries it.
+    CDocument* m_pDocument;
 
 // Operations
     UINT Read(void* lpBuf, UINT nMax);          // the bytes read; fewer only at the end of the file

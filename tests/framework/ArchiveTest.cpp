@@ -3,6 +3,7 @@
 #include "Archive.h"
 #include "ArchiveException.h"
 #include "File.h"
+#include "FileException.h"
 
 #include "TestSupport.h"
 
@@ -360,4 +361,34 @@ TEST(CArchive, ModeMismatchIsReported)
         (void)ar;
 #endif
     }));
+}
+
+// What an archive buffers reaches the file only through Close, and Close
+// reports a failed write; an archive dropped without Close writes nothing.
+TEST(CArchive, WritesOnlyThroughCloseWhichReportsFailure)
+{
+    const std::string path = testsupport::WorkPath("archive-close.bin");
+    {
+        CFile file;
+        ASSERT_TRUE(file.Open(path.c_str(), CFile::modeCreate | CFile::modeWrite));
+        CArchive ar(&file, CArchive::store);
+        ar << static_cast<DWORD>(0xFACEFEED);
+    }   // abandoned: as when an exception unwinds past a save
+    EXPECT_TRUE(testsupport::ReadFileBytes(path).empty());
+
+    ASSERT_TRUE(testsupport::WriteFileBytes(path, nullptr, 0));
+    CFile readOnly;
+    ASSERT_TRUE(readOnly.Open(path.c_str(), CFile::modeRead));
+    int cause = -1;
+    {
+        CArchive ar(&readOnly, CArchive::store);
+        ar << static_cast<DWORD>(1);
+        try {
+            ar.Close();
+        } catch (CFileException* e) {
+            cause = e->m_cause;
+            e->Delete();
+        }
+    }
+    EXPECT_NE(-1, cause);
 }

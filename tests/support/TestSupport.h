@@ -90,7 +90,8 @@ inline bool FileExists(const std::string& path)
 template <typename Fn>
 Fn ProcAddress(HMODULE module, const char* name)
 {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+    // Through the generic function type, which any function pointer converts to and from.
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
 }
 
 // A file handle closed on scope exit.
