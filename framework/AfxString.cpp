@@ -248,6 +248,15 @@ void CString::FormatV(LPCSTR lpszFormat, va_list argList)
     *this = result;
 }
 
+BOOL CString::LoadString(UINT nID)
+{
+    // A string resource holds at most 4096 characters less one.
+    char szBuffer[4096];
+    const int nLength = ::LoadStringA(::GetModuleHandleA(nullptr), nID, szBuffer, sizeof szBuffer);
+    AssignCopy(szBuffer, nLength);
+    return nLength > 0;
+}
+
 LPSTR CString::GetBuffer(int nMinBufLength)
 {
     ASSERT(nMinBufLength >= 0);

@@ -53,6 +53,8 @@ public:
     int Find(LPCSTR lpszSub) const;
     int ReverseFind(char ch) const;
 
+    // The string resource nID of the program; FALSE (and empty) when absent.
+    BOOL LoadString(UINT nID);
     void Format(LPCSTR lpszFormat, ...);
     void FormatV(LPCSTR lpszFormat, va_list argList);
 

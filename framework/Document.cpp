@@ -1,0 +1,264 @@
+// CDocument: views, title, the save prompt, and opening and saving through
+// the document's Serialize.
+#include "Document.h"
+#include "AfxRes.h"
+#include "Archive.h"
+#include "DocTemplate.h"
+#include "File.h"
+#include "FileException.h"
+#include "FrameWnd.h"
+#include "MessageBox.h"
+#include "View.h"
+#include "WinApp.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+
+IMPLEMENT_DYNAMIC(CDocument, CCmdTarget)
+
+BEGIN_MESSAGE_MAP(CDocument, CCmdTarget)
+    ON_COMMAND(ID_FILE_SAVE, OnFileSave)
+    ON_COMMAND(ID_FILE_SAVE_AS, OnFileSaveAs)
+END_MESSAGE_MAP()
+
+namespace {
+
+// The folder of a path, with its trailing separator; "." for a bare name.
+CString FolderOf(const CString& strPath)
+{
+    const int nSlash = std::max(strPath.ReverseFind('\\'), strPath.ReverseFind('/'));
+    return nSlash >= 0 ? strPath.Left(nSlash + 1) : CString(".");
+}
+
+CString FileNameOf(const CString& strPath)
+{
+    const int nSlash = std::max(strPath.ReverseFind('\\'), strPath.ReverseFind('/'));
+    return strPath.Mid(nSlash + 1);
+}
+
+} // namespace
+
+CDocument::CDocument() : m_bContentsDiscarded(FALSE), m_pDocTemplate(nullptr), m_bModified(FALSE)
+{
+}
+
+CDocument::~CDocument()
+{
+    for (CView* pView : m_viewList)
+        pView->m_pDocument = nullptr;
+}
+
+void CDocument::SetTitle(LPCSTR lpszTitle)
+{
+    m_strTitle = lpszTitle;
+    for (CView* pView : m_viewList) {
+        if (CFrameWnd* pFrame = pView->GetParentFrame())
+            pFrame->OnUpdateFrameTitle(TRUE);
+    }
+}
+
+void CDocument::SetPathName(LPCSTR lpszPathName, BOOL bAddToMRU)
+{
+    m_strPathName = lpszPathName;
+    SetTitle(FileNameOf(m_strPathName));
+    if (bAddToMRU && AfxGetApp() != nullptr)
+        AfxGetApp()->AddToRecentFileList(m_strPathName);
+}
+
+void CDocument::AddView(CView* pView)
+{
+    m_viewList.push_back(pView);
+    pView->m_pDocument = this;
+}
+
+void CDocument::RemoveView(CView* pView)
+{
+    m_viewList.erase(std::remove(m_viewList.begin(), m_viewList.end(), pView), m_viewList.end());
+    pView->m_pDocument = nullptr;
+}
+
+void CDocument::UpdateAllViews(CView* pSender, LPARAM lHint, CObject* pHint)
+{
+    for (CView* pView : m_viewList)
+        if (pView != pSender)
+            pView->OnUpdate(pSender, lHint, pHint);
+}
+
+void CDocument::Serialize(CArchive&)
+{
+}
+
+void CDocument::DeleteContents()
+{
+}
+
+BOOL CDocument::OnNewDocument()
+{
+    DeleteContents();
+    m_strPathName.Empty();
+    SetModifiedFlag(FALSE);
+    return TRUE;
+}
+
+void CDocument::OnCloseDocument()
+{
+    DeleteContents();
+}
+
+CFile* CDocument::GetFile(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError)
+{
+    CFile* pFile = new CFile;
+    if (!pFile->Open(lpszFileName, nOpenFlags, pError)) {
+        delete pFile;
+        return nullptr;
+    }
+    return pFile;
+}
+
+void CDocument::ReleaseFile(CFile* pFile, BOOL bAbort)
+{
+    if (bAbort) {
+        pFile->Abort();
+        delete pFile;
+        return;
+    }
+    try {
+        pFile->Close();
+    } catch (...) {
+        delete pFile;
+        throw;
+    }
+    delete pFile;
+}
+
+BOOL CDocument::OnOpenDocument(LPCSTR lpszPathName)
+{
+    CFileException fe;
+    CFile* pFile = GetFile(lpszPathName, CFile::modeRead | CFile::shareDenyWrite, &fe);
+    if (pFile == nullptr) {
+        ReportSaveLoadException(lpszPathName, &fe, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+        return FALSE;
+    }
+    m_bContentsDiscarded = TRUE;
+    DeleteContents();
+    SetModifiedFlag(TRUE);      // a half-loaded document is not the file
+    try {
+        CWaitCursor wait;
+        CArchive ar(pFile, CArchive::load);
+        ar.m_pDocument = this;
+        Serialize(ar);
+        ar.Close();
+        ReleaseFile(pFile, FALSE);
+    } catch (CException* e) {
+        ReleaseFile(pFile, TRUE);
+        DeleteContents();
+        ReportSaveLoadException(lpszPathName, e, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+        e->Delete();
+        return FALSE;
+    }
+    SetModifiedFlag(FALSE);
+    return TRUE;
+}
+
+BOOL CDocument::OnSaveDocument(LPCSTR lpszPathName)
+{
+    char szTemp[MAX_PATH];
+    if (::GetTempFileNameA(FolderOf(lpszPathName), "sav", 0, szTemp) == 0) {
+        CFileException fe(CFileException::OsErrorToException(::GetLastError()), ::GetLastError(), lpszPathName);
+        ReportSaveLoadException(lpszPathName, &fe, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
+        return FALSE;
+    }
+    CFileException fe;
+    CFile* pFile = GetFile(szTemp, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive, &fe);
+    if (pFile == nullptr) {
+        ::DeleteFileA(szTemp);
+        ReportSaveLoadException(lpszPathName, &fe, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
+        return FALSE;
+    }
+    try {
+        CWaitCursor wait;
+        CArchive ar(pFile, CArchive::store);
+        ar.m_pDocument = this;
+        Serialize(ar);
+        ar.Close();
+        pFile->Flush();
+        ReleaseFile(pFile, FALSE);
+    } catch (CException* e) {
+        ReleaseFile(pFile, TRUE);
+        ::DeleteFileA(szTemp);
+        ReportSaveLoadException(lpszPathName, e, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
+        e->Delete();
+        return FALSE;
+    }
+    // Only a complete file replaces the old one.
+    if (!::MoveFileExA(szTemp, lpszPathName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const DWORD dwError = ::GetLastError();
+        ::DeleteFileA(szTemp);
+        CFileException moveError(CFileException::OsErrorToException(static_cast<LONG>(dwError)),
+                                 static_cast<LONG>(dwError), lpszPathName);
+        ReportSaveLoadException(lpszPathName, &moveError, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
+        return FALSE;
+    }
+    SetModifiedFlag(FALSE);
+    return TRUE;
+}
+
+void CDocument::ReportSaveLoadException(LPCSTR lpszPathName, CException* e, BOOL, UINT nIDPDefault)
+{
+    CString strPrompt = AfxFormatString1(nIDPDefault, lpszPathName);
+    char szCause[256];
+    if (e != nullptr && e->GetErrorMessage(szCause, sizeof szCause) && szCause[0] != '\0') {
+        strPrompt += "\n\n";
+        strPrompt += szCause;
+    }
+    AfxMessageBox(strPrompt, MB_ICONEXCLAMATION, nIDPDefault);
+}
+
+BOOL CDocument::SaveModified()
+{
+    if (!IsModified())
+        return TRUE;
+    const CString strName = m_strPathName.IsEmpty() ? m_strTitle : m_strPathName;
+    switch (AfxMessageBox(AfxFormatString1(AFX_IDP_ASK_TO_SAVE, strName), MB_YESNOCANCEL, AFX_IDP_ASK_TO_SAVE)) {
+    case IDYES:
+        return DoFileSave();
+    case IDNO:
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+BOOL CDocument::DoFileSave()
+{
+    return DoSave(m_strPathName.IsEmpty() ? nullptr : static_cast<LPCSTR>(m_strPathName));
+}
+
+BOOL CDocument::DoSave(LPCSTR lpszPathName, BOOL bReplace)
+{
+    CString strNewName = lpszPathName;
+    if (strNewName.IsEmpty()) {
+        strNewName = m_strPathName.IsEmpty() ? m_strTitle : m_strPathName;
+        CWinApp* pApp = AfxGetApp();
+        if (pApp == nullptr
+            || !pApp->DoPromptFileName(strNewName, 0, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT,
+                                       FALSE))
+            return FALSE;
+    }
+    if (!OnSaveDocument(strNewName))
+        return FALSE;
+    if (bReplace)
+        SetPathName(strNewName);
+    return TRUE;
+}
+
+void CDocument::OnFileSave()
+{
+    DoFileSave();
+}
+
+void CDocument::OnFileSaveAs()
+{
+    DoSave(nullptr);
+}

@@ -1,0 +1,12 @@
+// AfxMessageBox: the program's message boxes, captioned with the application
+// title; the application object decides how they are shown.
+#pragma once
+
+#include "AfxString.h"
+
+int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
+int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = UINT(-1));
+
+// The string resource nIDS with %1 (and %2) replaced.
+CString AfxFormatString1(UINT nIDS, LPCSTR lpsz1);
+CString AfxFormatString2(UINT nIDS, LPCSTR lpsz1, LPCSTR lpsz2);
