@@ -1,0 +1,7 @@
+// CAboutDlg: the About box, closed by OK.
+#include "AboutDlg.h"
+#include "resource.h"
+
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX)
+{
+}

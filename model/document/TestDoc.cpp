@@ -1,0 +1,170 @@
+// CTestDoc: the project file, Import, and adding files to the tree.
+#include "TestDoc.h"
+#include "AVIFile.h"
+#include "AfxRes.h"
+#include "FileException.h"
+#include "FileDialog.h"
+#include "FrameWalk.h"
+#include "ImageFile.h"
+#include "MessageBox.h"
+#include "ProjectFile.h"
+#include "Registry.h"
+#include "resource.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+IMPLEMENT_DYNCREATE(CTestDoc, CDocument)
+
+BEGIN_MESSAGE_MAP(CTestDoc, CDocument)
+    ON_COMMAND(ID_FILE_IMPORT, OnImport)
+END_MESSAGE_MAP()
+
+namespace {
+
+// The file name without folder and extension, and the extension without its dot.
+void SplitName(LPCSTR lpszPathName, CString& strName, CString& strExtension)
+{
+    char szName[_MAX_FNAME];
+    char szExtension[_MAX_EXT];
+    ::_splitpath(lpszPathName, nullptr, nullptr, szName, szExtension);
+    strName = szName;
+    strExtension = szExtension[0] == '.' ? szExtension + 1 : szExtension;
+}
+
+// "frame007" gives "frame": a run of non-digits immediately followed by a number.
+BOOL NumberedPrefix(const CString& strName, CString& strPrefix)
+{
+    char szPrefix[_MAX_FNAME];
+    int nNumber = 0;
+    if (std::sscanf(strName, "%255[^0123456789]%d", szPrefix, &nNumber) != 2)
+        return FALSE;
+    strPrefix = szPrefix;
+    return TRUE;
+}
+
+} // namespace
+
+CTestDoc::CTestDoc()
+{
+}
+
+int CTestDoc::CountFrames()
+{
+    return ::CountFrames(&m_root);
+}
+
+int CTestDoc::AddNode(cTestNode* pNode)
+{
+    if (pNode == nullptr)
+        return 0;
+    const int nIndex = m_root.GetSize();
+    m_root.SetAtGrow(nIndex, pNode);
+    return nIndex;
+}
+
+int CTestDoc::AddFile(LPCSTR lpszPathName)
+{
+    CString strName, strExtension;
+    SplitName(lpszPathName, strName, strExtension);
+    cTestNode* pNode;
+    if (strExtension.CompareNoCase("bmp") != 0 && IsReadableMovieExtension(strExtension))
+        pNode = new cAVIFile(lpszPathName);
+    else
+        pNode = new cImageFile(lpszPathName);   // any other file is taken as a still image
+    return AddNode(pNode);
+}
+
+BOOL CTestDoc::IsProjectFileName(LPCSTR lpszPathName)
+{
+    CString strName, strExtension;
+    SplitName(lpszPathName, strName, strExtension);
+    return strExtension.CompareNoCase("seq") == 0;
+}
+
+void CTestDoc::AddDroppedFiles(const std::vector<CString>& paths, std::vector<CString>* pSkipped)
+{
+    // Sequences gather only the files of this one call.
+    CMapStringToPtr sequences(10);
+    for (const CString& strPath : paths) {
+        CString strName, strExtension, strPrefix;
+        SplitName(strPath, strName, strExtension);
+        if (strExtension.CompareNoCase("bmp") == 0) {
+            if (!NumberedPrefix(strName, strPrefix)) {
+                AddFile(strPath);
+                continue;
+            }
+            void* pSequence = nullptr;
+            if (!sequences.Lookup(strPrefix, pSequence)) {
+                cImageList* pNew = new cImageList;
+                pNew->SetName(strPrefix);
+                AddNode(pNew);
+                sequences.SetAt(strPrefix, pNew);
+                pSequence = pNew;
+            }
+            cImageList* pList = static_cast<cImageList*>(pSequence);
+            pList->SetAtGrow(pList->GetSize(), new cImageFile(strPath));
+        } else if (IsReadableMovieExtension(strExtension)) {
+            cAVIFile* pMovie = new cAVIFile;
+            pMovie->m_strPath = strPath;
+            pMovie->SetName(strPath);
+            AddNode(pMovie);
+        } else if (pSkipped != nullptr) {
+            pSkipped->push_back(strPath);
+        }
+    }
+}
+
+void CTestDoc::Serialize(CArchive& ar)
+{
+    cProjectFile::Serialize(ar, m_root, m_options);
+}
+
+void CTestDoc::DeleteContents()
+{
+    m_root.DeleteAll();
+    CDocument::DeleteContents();    // the settings stay: they outlive New
+}
+
+BOOL CTestDoc::OnNewDocument()
+{
+    return CDocument::OnNewDocument() ? TRUE : FALSE;
+}
+
+BOOL CTestDoc::OnOpenDocument(LPCSTR lpszPathName)
+{
+    CFileException fe;
+    CFile* pFile = GetFile(lpszPathName, CFile::modeRead | CFile::shareDenyWrite, &fe);
+    if (pFile == nullptr) {
+        ReportSaveLoadException(lpszPathName, &fe, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+        return FALSE;
+    }
+    BYTE mark[4] = {0, 0, 0, 0};
+    UINT nRead = 0;
+    try {
+        nRead = pFile->Read(mark, sizeof mark);
+        ReleaseFile(pFile, TRUE);
+    } catch (CException* e) {
+        ReleaseFile(pFile, TRUE);
+        ReportSaveLoadException(lpszPathName, e, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+        e->Delete();
+        return FALSE;
+    }
+    if (!cProjectFile::HasProjectMark(mark, nRead)) {
+        AfxMessageBox("Unsupported file format.", MB_OK);
+        return FALSE;
+    }
+    return CDocument::OnOpenDocument(lpszPathName) ? TRUE : FALSE;
+}
+
+void CTestDoc::OnImport()
+{
+    CFileDialog dlg(TRUE, "bmp", nullptr, 0,
+                    "Images (*.bmp)|*.bmp|Movies (*.avi)|*.avi|All files|*.bmp;*.avi||");
+    if (dlg.DoModal() != IDOK)
+        return;
+    AddFile(dlg.GetPathName());
+    SetModifiedFlag();
+    UpdateAllViews(nullptr, 0, nullptr);
+}

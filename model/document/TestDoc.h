@@ -1,0 +1,54 @@
+// CTestDoc: the project document: the node tree under m_root, the export
+// settings in m_options, the project file, Import, and the file rules that
+// Import and dropped files share.
+#pragma once
+
+#include "Document.h"
+#include "GifOptions.h"
+#include "ImageList.h"
+
+#include <vector>
+
+class CTestDoc : public CDocument
+{
+    DECLARE_DYNCREATE(CTestDoc)
+public:
+// Construction
+    CTestDoc();
+
+// Attributes
+    int GetTopLevelCount() { return m_root.GetChildCount(); }
+    int CountFrames();
+
+// Operations
+    // One node for the file (a still image, or a movie when AVIFile can read
+    // its extension) appended to the root; its index there.
+    int AddFile(LPCSTR lpszPathName);
+    // Appends a node to the root and returns its index; null adds nothing and gives 0.
+    int AddNode(cTestNode* pNode);
+    // Adds files as a drop does, in order: numbered bitmaps ("name007.bmp")
+    // gathered into one sequence per prefix (exact case) among these files,
+    // other bitmaps as images, movies AVIFile can read as movies. Files of
+    // other kinds are skipped and listed in pSkipped when given. Project
+    // files are not handled here; the caller decides about them first.
+    void AddDroppedFiles(const std::vector<CString>& paths, std::vector<CString>* pSkipped = nullptr);
+
+    // Whether the path names a project file by its extension (.seq, any case).
+    static BOOL IsProjectFileName(LPCSTR lpszPathName);
+
+// Overridables
+    void Serialize(CArchive& ar) override;
+    void DeleteContents() override;
+    BOOL OnNewDocument() override;
+    // Refuses a file without the project mark before anything is touched.
+    BOOL OnOpenDocument(LPCSTR lpszPathName) override;
+
+// Command handlers
+    void OnImport();
+
+// Implementation
+    cImageList m_root;
+    cGifOptions m_options;
+
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,189 @@
+// CTestView: the tree, drops and Delete.
+#include "TestView.h"
+#include "AfxRes.h"
+#include "CmdUI.h"
+#include "MessageBox.h"
+#include "TestDoc.h"
+#include "TestNode.h"
+#include "WinApp.h"
+#include "resource.h"
+
+#include <vector>
+
+IMPLEMENT_DYNCREATE(CTestView, CView)
+
+BEGIN_MESSAGE_MAP(CTestView, CView)
+    ON_WM_CREATE()
+    ON_WM_SIZE()
+    ON_WM_DROPFILES()
+    ON_COMMAND(ID_EDIT_DELETE, OnDelete)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_DELETE, OnUpdateDelete)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateCopy)
+    ON_UPDATE_COMMAND_UI(ID_EDIT_PASTE, OnUpdatePaste)
+END_MESSAGE_MAP()
+
+namespace {
+
+// Tree images, in the order of the bitmap.
+enum { imageMovie = 0, imageClosedFolder = 1, imagePage = 2 };
+
+} // namespace
+
+CTestView::CTestView()
+{
+}
+
+CTestDoc* CTestView::GetDocument() const
+{
+    return static_cast<CTestDoc*>(m_pDocument);
+}
+
+int CTestView::OnCreate(LPCREATESTRUCT lpCreateStruct)
+{
+    if (CView::OnCreate(lpCreateStruct) == -1)
+        return -1;
+    // Without a tree or its pictures the view still exists; it shows less.
+    RECT rc;
+    GetClientRect(&rc);
+    if (m_tree.Create(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, rc, this, ID_TREE)
+        && m_images.Create(IDB_TREEIMAGES, 16, 1, RGB(192, 192, 192)))
+        m_tree.SetImageList(m_images, TVSIL_NORMAL);
+    return 0;
+}
+
+void CTestView::OnSize(UINT nType, int cx, int cy)
+{
+    CView::OnSize(nType, cx, cy);
+    if (m_tree.m_hWnd != nullptr)
+        m_tree.MoveWindow(0, 0, cx, cy, FALSE);
+}
+
+void CTestView::OnDraw(CDC*)
+{
+    // The tree control draws everything.
+}
+
+void CTestView::OnInitialUpdate()
+{
+    DragAcceptFiles(TRUE);
+    CView::OnInitialUpdate();
+}
+
+BOOL CTestView::DestroyWindow()
+{
+    DragAcceptFiles(FALSE);
+    return CView::DestroyWindow();
+}
+
+CString CTestView::ItemText(cTestNode* pNode)
+{
+    CString strPrefix;
+    switch (pNode->m_nType) {
+    case cTestNode::typeSequence: strPrefix = "Sequence : "; break;
+    case cTestNode::typeImage:    strPrefix = "Image : "; break;
+    case cTestNode::typeMovie:    strPrefix = "Movie : "; break;
+    default: break;
+    }
+    return strPrefix + pNode->GetName(-1);
+}
+
+int CTestView::ItemImage(cTestNode* pNode)
+{
+    switch (pNode->m_nType) {
+    case cTestNode::typeSequence: return imageClosedFolder;
+    case cTestNode::typeImage:    return imagePage;
+    default:                      return imageMovie;
+    }
+}
+
+BOOL CTestView::InsertNode(CTreeCtrl& tree, HTREEITEM hParent, cTestNode* pNode)
+{
+    const CString strText = ItemText(pNode);
+    TVINSERTSTRUCTA insert = {};
+    insert.hParent = hParent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+    insert.item.pszText = const_cast<LPSTR>(static_cast<LPCSTR>(strText));
+    insert.item.iImage = insert.item.iSelectedImage = ItemImage(pNode);
+    insert.item.lParam = reinterpret_cast<LPARAM>(pNode);
+    HTREEITEM hItem = tree.InsertItem(&insert);
+    pNode->SetTreeItem(hItem);
+    for (int i = 0; i < pNode->GetChildCount(); ++i)
+        InsertNode(tree, hItem, pNode->GetChild(i));
+    return TRUE;
+}
+
+void CTestView::OnUpdate(CView*, LPARAM, CObject*)
+{
+    if (m_tree.m_hWnd == nullptr || GetDocument() == nullptr)
+        return;
+    m_tree.DeleteAllItems();
+    InsertNode(m_tree, nullptr, &GetDocument()->m_root);
+    m_tree.Expand(m_tree.GetRootItem(), TVE_EXPAND);
+}
+
+void CTestView::OnDropFiles(HDROP hDropInfo)
+{
+    const UINT nFiles = ::DragQueryFileA(hDropInfo, 0xFFFFFFFF, nullptr, 0);
+    std::vector<CString> paths;
+    int nProjects = 0;
+    for (UINT i = 0; i < nFiles; ++i) {
+        char szPath[MAX_PATH];
+        if (::DragQueryFileA(hDropInfo, i, szPath, sizeof szPath) == 0)
+            continue;
+        paths.push_back(CString(szPath));
+        nProjects += CTestDoc::IsProjectFileName(szPath) ? 1 : 0;
+    }
+    ::DragFinish(hDropInfo);
+
+    // A project file comes alone; with anything else nothing is added, so
+    // nothing can be half added and lost.
+    if (nProjects > 0) {
+        if (paths.size() == 1)
+            AfxGetApp()->OpenDocumentFile(paths[0]);
+        else
+            AfxMessageBox("Only one .SEQ file at a time, please.", MB_OK);
+        return;
+    }
+    CTestDoc* pDoc = GetDocument();
+    pDoc->AddDroppedFiles(paths);
+    pDoc->SetModifiedFlag();
+    OnUpdate(this, 0, nullptr);
+}
+
+void CTestView::OnDelete()
+{
+    HTREEITEM hItem = m_tree.GetSelectedItem();
+    if (hItem == nullptr)
+        return;
+    cTestNode* pNode = reinterpret_cast<cTestNode*>(m_tree.GetItemData(hItem));
+    if (pNode == nullptr)
+        return;
+    HTREEITEM hParent = m_tree.GetParentItem(hItem);
+    if (hParent == nullptr) {
+        // The root: the project as a whole goes, as with New.
+        SendMessage(WM_COMMAND, ID_FILE_NEW);
+        return;
+    }
+    cTestNode* pParent = reinterpret_cast<cTestNode*>(m_tree.GetItemData(hParent));
+    if (pParent == nullptr || !pParent->RemoveChild(pNode))
+        return;
+    m_tree.DeleteItem(hItem);
+    delete pNode;
+    GetDocument()->SetModifiedFlag();   // else the deletion would be lost without a word
+}
+
+void CTestView::OnUpdateDelete(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(m_tree.m_hWnd != nullptr && m_tree.GetSelectedItem() != nullptr);
+}
+
+void CTestView::OnUpdateCopy(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(FALSE);
+}
+
+void CTestView::OnUpdatePaste(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(FALSE);
+}

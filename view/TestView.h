@@ -1,0 +1,53 @@
+// CTestView: the project as a tree control filling the view; dropping files
+// adds them, Delete removes the selected node.
+#pragma once
+
+#include "ImageListCtl.h"
+#include "TreeCtrl.h"
+#include "View.h"
+
+class CTestDoc;
+class cTestNode;
+
+class CTestView : public CView
+{
+    DECLARE_DYNCREATE(CTestView)
+public:
+// Construction
+    CTestView();
+
+// Attributes
+    CTestDoc* GetDocument() const;
+    CTreeCtrl& GetTreeCtrl() { return m_tree; }
+
+// Operations
+    // Inserts the node and its subtree under hParent (null: the top level),
+    // linking each item and node to the other.
+    BOOL InsertNode(CTreeCtrl& tree, HTREEITEM hParent, cTestNode* pNode);
+    // The text an item shows for a node: the kind's prefix and the name.
+    static CString ItemText(cTestNode* pNode);
+    static int ItemImage(cTestNode* pNode);
+
+// Overridables
+    void OnDraw(CDC* pDC) override;
+    void OnInitialUpdate() override;
+    // Every change of the document rebuilds the whole tree.
+    void OnUpdate(CView* pSender, LPARAM lHint, CObject* pHint) override;
+    BOOL DestroyWindow() override;
+
+// Message handlers
+    int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    void OnSize(UINT nType, int cx, int cy);
+    void OnDropFiles(HDROP hDropInfo);
+    void OnDelete();
+    void OnUpdateDelete(CCmdUI* pCmdUI);
+    void OnUpdateCopy(CCmdUI* pCmdUI);
+    void OnUpdatePaste(CCmdUI* pCmdUI);
+
+// Implementation
+protected:
+    CTreeCtrl m_tree;
+    CImageList m_images;
+
+    DECLARE_MESSAGE_MAP()
+};
