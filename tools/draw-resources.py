@@ -127,8 +127,8 @@ def icon_file(images):
     return struct.pack("<HHH", 0, 1, len(images)) + b"".join(entries) + b"".join(bodies)
 
 
-def strip(groups, spec):
-    group, count, width, height = spec
+def strip(groups, layout):
+    group, count, width, height = layout
     pictures = groups.get(group, [])
     if len(pictures) != count:
         sys.exit(f"pictures.txt has {len(pictures)} {group} pictures, not {count}")

@@ -230,11 +230,12 @@ std::string DescribeControl(HWND hCtrl)
 {
     char szClass[64];
     ::GetClassNameA(hCtrl, szClass, sizeof(szClass));
+    const DWORD dwStyle = static_cast<DWORD>(::GetWindowLongA(hCtrl, GWL_STYLE));
     char szStyle[16];
-    wsprintfA(szStyle, "0x%08lX", static_cast<unsigned long>(::GetWindowLongA(hCtrl, GWL_STYLE) & kControlStyles));
+    wsprintfA(szStyle, "0x%08lX", static_cast<unsigned long>(dwStyle & kControlStyles));
     // An icon static's text is the icon's resource reference: show whether
     // it found the icon instead.
-    const bool bIcon = (::GetWindowLongA(hCtrl, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && lstrcmpiA(szClass, "Static") == 0;
+    const bool bIcon = (dwStyle & SS_TYPEMASK) == SS_ICON && ::lstrcmpiA(szClass, "Static") == 0;
     const std::string strText = bIcon ? (::SendMessageA(hCtrl, STM_GETICON, 0, 0) ? "<icon>" : "<no icon>") : WindowText(hCtrl);
     return std::to_string(static_cast<short>(::GetDlgCtrlID(hCtrl))) + " " + szClass + " '" + strText + "' " + szStyle +
            ((::GetWindowLongA(hCtrl, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) ? " sunken" : "");
