@@ -163,6 +163,13 @@ BOOL CDocument::OnOpenDocument(LPCSTR lpszPathName)
 
 BOOL CDocument::OnSaveDocument(LPCSTR lpszPathName)
 {
+    // A read-only file is not replaced, whatever the file system would allow.
+    const DWORD dwAttributes = ::GetFileAttributesA(lpszPathName);
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        CFileException fe(CFileException::accessDenied, ERROR_ACCESS_DENIED, lpszPathName);
+        ReportSaveLoadException(lpszPathName, &fe, TRUE, AFX_IDP_FAILED_TO_SAVE_DOC);
+        return FALSE;
+    }
     char szTemp[MAX_PATH];
     if (::GetTempFileNameA(FolderOf(lpszPathName), "sav", 0, szTemp) == 0) {
         CFileException fe(CFileException::OsErrorToException(::GetLastError()), ::GetLastError(), lpszPathName);

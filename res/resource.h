@@ -1,16 +1,44 @@
-// Identifiers of the program's resources and commands.
+// Identifiers of reelwright.exe's own resources, commands and dialog
+// controls, shared by its C++ code and res/reelwright.rc (so plain #defines
+// only). The framework's standard identifiers are in AfxRes.h.
 #pragma once
 
-#define IDR_MAINFRAME           128
-#define IDD_ABOUTBOX            100
-#define IDB_TREEIMAGES          130
-#define IDD_PROGRESS            131
-#define IDD_CONVERT             132
-#define IDD_BATCHCONVERT        133
+// The main frame: menu, accelerator table, tool bar bitmap, icon and the
+// document template string all go by this one identifier.
+#define IDR_MAINFRAME                   128
 
-#define ID_ACTION_CREATE        32771
-#define ID_FILE_IMPORT          32772
-#define ID_ACTION_BATCH         32773
-#define ID_EDIT_DELETE          32774
+#define IDD_ABOUTBOX                    100
+#define IDB_TREEIMAGES                  130     // the project tree's item pictures
+#define IDD_PROGRESS                    131
+#define IDD_CONVERT                     132
+#define IDD_BATCHCONVERT                133
 
-#define ID_TREE                 2001
+// Commands of the program's own.
+#define ID_ACTION_CREATE                32771   // Create animation
+#define ID_FILE_IMPORT                  32772
+#define ID_ACTION_BATCH                 32773   // Batch Convert
+#define ID_EDIT_DELETE                  32774   // remove the selected node
+
+// IDD_PROGRESS.
+#define IDC_PROGRESS                    1000
+#define IDC_STATUS                      1001
+
+// IDD_CONVERT. The transparency buttons are read as one radio group whose
+// index follows their order in the template.
+#define IDC_FILENAME                    1002
+#define IDC_BROWSE                      1003
+#define IDC_FRAMERATE                   1004
+#define IDC_LOOPCOUNT                   1005
+#define IDC_TRANSPARENCY_NONE           1007
+#define IDC_TRANSPARENCY_FIRST          1008
+#define IDC_TRANSPARENCY_EACH           1009
+
+// IDD_BATCHCONVERT. Its radio group comes in the template in the order
+// none, first, each, which is not the order of the numbers.
+#define IDC_EXPAND                      1008
+#define IDC_BATCH_TRANSPARENCY_FIRST    1010
+#define IDC_BATCH_TRANSPARENCY_EACH     1011
+#define IDC_BATCH_TRANSPARENCY_NONE     1012
+
+// The view's tree control.
+#define ID_TREE                         2001

@@ -1,0 +1,124 @@
+// The in-process program for the shell tests.
+#include "ShellHarness.h"
+
+#include "AfxRes.h"
+#include "CmdUI.h"
+
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+CShellTestApp theApp;
+
+namespace {
+
+// Starts the program once for the whole test program.
+class ShellEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        theApp.m_strProfileName = testsupport::WorkPath("reelwright.ini").c_str();
+        ::DeleteFileA(theApp.m_strProfileName);
+        theApp.m_hInstance = ::GetModuleHandleA(nullptr);
+        theApp.m_strAppName.LoadString(0xE000);
+        INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+        ::InitCommonControlsEx(&icc);
+        ASSERT_TRUE(theApp.InitInstance());
+        Pump();
+    }
+    void TearDown() override
+    {
+        if (theApp.m_pMainWnd != nullptr) {
+            Doc()->SetModifiedFlag(FALSE);
+            theApp.m_pMainWnd->SendMessage(WM_CLOSE);
+        }
+    }
+};
+
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new ShellEnvironment);
+
+} // namespace
+
+CShellTestApp& App() { return theApp; }
+CMainFrame* Frame() { return static_cast<CMainFrame*>(theApp.m_pMainWnd); }
+CTestDoc* Doc() { return static_cast<CTestDoc*>(Frame()->GetActiveDocument()); }
+CTestView* View() { return static_cast<CTestView*>(Frame()->GetActiveView()); }
+
+void Pump()
+{
+    theApp.PumpWaitingMessages();
+}
+
+void ResetProject()
+{
+    Doc()->SetModifiedFlag(FALSE);
+    theApp.OnFileNew();
+    theApp.m_messages.clear();
+    Pump();
+}
+
+HDROP MakeDrop(const std::vector<std::string>& paths)
+{
+    size_t cbNames = 1;
+    for (const std::string& path : paths)
+        cbNames += path.size() + 1;
+    HGLOBAL hDrop = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + cbNames);
+    DROPFILES* pDrop = static_cast<DROPFILES*>(::GlobalLock(hDrop));
+    pDrop->pFiles = sizeof(DROPFILES);
+    pDrop->fWide = FALSE;
+    char* pNames = reinterpret_cast<char*>(pDrop + 1);
+    for (const std::string& path : paths) {
+        memcpy(pNames, path.c_str(), path.size() + 1);
+        pNames += path.size() + 1;
+    }
+    ::GlobalUnlock(hDrop);
+    return static_cast<HDROP>(hDrop);
+}
+
+namespace {
+
+void AppendItems(CTreeCtrl& tree, HTREEITEM hItem, int nDepth, std::string& text)
+{
+    for (; hItem != nullptr; hItem = tree.GetNextSiblingItem(hItem)) {
+        int nImage = -1, nSelected = -1;
+        tree.GetItemImage(hItem, nImage, nSelected);
+        text += std::string(2 * nDepth, ' ') + static_cast<LPCSTR>(tree.GetItemText(hItem)) + " ["
+                + std::to_string(nImage) + "]\n";
+        AppendItems(tree, tree.GetChildItem(hItem), nDepth + 1, text);
+    }
+}
+
+// Finds the popup holding nID and lets the frame update it as when it opens.
+bool FindAndUpdate(HMENU hMenu, UINT nID, UINT& nState)
+{
+    for (int i = 0; i < ::GetMenuItemCount(hMenu); ++i) {
+        HMENU hSub = ::GetSubMenu(hMenu, i);
+        if (hSub == nullptr)
+            continue;
+        Frame()->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(hSub), MAKELPARAM(i, FALSE));
+        const UINT nFound = ::GetMenuState(hSub, nID, MF_BYCOMMAND);
+        if (nFound != UINT(-1)) {
+            nState = nFound;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+std::string TreeText(CTreeCtrl& tree)
+{
+    std::string text;
+    AppendItems(tree, tree.GetRootItem(), 0, text);
+    return text;
+}
+
+bool MenuItemEnabled(UINT nID)
+{
+    UINT nState = 0;
+    if (!FindAndUpdate(::GetMenu(Frame()->m_hWnd), nID, nState))
+        return false;
+    return (nState & (MF_GRAYED | MF_DISABLED)) == 0;
+}

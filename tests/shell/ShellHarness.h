@@ -1,0 +1,48 @@
+// The program started inside the test process: the real application class
+// with its message boxes recorded instead of shown, its windows made under
+// the test display, and helpers that drive them with real messages.
+#pragma once
+
+#include "MainFrame.h"
+#include "TestApp.h"
+#include "TestDoc.h"
+#include "TestView.h"
+
+#include "TestSupport.h"
+
+#include <string>
+#include <vector>
+
+class CShellTestApp : public CTestApp
+{
+public:
+    int DoMessageBox(LPCSTR lpszPrompt, UINT nType, UINT) override
+    {
+        m_messages.push_back(lpszPrompt);
+        const UINT nButtons = nType & MB_TYPEMASK;
+        return nButtons == MB_YESNOCANCEL || nButtons == MB_YESNO ? m_nAnswer : IDOK;
+    }
+
+    std::vector<std::string> m_messages;
+    int m_nAnswer = IDNO;       // for the save prompt
+};
+
+CShellTestApp& App();
+CMainFrame* Frame();
+CTestDoc* Doc();
+CTestView* View();
+
+// Runs the messages waiting now and the idle-time update.
+void Pump();
+// An empty, unmodified project, and no messages recorded.
+void ResetProject();
+
+// A real shell drop handle carrying these paths, as the shell builds it.
+HDROP MakeDrop(const std::vector<std::string>& paths);
+
+// The tree as text, one line per item in order, indented by depth:
+// "  Image : C:\x.bmp [2]" with the item's image in brackets.
+std::string TreeText(CTreeCtrl& tree);
+
+// Whether the menu command is enabled once the frame updated its popup.
+bool MenuItemEnabled(UINT nID);
