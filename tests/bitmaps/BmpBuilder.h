@@ -62,6 +62,26 @@ inline Bytes Rows(LONG width, LONG height, WORD bitCount, bool topDown)
     return rows;
 }
 
+// A picture of colour indices, top row first.
+typedef std::vector<std::vector<BYTE>> Picture;
+
+// The plain rows of a picture at 8 or 4 bits per pixel, bottom row first.
+inline Bytes RowsOf(const Picture& picture, LONG width, WORD bitCount)
+{
+    const DWORD stride = Stride(width, bitCount);
+    Bytes rows(stride * picture.size(), 0);
+    for (size_t y = 0; y < picture.size(); ++y) {
+        BYTE* row = &rows[(picture.size() - 1 - y) * stride];
+        for (size_t x = 0; x < picture[y].size(); ++x) {
+            if (bitCount == 8)
+                row[x] = picture[y][x];
+            else
+                row[x / 2] |= static_cast<BYTE>((x & 1) != 0 ? picture[y][x] : picture[y][x] << 4);
+        }
+    }
+    return rows;
+}
+
 // The header and colour table (no file header).
 inline Bytes Info(const Layout& l)
 {
