@@ -128,3 +128,42 @@ TEST(cImageFile, FileLockedAgainstReadingIsNotAFrame)
     std::unique_ptr<cDrawDib> format(node.GetFrameFormat(0));
     EXPECT_EQ(0, format->GetBitCount());
 }
+
+// A file that cannot give its frame gives no format either: the format read
+// checks that the colour table and every row are there, whatever the header.
+TEST(cImageFile, CutFilesGiveNeitherFrameNorFormat)
+{
+    const WORD nLive = cDrawDib::GetLiveCount();
+    for (DWORD headerSize : {12, 40, 108, 124}) {
+        bmp::Layout l;
+        l.headerSize = headerSize;
+        l.width = 10;
+        l.height = 4;
+        const bmp::Bytes whole = bmp::File(l);
+        const size_t tableStart = 14 + headerSize;
+        const size_t rowsStart = whole.size() - 4 * 12;
+        const struct { const char* what; size_t size; } cuts[] = {
+            {"in the colour table", tableStart + 30},
+            {"at the end of the colour table", rowsStart},
+            {"in the rows", rowsStart + 13},
+            {"in the last row", whole.size() - 1},
+        };
+        for (const auto& cut : cuts) {
+            const std::string path = testsupport::WorkPath("cut.bmp");
+            ASSERT_TRUE(testsupport::WriteFileBytes(path, whole.data(), cut.size));
+            cImageFile node(path.c_str());
+            std::unique_ptr<cDrawDib> frame(node.GetFrame(0));
+            EXPECT_EQ(nullptr, frame.get()) << headerSize << " cut " << cut.what;
+            std::unique_ptr<cDrawDib> format(node.GetFrameFormat(0));
+            ASSERT_NE(nullptr, format);
+            EXPECT_EQ(0, format->GetBitCount()) << headerSize << " cut " << cut.what;
+            EXPECT_EQ(0, format->GetWidth()) << headerSize << " cut " << cut.what;
+        }
+        const std::string path = WriteBmp("whole.bmp", l);
+        cImageFile node(path.c_str());
+        std::unique_ptr<cDrawDib> format(node.GetFrameFormat(0));
+        EXPECT_EQ(8, format->GetBitCount()) << headerSize;
+        EXPECT_EQ(10, format->GetWidth()) << headerSize;
+    }
+    EXPECT_EQ(nLive, cDrawDib::GetLiveCount());
+}
