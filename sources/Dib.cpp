@@ -85,6 +85,19 @@ BOOL IsReadableCoding(DWORD dwCompression, WORD nBitCount, LONG nHeight)
     }
 }
 
+// Masks of bit fields that say exactly what BI_RGB says for their depth, so
+// that dropping them changes no colour.
+BOOL HasPlainMasks(WORD nBitCount, const DWORD* pMasks)
+{
+    static const DWORD masks16[3] = {0x7C00, 0x03E0, 0x001F};
+    static const DWORD masks32[3] = {0xFF0000, 0x00FF00, 0x0000FF};
+    if (nBitCount == 16)
+        return std::equal(masks16, masks16 + 3, pMasks);
+    if (nBitCount == 32)
+        return std::equal(masks32, masks32 + 3, pMasks);
+    return FALSE;
+}
+
 static_assert(sizeof(RGBTRIPLE) == 3, "colour triples of core headers are packed");
 static_assert(sizeof(BITMAPFILEHEADER) == 14, "the file header is packed");
 
@@ -179,11 +192,16 @@ BOOL cDib::SetFromPackedDib(const BITMAPINFOHEADER* pPacked)
     // Check what the block says of itself before anything is replaced.
     if (pPacked->biSize != dwInfoHeaderSize || pPacked->biClrUsed > 256)
         return FALSE;
+    // The buffer's rows are always BI_RGB: masks that mean anything else
+    // (5-6-5 above all) would be drawn wrong, so they are refused.
     DWORD dwMasks = 0;
-    if (pPacked->biCompression == BI_BITFIELDS)
-        dwMasks = 3 * sizeof(DWORD);        // the decoder's 16- and 32-bit layouts
-    else if (pPacked->biCompression != BI_RGB)
+    if (pPacked->biCompression == BI_BITFIELDS) {
+        if (!HasPlainMasks(pPacked->biBitCount, reinterpret_cast<const DWORD*>(pPacked + 1)))
+            return FALSE;
+        dwMasks = 3 * sizeof(DWORD);
+    } else if (pPacked->biCompression != BI_RGB) {
         return FALSE;
+    }
     if (!IsValidSize(pPacked->biWidth, pPacked->biHeight, pPacked->biBitCount))
         return FALSE;
     const BOOL bTopDown = pPacked->biHeight < 0;

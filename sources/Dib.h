@@ -23,6 +23,8 @@ public:
     // Copies the source's colours into this table; fails when this table is smaller.
     BOOL CopyColorTable(const cDib& source);
     // Replaces the buffer by a packed DIB (header, colours, rows in one block).
+    // Bit-field masks are taken only where they say what BI_RGB says: the
+    // buffer's rows are always BI_RGB.
     BOOL SetFromPackedDib(const BITMAPINFOHEADER* pPacked);
     BOOL LoadBmpFile(LPCSTR lpszPath);
     BOOL ReadBmp(CFile& file);

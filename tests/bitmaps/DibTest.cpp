@@ -175,6 +175,9 @@ TEST(cDib, PackedDibVariants)
         {"size that fits neither", with([](bmp::Layout& l) { l.sizeImage = 22; }), FALSE, false},
         {"24-bit", with([](bmp::Layout& l) { l.bitCount = 24; }), TRUE, true},
         {"24-bit with a table", with([](bmp::Layout& l) { l.bitCount = 24; l.clrUsed = 3; }), TRUE, true},
+        // Masks that say what BI_RGB says can be dropped without changing a colour.
+        {"5-5-5 bit fields", with([](bmp::Layout& l) { bmp::SetMasks(l, 16, 0x7C00, 0x03E0, 0x001F); }), TRUE, true},
+        {"8-8-8 bit fields", with([](bmp::Layout& l) { bmp::SetMasks(l, 32, 0xFF0000, 0x00FF00, 0x0000FF); }), TRUE, true},
     };
     for (const Case& c : cases) {
         const bmp::Bytes packed = bmp::Packed(c.layout);
@@ -203,6 +206,10 @@ TEST(cDib, PackedDibRefusalsLeaveTheBufferAlone)
         {"width 0", with([](bmp::Layout& l) { l.width = 0; })},
         {"height 70000", with([](bmp::Layout& l) { l.height = -70000; })},
         {"bit count 5", with([](bmp::Layout& l) { l.bitCount = 5; l.tableEntries = 0; })},
+        // The buffer's rows are BI_RGB: a 5-6-5 frame would be drawn as 5-5-5.
+        {"5-6-5 bit fields", with([](bmp::Layout& l) { bmp::SetMasks(l, 16, 0xF800, 0x07E0, 0x001F); })},
+        {"8-8-8 bit fields in another order", with([](bmp::Layout& l) { bmp::SetMasks(l, 32, 0x0000FF, 0x00FF00, 0xFF0000); })},
+        {"8-bit with bit fields", with([](bmp::Layout& l) { bmp::SetMasks(l, 8, 0x7C00, 0x03E0, 0x001F); })},
     };
     for (const Case& c : cases) {
         const bmp::Bytes packed = bmp::Packed(c.layout);
