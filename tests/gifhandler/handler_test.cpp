@@ -488,6 +488,41 @@ TEST_F(HandlerTest, DelaysFollowTheFrameRate)
     }
 }
 
+// A client that takes the stream from the file object without CreateStream
+// never gave a rate: the rate of the handler's own record is only reported,
+// and the images get the fixed delay until the client gives one by SetInfo.
+TEST_F(HandlerTest, StreamWithoutCreateStreamKeepsTheDefaultDelay)
+{
+    const struct { const char* what; bool setInfo; DWORD rate; std::vector<WORD> delays; } cases[] = {
+        { "no rate given", false, 0, { 6, 6, 6 } },
+        { "rate given by SetInfo", true, 10, { 10, 10, 10 } },
+        { "the reported rate given back", true, 30, { 3, 4, 3 } },
+    };
+    for (const auto& c : cases) {
+        const std::string path = testsupport::WorkPath("nocreatestream.gif");
+        IAVIFile* file = CreateHandler();
+        ASSERT_NE(nullptr, file);
+        ASSERT_EQ(S_OK, LoadFile(file, path));
+        IAVIStream* stream = nullptr;
+        ASSERT_EQ(S_OK, file->QueryInterface(IID_IAVIStream, reinterpret_cast<void**>(&stream)));
+        AVISTREAMINFOW info = {};
+        ASSERT_EQ(S_OK, stream->Info(&info, sizeof info));
+        EXPECT_EQ(30u, info.dwRate) << c.what;
+        if (c.setInfo) {
+            info.dwRate = c.rate;
+            ASSERT_EQ(S_OK, stream->SetInfo(&info, sizeof info)) << c.what;
+        }
+        ASSERT_EQ(S_OK, SetFormat(stream, MakeFormat(2, 1)));
+        for (size_t i = 0; i < c.delays.size(); ++i)
+            ASSERT_EQ(S_OK, WriteRows(stream, FlatRows(2, 1, 3)));
+        EXPECT_EQ(1u, stream->Release());
+        EXPECT_EQ(0u, file->Release());
+        const GifLayout layout = ReadGifLayout(testsupport::ReadFileBytes(path));
+        ASSERT_TRUE(layout.valid) << c.what;
+        EXPECT_EQ(c.delays, Delays(layout)) << c.what;
+    }
+}
+
 TEST_F(HandlerTest, LongAnimationLastsAsLongAsTheMovie)
 {
     HandlerFile gif("tenseconds.gif", 30, 1);
