@@ -10,6 +10,20 @@
 
 #include <memory>
 
+namespace {
+
+// Fills a buffer from an archive over the file at path, the way a project
+// loads an embedded bitmap.
+void LoadArchived(const std::string& path, cDib& dib)
+{
+    CFile file;
+    ASSERT_TRUE(file.Open(path.c_str(), CFile::modeRead));
+    CArchive ar(&file, CArchive::load);
+    dib.Serialize(ar);
+}
+
+} // namespace
+
 TEST(cDib, CreateNumbers)
 {
     struct Case { LONG w, h; WORD bits; WORD colours, infoSize; DWORD stride, size; };
@@ -222,6 +236,44 @@ TEST(cDib, PackedDibRefusalsLeaveTheBufferAlone)
     EXPECT_FALSE(dib.SetFromPackedDib(nullptr));
 }
 
+// The rows follow the colours the packed DIB holds: entries past them are
+// not taken from its rows.
+TEST(cDib, PackedDibWithFewColoursTakesNoColourFromItsRows)
+{
+    for (DWORD clrUsed : {1, 20, 255}) {
+        bmp::Layout l;
+        l.width = 16;
+        l.height = 8;
+        l.clrUsed = clrUsed;
+        const bmp::Bytes packed = bmp::Packed(l);
+        cDrawDib dib;
+        ASSERT_TRUE(dib.SetFromPackedDib(reinterpret_cast<const BITMAPINFOHEADER*>(packed.data()))) << clrUsed;
+        EXPECT_EQ(0, memcmp(packed.data() + 40, dib.GetColorTable(), clrUsed * sizeof(RGBQUAD))) << clrUsed;
+        const RGBQUAD zero = {};
+        for (DWORD i = clrUsed; i < 256; ++i)
+            ASSERT_EQ(0, memcmp(&zero, &dib.GetColorTable()[i], sizeof zero)) << clrUsed << " colours, entry " << i;
+        EXPECT_EQ(bmp::Rows(16, 8, 8, false), PixelsOf(dib)) << clrUsed;
+    }
+}
+
+// An archive holds a .bmp image, and one stored top row first loads upright.
+TEST(cDib, SerializeLoadsTopDownRowsUpright)
+{
+    bmp::Layout l;
+    l.width = 6;
+    l.height = -5;
+    const bmp::Bytes bytes = bmp::File(l);
+    const std::string path = testsupport::WorkPath("dib-top-down.bmp");
+    ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes.data(), bytes.size()));
+
+    cDrawDib loaded;
+    LoadArchived(path, loaded);
+    EXPECT_EQ(6, loaded.GetWidth());
+    EXPECT_EQ(5, loaded.GetHeight());
+    EXPECT_EQ(bmp::Rows(6, 5, 8, false), PixelsOf(loaded));
+    EXPECT_EQ(0, memcmp(bytes.data() + 14 + 40, loaded.GetColorTable(), 256 * sizeof(RGBQUAD)));
+}
+
 TEST(cDib, SerializeWritesABmpFileAndReadsItBack)
 {
     bmp::Layout l;
@@ -247,10 +299,7 @@ TEST(cDib, SerializeWritesABmpFileAndReadsItBack)
     EXPECT_EQ(PixelsOf(source), PixelsOf(fromBmp));
 
     cDrawDib loaded;
-    CFile file;
-    ASSERT_TRUE(file.Open(path.c_str(), CFile::modeRead));
-    CArchive ar(&file, CArchive::load);
-    loaded.Serialize(ar);
+    LoadArchived(path, loaded);
     EXPECT_EQ(9, loaded.GetWidth());
     EXPECT_EQ(4, loaded.GetHeight());
     EXPECT_EQ(PixelsOf(source), PixelsOf(loaded));

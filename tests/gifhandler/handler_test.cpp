@@ -3,6 +3,7 @@
 // what each call puts into the file, and the refusals of unsafe input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
 
 #include "HandlerHarness.h"
@@ -245,6 +246,36 @@ TEST_F(HandlerTest, InfoReportsTheStreamsRate)
     persist->Release();
 }
 
+// Info copies as many bytes as the caller's size asks for and no more: the
+// bytes after them are the caller's.
+TEST_F(HandlerTest, InfoCopiesOnlyTheSizeAsked)
+{
+    HandlerFile gif("infosize.gif", 25, 2);
+    ASSERT_TRUE(gif.Ready());
+    const BYTE kUntouched = 0xCD;
+    std::vector<BYTE> fileRecord(sizeof(AVIFILEINFOW)), streamRecord(sizeof(AVISTREAMINFOW));
+    ASSERT_EQ(S_OK, gif.File()->Info(reinterpret_cast<AVIFILEINFOW*>(fileRecord.data()), sizeof(AVIFILEINFOW)));
+    ASSERT_EQ(S_OK, gif.Stream()->Info(reinterpret_cast<AVISTREAMINFOW*>(streamRecord.data()), sizeof(AVISTREAMINFOW)));
+
+    const struct { const char* what; const std::vector<BYTE>& record; } records[] = {
+        { "file", fileRecord }, { "stream", streamRecord },
+    };
+    for (const auto& r : records) {
+        const LONG full = static_cast<LONG>(r.record.size());
+        for (LONG size : { 0L, 1L, 12L, full - 1, full, full + 32 }) {
+            std::vector<BYTE> buffer(r.record.size() + 64, kUntouched);
+            const HRESULT hr = r.record.size() == sizeof(AVIFILEINFOW)
+                ? gif.File()->Info(reinterpret_cast<AVIFILEINFOW*>(buffer.data()), size)
+                : gif.Stream()->Info(reinterpret_cast<AVISTREAMINFOW*>(buffer.data()), size);
+            ASSERT_EQ(S_OK, hr) << r.what << " " << size;
+            const size_t copied = std::min<size_t>(size, r.record.size());
+            std::vector<BYTE> expected(r.record.begin(), r.record.begin() + copied);
+            expected.resize(buffer.size(), kUntouched);
+            EXPECT_EQ(expected, buffer) << r.what << " info with size " << size;
+        }
+    }
+}
+
 /////////////////////////////////////////////////////////////////////////////
 // Opening
 
@@ -258,6 +289,26 @@ TEST_F(HandlerTest, ReadOnlyLoadIsRefusedAndCreatesNoFile)
     EXPECT_EQ(AVIERR_UNSUPPORTED, LoadFile(file, path, OF_READWRITE | OF_SHARE_DENY_WRITE));
     EXPECT_EQ(0u, file->Release());
     EXPECT_FALSE(testsupport::FileExists(path));
+}
+
+// One object writes one file: a second Load is refused, creates nothing, and
+// the first file is still finished by the last release.
+TEST_F(HandlerTest, SecondLoadIsRefusedAndTheFirstFileKeepsItsTrailer)
+{
+    const std::string second = testsupport::WorkPath("second-load.gif");
+    ::DeleteFileA(second.c_str());
+    HandlerFile gif("first-load.gif", 10, 1);
+    ASSERT_TRUE(gif.Ready());
+    ASSERT_EQ(S_OK, SetFormat(gif.Stream(), MakeFormat(3, 3)));
+    ASSERT_EQ(S_OK, WriteRows(gif.Stream(), FlatRows(3, 3, 4)));
+
+    EXPECT_EQ(AVIERR_UNSUPPORTED, LoadFile(gif.File(), second));
+    EXPECT_FALSE(testsupport::FileExists(second));
+    ASSERT_EQ(S_OK, WriteRows(gif.Stream(), FlatRows(3, 3, 5)));     // still writing the first file
+
+    const GifLayout layout = ReadGifLayout(gif.Close());
+    EXPECT_TRUE(layout.valid) << "the trailer ends the first file";
+    EXPECT_EQ((std::vector<WORD>{ 10, 10 }), Delays(layout));
 }
 
 TEST_F(HandlerTest, LoadFailsForAFolderThatDoesNotExist)
