@@ -252,26 +252,21 @@ TEST_F(HandlerTest, InfoCopiesOnlyTheSizeAsked)
 {
     HandlerFile gif("infosize.gif", 25, 2);
     ASSERT_TRUE(gif.Ready());
-    const BYTE kUntouched = 0xCD;
-    std::vector<BYTE> fileRecord(sizeof(AVIFILEINFOW)), streamRecord(sizeof(AVISTREAMINFOW));
-    ASSERT_EQ(S_OK, gif.File()->Info(reinterpret_cast<AVIFILEINFOW*>(fileRecord.data()), sizeof(AVIFILEINFOW)));
-    ASSERT_EQ(S_OK, gif.Stream()->Info(reinterpret_cast<AVISTREAMINFOW*>(streamRecord.data()), sizeof(AVISTREAMINFOW)));
-
-    const struct { const char* what; const std::vector<BYTE>& record; } records[] = {
-        { "file", fileRecord }, { "stream", streamRecord },
+    const LONG kFile = sizeof(AVIFILEINFOW), kStream = sizeof(AVISTREAMINFOW);
+    std::vector<BYTE> whole[2] = { std::vector<BYTE>(kFile), std::vector<BYTE>(kStream) };
+    auto info = [&gif](int which, BYTE* p, LONG size) {
+        return which == 0 ? gif.File()->Info(reinterpret_cast<AVIFILEINFOW*>(p), size)
+                          : gif.Stream()->Info(reinterpret_cast<AVISTREAMINFOW*>(p), size);
     };
-    for (const auto& r : records) {
-        const LONG full = static_cast<LONG>(r.record.size());
+    for (int which : { 0, 1 }) {
+        const LONG full = static_cast<LONG>(whole[which].size());
+        ASSERT_EQ(S_OK, info(which, whole[which].data(), full));
         for (LONG size : { 0L, 1L, 12L, full - 1, full, full + 32 }) {
-            std::vector<BYTE> buffer(r.record.size() + 64, kUntouched);
-            const HRESULT hr = r.record.size() == sizeof(AVIFILEINFOW)
-                ? gif.File()->Info(reinterpret_cast<AVIFILEINFOW*>(buffer.data()), size)
-                : gif.Stream()->Info(reinterpret_cast<AVISTREAMINFOW*>(buffer.data()), size);
-            ASSERT_EQ(S_OK, hr) << r.what << " " << size;
-            const size_t copied = std::min<size_t>(size, r.record.size());
-            std::vector<BYTE> expected(r.record.begin(), r.record.begin() + copied);
-            expected.resize(buffer.size(), kUntouched);
-            EXPECT_EQ(expected, buffer) << r.what << " info with size " << size;
+            std::vector<BYTE> buffer(full + 64, 0xCD);
+            ASSERT_EQ(S_OK, info(which, buffer.data(), size));
+            std::vector<BYTE> expected(whole[which].begin(), whole[which].begin() + std::min(size, full));
+            expected.resize(buffer.size(), 0xCD);
+            EXPECT_EQ(expected, buffer) << (which == 0 ? "file" : "stream") << " info with size " << size;
         }
     }
 }

@@ -140,30 +140,17 @@ TEST(cImageFile, CutFilesGiveNeitherFrameNorFormat)
         l.width = 10;
         l.height = 4;
         const bmp::Bytes whole = bmp::File(l);
-        const size_t tableStart = 14 + headerSize;
-        const size_t rowsStart = whole.size() - 4 * 12;
-        const struct { const char* what; size_t size; } cuts[] = {
-            {"in the colour table", tableStart + 30},
-            {"at the end of the colour table", rowsStart},
-            {"in the rows", rowsStart + 13},
-            {"in the last row", whole.size() - 1},
-        };
-        for (const auto& cut : cuts) {
+        // Inside the colour table, and inside the second row (stride 12).
+        for (size_t size : {static_cast<size_t>(14 + headerSize + 30), whole.size() - 3 * 12 + 1}) {
             const std::string path = testsupport::WorkPath("cut.bmp");
-            ASSERT_TRUE(testsupport::WriteFileBytes(path, whole.data(), cut.size));
+            ASSERT_TRUE(testsupport::WriteFileBytes(path, whole.data(), size));
             cImageFile node(path.c_str());
             std::unique_ptr<cDrawDib> frame(node.GetFrame(0));
-            EXPECT_EQ(nullptr, frame.get()) << headerSize << " cut " << cut.what;
             std::unique_ptr<cDrawDib> format(node.GetFrameFormat(0));
+            EXPECT_EQ(nullptr, frame.get()) << headerSize << " cut at " << size;
             ASSERT_NE(nullptr, format);
-            EXPECT_EQ(0, format->GetBitCount()) << headerSize << " cut " << cut.what;
-            EXPECT_EQ(0, format->GetWidth()) << headerSize << " cut " << cut.what;
+            EXPECT_EQ(0, format->GetBitCount()) << headerSize << " cut at " << size;
         }
-        const std::string path = WriteBmp("whole.bmp", l);
-        cImageFile node(path.c_str());
-        std::unique_ptr<cDrawDib> format(node.GetFrameFormat(0));
-        EXPECT_EQ(8, format->GetBitCount()) << headerSize;
-        EXPECT_EQ(10, format->GetWidth()) << headerSize;
     }
     EXPECT_EQ(nLive, cDrawDib::GetLiveCount());
 }
