@@ -18,7 +18,7 @@ const DWORD kDefaultRate = 30;
 
 CGifHandler::CGifHandler()
     : m_cRef(0), m_bStreamCreated(FALSE), m_bHeaderWritten(FALSE), m_hFile(nullptr),
-      m_nImagesWritten(0)
+      m_nImagesWritten(0), m_bClientRate(FALSE)
 {
     ::ZeroMemory(&m_gifFileInfo, sizeof m_gifFileInfo);
     ::ZeroMemory(&m_gifStreamInfo, sizeof m_gifStreamInfo);
@@ -129,7 +129,10 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Load(LPCOLESTR pszFileName, DWORD dwMode)
     if (m_hFile != nullptr)
         return AVIERR_UNSUPPORTED;      // one object writes one file
 
+    // The rate in these records is only reported: a stream reached without
+    // CreateStream was never given one, and keeps the fixed delay.
     ::ZeroMemory(&m_gifStreamInfo, sizeof m_gifStreamInfo);
+    m_bClientRate = FALSE;
     m_gifStreamInfo.fccType = streamtypeVIDEO;
     m_gifStreamInfo.dwFlags = AVISTREAMINFO_FORMATCHANGES;
     m_gifStreamInfo.dwScale = 1;
@@ -214,6 +217,7 @@ HRESULT STDMETHODCALLTYPE CGifHandler::CreateStream(PAVISTREAM* ppStream, AVISTR
     m_gifStreamInfo.dwLength = 0;
     m_gifFileInfo.dwScale = psi->dwScale;
     m_gifFileInfo.dwRate = psi->dwRate;
+    m_bClientRate = TRUE;
     m_bStreamCreated = TRUE;
     *ppStream = static_cast<IAVIStream*>(this);
     AddRef();

@@ -108,4 +108,5 @@ private:
     BITMAPINFOHEADER m_bmih;    // the current format: size of the images written
     GifWriteOptions m_options;
     DWORD m_nImagesWritten;     // images given to the encoder, for their delays
+    BOOL m_bClientRate;         // the stream's rate came from the client, not from Load
 };

@@ -150,6 +150,8 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Delete(LONG, LONG)
 }
 
 // Copies the whole record only: a shorter block would be read past its end.
+// The record comes from the client, so from now on its rate sets the delays,
+// as a rate given to CreateStream does.
 HRESULT STDMETHODCALLTYPE CGifHandler::SetInfo(AVISTREAMINFOW* lpInfo, LONG cbInfo)
 {
     if (lpInfo == nullptr)
@@ -157,6 +159,7 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetInfo(AVISTREAMINFOW* lpInfo, LONG cbIn
     if (cbInfo < static_cast<LONG>(sizeof m_gifStreamInfo))
         return AVIERR_BADSIZE;
     m_gifStreamInfo = *lpInfo;
+    m_bClientRate = TRUE;
     return S_OK;
 }
 
@@ -236,11 +239,12 @@ HRESULT CGifHandler::WriteFileHeader(const BITMAPINFO* pFormat)
 // Images follow the stream's clock: image n ends at round(100 (n + 1) scale /
 // rate) hundredths, so rounding never adds up over a long animation and the
 // file lasts as long as the movie (30 per second gives 3, 4, 3, 3, 4, 3, ...).
+// A stream whose client never gave a rate has no clock to follow.
 WORD CGifHandler::ImageDelay(DWORD nImage) const
 {
     const DWORD rate = m_gifStreamInfo.dwRate;
     const DWORD scale = m_gifStreamInfo.dwScale;
-    if (rate == 0 || scale == 0)
+    if (!m_bClientRate || rate == 0 || scale == 0)
         return kDefaultDelay;
     const ULONGLONG delay = HundredthsAt(static_cast<ULONGLONG>(nImage) + 1, rate, scale)
                             - HundredthsAt(nImage, rate, scale);

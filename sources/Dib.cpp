@@ -3,14 +3,20 @@
 // Nothing from a file or a decoder is trusted: sizes are checked before they
 // are used for allocation, colour counts are clamped to the table that was
 // made, and top-down input is turned into the bottom-up rows the rest of the
-// program expects.
+// program expects. A .bmp file must hold every row its header describes
+// before any pixel memory is taken, so reading a file never costs more than
+// a small constant plus what the file holds (run-length rows: see
+// RleDecoder.cpp). The buffer always keeps plain BI_RGB rows after a 40-byte
+// header, whatever header and row coding the file used.
 #include "Dib.h"
 
 #include "Palette.h"
+#include "RleDecoder.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace {
@@ -19,7 +25,11 @@ const WORD wBmpSignature = 0x4D42;          // "BM"
 const DWORD dwFileHeaderSize = 14;
 const DWORD dwInfoHeaderSize = 40;
 const DWORD dwCoreHeaderSize = 12;
+const DWORD dwV4HeaderSize = 108;
+const DWORD dwV5HeaderSize = 124;
 const LONG nMaxDimension = 65535;
+// No file header was read: the rows follow the colour table.
+const ULONGLONG nRowsFollowTable = ~0ULL;
 
 // Bytes in one row of pixels, padded to four bytes.
 ULONGLONG StrideOf(ULONGLONG nWidth, WORD nBitCount)
@@ -50,6 +60,44 @@ BOOL SkipBytes(CFile& file, ULONGLONG nCount)
     return TRUE;
 }
 
+BOOL SeekTo(CFile& file, ULONGLONG nPosition)
+{
+    if (nPosition > static_cast<ULONGLONG>(LONG_MAX))
+        return FALSE;
+    file.Seek(static_cast<LONG>(nPosition), CFile::begin);
+    return TRUE;
+}
+
+// The row codings a file may use: plain rows of any depth, or runs of the
+// one depth each run-length coding is made for, stored bottom-up as the
+// format requires. Bit-field masks are refused: the buffer has no room for them.
+BOOL IsReadableCoding(DWORD dwCompression, WORD nBitCount, LONG nHeight)
+{
+    switch (dwCompression) {
+    case BI_RGB:
+        return TRUE;
+    case BI_RLE8:
+        return nBitCount == 8 && nHeight > 0;
+    case BI_RLE4:
+        return nBitCount == 4 && nHeight > 0;
+    default:
+        return FALSE;
+    }
+}
+
+// Masks of bit fields that say exactly what BI_RGB says for their depth, so
+// that dropping them changes no colour.
+BOOL HasPlainMasks(WORD nBitCount, const DWORD* pMasks)
+{
+    static const DWORD masks16[3] = {0x7C00, 0x03E0, 0x001F};
+    static const DWORD masks32[3] = {0xFF0000, 0x00FF00, 0x0000FF};
+    if (nBitCount == 16)
+        return std::equal(masks16, masks16 + 3, pMasks);
+    if (nBitCount == 32)
+        return std::equal(masks32, masks32 + 3, pMasks);
+    return FALSE;
+}
+
 static_assert(sizeof(RGBTRIPLE) == 3, "colour triples of core headers are packed");
 static_assert(sizeof(BITMAPFILEHEADER) == 14, "the file header is packed");
 
@@ -57,7 +105,8 @@ static_assert(sizeof(BITMAPFILEHEADER) == 14, "the file header is packed");
 
 cDib::cDib()
     : m_pInfo(nullptr), m_pBits(nullptr), m_hBits(nullptr), m_nColors(0), m_nStride(0),
-      m_nInfoSize(0), m_bTopDownSource(FALSE)
+      m_nInfoSize(0), m_bTopDownSource(FALSE), m_nRowsOffset(nRowsFollowTable),
+      m_dwRowsCompression(BI_RGB), m_cbRowsData(0)
 {
 }
 
@@ -75,6 +124,9 @@ void cDib::DeleteInfo()
     m_nStride = 0;
     m_nInfoSize = 0;
     m_bTopDownSource = FALSE;
+    m_nRowsOffset = nRowsFollowTable;
+    m_dwRowsCompression = BI_RGB;
+    m_cbRowsData = 0;
 }
 
 BOOL cDib::IsValidSize(LONG nWidth, LONG nHeight, WORD nBitCount)
@@ -140,11 +192,16 @@ BOOL cDib::SetFromPackedDib(const BITMAPINFOHEADER* pPacked)
     // Check what the block says of itself before anything is replaced.
     if (pPacked->biSize != dwInfoHeaderSize || pPacked->biClrUsed > 256)
         return FALSE;
+    // The buffer's rows are always BI_RGB: masks that mean anything else
+    // (5-6-5 above all) would be drawn wrong, so they are refused.
     DWORD dwMasks = 0;
-    if (pPacked->biCompression == BI_BITFIELDS)
-        dwMasks = 3 * sizeof(DWORD);        // the decoder's 16- and 32-bit layouts
-    else if (pPacked->biCompression != BI_RGB)
+    if (pPacked->biCompression == BI_BITFIELDS) {
+        if (!HasPlainMasks(pPacked->biBitCount, reinterpret_cast<const DWORD*>(pPacked + 1)))
+            return FALSE;
+        dwMasks = 3 * sizeof(DWORD);
+    } else if (pPacked->biCompression != BI_RGB) {
         return FALSE;
+    }
     if (!IsValidSize(pPacked->biWidth, pPacked->biHeight, pPacked->biBitCount))
         return FALSE;
     const BOOL bTopDown = pPacked->biHeight < 0;
@@ -203,37 +260,51 @@ BOOL cDib::ReadBmp(CFile& file)
 
 BOOL cDib::ReadFileHeader(CFile& file)
 {
+    const ULONGLONG nStart = file.GetPosition();
     BITMAPFILEHEADER bfh;
-    if (file.Read(&bfh, dwFileHeaderSize) != dwFileHeaderSize)
+    if (file.Read(&bfh, dwFileHeaderSize) != dwFileHeaderSize || bfh.bfType != wBmpSignature)
         return FALSE;
-    return bfh.bfType == wBmpSignature;
+    m_nRowsOffset = nStart + bfh.bfOffBits;
+    return TRUE;
 }
 
 BOOL cDib::ReadInfo(CFile& file)
 {
+    if (m_pInfo != nullptr)
+        return FALSE;           // a header, once made, stays
     DWORD dwHeaderSize = 0;
     if (file.Read(&dwHeaderSize, sizeof(dwHeaderSize)) != sizeof(dwHeaderSize))
         return FALSE;
-    if (dwHeaderSize == dwInfoHeaderSize)
-        return ReadInfoHeader(file);
-    if (dwHeaderSize == dwCoreHeaderSize)
-        return ReadCoreHeader(file);
-    return FALSE;
+    BOOL bRead = FALSE;
+    if (dwHeaderSize == dwInfoHeaderSize || dwHeaderSize == dwV4HeaderSize || dwHeaderSize == dwV5HeaderSize)
+        bRead = ReadInfoHeader(file, dwHeaderSize);
+    else if (dwHeaderSize == dwCoreHeaderSize)
+        bRead = ReadCoreHeader(file);
+    if (bRead)
+        bRead = FindRows(file);
+    if (!bRead)
+        DeleteInfo();
+    return bRead;
 }
 
-BOOL cDib::ReadInfoHeader(CFile& file)
+// The larger headers begin with the same 40 bytes; what they add (masks,
+// colour space, profile) says nothing about plain or run-length rows.
+BOOL cDib::ReadInfoHeader(CFile& file, DWORD dwHeaderSize)
 {
     BITMAPINFOHEADER bih;
     bih.biSize = dwInfoHeaderSize;
     const UINT nRest = dwInfoHeaderSize - sizeof(DWORD);
     if (file.Read(reinterpret_cast<BYTE*>(&bih) + sizeof(DWORD), nRest) != nRest)
         return FALSE;
-    // Compressed rows would be read as if they were plain ones.
-    if (bih.biCompression != BI_RGB)
+    if (!SkipBytes(file, dwHeaderSize - dwInfoHeaderSize))
+        return FALSE;
+    if (!IsReadableCoding(bih.biCompression, bih.biBitCount, bih.biHeight))
         return FALSE;
     if (!Create(bih.biWidth, bih.biHeight, bih.biBitCount))
         return FALSE;
     m_bTopDownSource = bih.biHeight < 0;
+    m_dwRowsCompression = bih.biCompression;
+    m_cbRowsData = bih.biSizeImage;
 
     // A count above the table that Create made is clamped; the entries beyond
     // it are still in the file before the rows, so they are skipped.
@@ -275,6 +346,39 @@ BOOL cDib::ReadCoreHeader(CFile& file)
     return TRUE;
 }
 
+// The rows start where the file header says, which may leave a gap after
+// the colour table (writers put colour profiles or alignment there); a
+// start inside the headers or the table, or beyond the file, is damage.
+// The file must hold every row, or all of its run-length data, before the
+// pixel block can be allocated.
+BOOL cDib::FindRows(CFile& file)
+{
+    const ULONGLONG nTableEnd = file.GetPosition();
+    const ULONGLONG nLength = file.GetLength();
+    const ULONGLONG nRows = m_nRowsOffset == nRowsFollowTable ? nTableEnd : m_nRowsOffset;
+    if (nRows < nTableEnd || nRows >= nLength)
+        return FALSE;
+    if (!cRleDecoder::IsRunLength(m_dwRowsCompression))
+        return nRows + GetBitsSize() <= nLength && SeekTo(file, nRows);
+
+    // Data of unrecorded size runs to the end of the file.
+    const ULONGLONG cbData = m_cbRowsData != 0 ? m_cbRowsData : nLength - nRows;
+    if (nRows + cbData > nLength || !cRleDecoder::CanFill(cbData, GetBitsSize()))
+        return FALSE;
+    m_cbRowsData = static_cast<DWORD>(cbData);
+    return SeekTo(file, nRows) && ReadRunLengthRows(file, nullptr) && SeekTo(file, nRows);
+}
+
+BOOL cDib::ReadRunLengthRows(CFile& file, BYTE* pBits) const
+{
+    std::unique_ptr<BYTE[]> pData(new (std::nothrow) BYTE[m_cbRowsData]);
+    if (pData == nullptr || file.Read(pData.get(), m_cbRowsData) != m_cbRowsData)
+        return FALSE;
+    const BITMAPINFOHEADER& bih = m_pInfo->bmiHeader;
+    cRleDecoder decoder(m_dwRowsCompression, bih.biWidth, bih.biHeight, m_nStride);
+    return decoder.Decode(pData.get(), m_cbRowsData, pBits);
+}
+
 BOOL cDib::ReadBits(CFile& file)
 {
     if (m_pInfo == nullptr)
@@ -284,15 +388,21 @@ BOOL cDib::ReadBits(CFile& file)
     BYTE* pBits = static_cast<BYTE*>(LockBits());
     if (pBits == nullptr)
         return FALSE;
-    const DWORD dwSize = GetBitsSize();
-    DWORD dwDone = 0;
-    while (dwDone < dwSize) {
-        const UINT nRead = file.Read(pBits + dwDone, dwSize - dwDone);
-        if (nRead == 0)
-            break;
-        dwDone += nRead;
+    BOOL bRead;
+    if (cRleDecoder::IsRunLength(m_dwRowsCompression)) {
+        bRead = ReadRunLengthRows(file, pBits);
+    } else {
+        const DWORD dwSize = GetBitsSize();
+        DWORD dwDone = 0;
+        while (dwDone < dwSize) {
+            const UINT nRead = file.Read(pBits + dwDone, dwSize - dwDone);
+            if (nRead == 0)
+                break;
+            dwDone += nRead;
+        }
+        bRead = dwDone == dwSize;
     }
-    if (dwDone != dwSize) {
+    if (!bRead) {
         UnlockBits();
         FreeBits();
         return FALSE;

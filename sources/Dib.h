@@ -23,11 +23,20 @@ public:
     // Copies the source's colours into this table; fails when this table is smaller.
     BOOL CopyColorTable(const cDib& source);
     // Replaces the buffer by a packed DIB (header, colours, rows in one block).
+    // Bit-field masks are taken only where they say what BI_RGB says: the
+    // buffer's rows are always BI_RGB.
     BOOL SetFromPackedDib(const BITMAPINFOHEADER* pPacked);
     BOOL LoadBmpFile(LPCSTR lpszPath);
     BOOL ReadBmp(CFile& file);
+    // Reads the 14-byte file header; remembers where it says the rows start.
     BOOL ReadFileHeader(CFile& file);
+    // Reads the information header and the colour table, and checks that the
+    // file holds the rows they describe, so that a file whose frame cannot be
+    // read gives no format either; on failure the buffer is left empty. Leaves
+    // the file at the first row. Fails at once when a header exists.
     BOOL ReadInfo(CFile& file);
+    // Reads the rows that ReadInfo found into the pixel block, expanding
+    // run-length rows.
     BOOL ReadBits(CFile& file);
 
 // Attributes
@@ -58,8 +67,12 @@ public:
 // Implementation
 protected:
     void DeleteInfo();
-    BOOL ReadInfoHeader(CFile& file);
+    BOOL ReadInfoHeader(CFile& file, DWORD dwHeaderSize);
     BOOL ReadCoreHeader(CFile& file);
+    BOOL FindRows(CFile& file);
+    // Reads the run-length data and expands it into pBits, or with pBits
+    // null only checks that it makes a picture.
+    BOOL ReadRunLengthRows(CFile& file, BYTE* pBits) const;
     void FlipRows();
 
     BITMAPINFO* m_pInfo;
@@ -69,4 +82,9 @@ protected:
     DWORD m_nStride;
     WORD m_nInfoSize;
     BOOL m_bTopDownSource;      // the rows ReadBits will read come top row first
+    // Where the rows ReadBits will read stand in the file, and how they are
+    // stored there: BI_RGB, or BI_RLE8 / BI_RLE4 in m_cbRowsData bytes.
+    ULONGLONG m_nRowsOffset;
+    DWORD m_dwRowsCompression;
+    DWORD m_cbRowsData;
 };

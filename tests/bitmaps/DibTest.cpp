@@ -10,6 +10,20 @@
 
 #include <memory>
 
+namespace {
+
+// Fills a buffer from an archive over the file at path, the way a project
+// loads an embedded bitmap.
+void LoadArchived(const std::string& path, cDib& dib)
+{
+    CFile file;
+    ASSERT_TRUE(file.Open(path.c_str(), CFile::modeRead));
+    CArchive ar(&file, CArchive::load);
+    dib.Serialize(ar);
+}
+
+} // namespace
+
 TEST(cDib, CreateNumbers)
 {
     struct Case { LONG w, h; WORD bits; WORD colours, infoSize; DWORD stride, size; };
@@ -175,6 +189,9 @@ TEST(cDib, PackedDibVariants)
         {"size that fits neither", with([](bmp::Layout& l) { l.sizeImage = 22; }), FALSE, false},
         {"24-bit", with([](bmp::Layout& l) { l.bitCount = 24; }), TRUE, true},
         {"24-bit with a table", with([](bmp::Layout& l) { l.bitCount = 24; l.clrUsed = 3; }), TRUE, true},
+        // Masks that say what BI_RGB says can be dropped without changing a colour.
+        {"5-5-5 bit fields", with([](bmp::Layout& l) { bmp::SetMasks(l, 16, 0x7C00, 0x03E0, 0x001F); }), TRUE, true},
+        {"8-8-8 bit fields", with([](bmp::Layout& l) { bmp::SetMasks(l, 32, 0xFF0000, 0x00FF00, 0x0000FF); }), TRUE, true},
     };
     for (const Case& c : cases) {
         const bmp::Bytes packed = bmp::Packed(c.layout);
@@ -203,6 +220,10 @@ TEST(cDib, PackedDibRefusalsLeaveTheBufferAlone)
         {"width 0", with([](bmp::Layout& l) { l.width = 0; })},
         {"height 70000", with([](bmp::Layout& l) { l.height = -70000; })},
         {"bit count 5", with([](bmp::Layout& l) { l.bitCount = 5; l.tableEntries = 0; })},
+        // The buffer's rows are BI_RGB: a 5-6-5 frame would be drawn as 5-5-5.
+        {"5-6-5 bit fields", with([](bmp::Layout& l) { bmp::SetMasks(l, 16, 0xF800, 0x07E0, 0x001F); })},
+        {"8-8-8 bit fields in another order", with([](bmp::Layout& l) { bmp::SetMasks(l, 32, 0x0000FF, 0x00FF00, 0xFF0000); })},
+        {"8-bit with bit fields", with([](bmp::Layout& l) { bmp::SetMasks(l, 8, 0x7C00, 0x03E0, 0x001F); })},
     };
     for (const Case& c : cases) {
         const bmp::Bytes packed = bmp::Packed(c.layout);
@@ -213,6 +234,44 @@ TEST(cDib, PackedDibRefusalsLeaveTheBufferAlone)
     }
     cDrawDib dib;
     EXPECT_FALSE(dib.SetFromPackedDib(nullptr));
+}
+
+// The rows follow the colours the packed DIB holds: entries past them are
+// not taken from its rows.
+TEST(cDib, PackedDibWithFewColoursTakesNoColourFromItsRows)
+{
+    for (DWORD clrUsed : {1, 20, 255}) {
+        bmp::Layout l;
+        l.width = 16;
+        l.height = 8;
+        l.clrUsed = clrUsed;
+        const bmp::Bytes packed = bmp::Packed(l);
+        cDrawDib dib;
+        ASSERT_TRUE(dib.SetFromPackedDib(reinterpret_cast<const BITMAPINFOHEADER*>(packed.data()))) << clrUsed;
+        EXPECT_EQ(0, memcmp(packed.data() + 40, dib.GetColorTable(), clrUsed * sizeof(RGBQUAD))) << clrUsed;
+        const RGBQUAD zero = {};
+        for (DWORD i = clrUsed; i < 256; ++i)
+            ASSERT_EQ(0, memcmp(&zero, &dib.GetColorTable()[i], sizeof zero)) << clrUsed << " colours, entry " << i;
+        EXPECT_EQ(bmp::Rows(16, 8, 8, false), PixelsOf(dib)) << clrUsed;
+    }
+}
+
+// An archive holds a .bmp image, and one stored top row first loads upright.
+TEST(cDib, SerializeLoadsTopDownRowsUpright)
+{
+    bmp::Layout l;
+    l.width = 6;
+    l.height = -5;
+    const bmp::Bytes bytes = bmp::File(l);
+    const std::string path = testsupport::WorkPath("dib-top-down.bmp");
+    ASSERT_TRUE(testsupport::WriteFileBytes(path, bytes.data(), bytes.size()));
+
+    cDrawDib loaded;
+    LoadArchived(path, loaded);
+    EXPECT_EQ(6, loaded.GetWidth());
+    EXPECT_EQ(5, loaded.GetHeight());
+    EXPECT_EQ(bmp::Rows(6, 5, 8, false), PixelsOf(loaded));
+    EXPECT_EQ(0, memcmp(bytes.data() + 14 + 40, loaded.GetColorTable(), 256 * sizeof(RGBQUAD)));
 }
 
 TEST(cDib, SerializeWritesABmpFileAndReadsItBack)
@@ -240,10 +299,7 @@ TEST(cDib, SerializeWritesABmpFileAndReadsItBack)
     EXPECT_EQ(PixelsOf(source), PixelsOf(fromBmp));
 
     cDrawDib loaded;
-    CFile file;
-    ASSERT_TRUE(file.Open(path.c_str(), CFile::modeRead));
-    CArchive ar(&file, CArchive::load);
-    loaded.Serialize(ar);
+    LoadArchived(path, loaded);
     EXPECT_EQ(9, loaded.GetWidth());
     EXPECT_EQ(4, loaded.GetHeight());
     EXPECT_EQ(PixelsOf(source), PixelsOf(loaded));

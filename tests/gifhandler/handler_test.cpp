@@ -3,6 +3,7 @@
 // what each call puts into the file, and the refusals of unsafe input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
 
 #include "HandlerHarness.h"
@@ -245,6 +246,31 @@ TEST_F(HandlerTest, InfoReportsTheStreamsRate)
     persist->Release();
 }
 
+// Info copies as many bytes as the caller's size asks for and no more: the
+// bytes after them are the caller's.
+TEST_F(HandlerTest, InfoCopiesOnlyTheSizeAsked)
+{
+    HandlerFile gif("infosize.gif", 25, 2);
+    ASSERT_TRUE(gif.Ready());
+    const LONG kFile = sizeof(AVIFILEINFOW), kStream = sizeof(AVISTREAMINFOW);
+    std::vector<BYTE> whole[2] = { std::vector<BYTE>(kFile), std::vector<BYTE>(kStream) };
+    auto info = [&gif](int which, BYTE* p, LONG size) {
+        return which == 0 ? gif.File()->Info(reinterpret_cast<AVIFILEINFOW*>(p), size)
+                          : gif.Stream()->Info(reinterpret_cast<AVISTREAMINFOW*>(p), size);
+    };
+    for (int which : { 0, 1 }) {
+        const LONG full = static_cast<LONG>(whole[which].size());
+        ASSERT_EQ(S_OK, info(which, whole[which].data(), full));
+        for (LONG size : { 0L, 1L, 12L, full - 1, full, full + 32 }) {
+            std::vector<BYTE> buffer(full + 64, 0xCD);
+            ASSERT_EQ(S_OK, info(which, buffer.data(), size));
+            std::vector<BYTE> expected(whole[which].begin(), whole[which].begin() + std::min(size, full));
+            expected.resize(buffer.size(), 0xCD);
+            EXPECT_EQ(expected, buffer) << (which == 0 ? "file" : "stream") << " info with size " << size;
+        }
+    }
+}
+
 /////////////////////////////////////////////////////////////////////////////
 // Opening
 
@@ -258,6 +284,26 @@ TEST_F(HandlerTest, ReadOnlyLoadIsRefusedAndCreatesNoFile)
     EXPECT_EQ(AVIERR_UNSUPPORTED, LoadFile(file, path, OF_READWRITE | OF_SHARE_DENY_WRITE));
     EXPECT_EQ(0u, file->Release());
     EXPECT_FALSE(testsupport::FileExists(path));
+}
+
+// One object writes one file: a second Load is refused, creates nothing, and
+// the first file is still finished by the last release.
+TEST_F(HandlerTest, SecondLoadIsRefusedAndTheFirstFileKeepsItsTrailer)
+{
+    const std::string second = testsupport::WorkPath("second-load.gif");
+    ::DeleteFileA(second.c_str());
+    HandlerFile gif("first-load.gif", 10, 1);
+    ASSERT_TRUE(gif.Ready());
+    ASSERT_EQ(S_OK, SetFormat(gif.Stream(), MakeFormat(3, 3)));
+    ASSERT_EQ(S_OK, WriteRows(gif.Stream(), FlatRows(3, 3, 4)));
+
+    EXPECT_EQ(AVIERR_UNSUPPORTED, LoadFile(gif.File(), second));
+    EXPECT_FALSE(testsupport::FileExists(second));
+    ASSERT_EQ(S_OK, WriteRows(gif.Stream(), FlatRows(3, 3, 5)));     // still writing the first file
+
+    const GifLayout layout = ReadGifLayout(gif.Close());
+    EXPECT_TRUE(layout.valid) << "the trailer ends the first file";
+    EXPECT_EQ((std::vector<WORD>{ 10, 10 }), Delays(layout));
 }
 
 TEST_F(HandlerTest, LoadFailsForAFolderThatDoesNotExist)
@@ -485,6 +531,41 @@ TEST_F(HandlerTest, DelaysFollowTheFrameRate)
         const GifLayout layout = ReadGifLayout(gif.Close());
         ASSERT_TRUE(layout.valid);
         EXPECT_EQ(c.delays, Delays(layout)) << c.rate << "/" << c.scale;
+    }
+}
+
+// A client that takes the stream from the file object without CreateStream
+// never gave a rate: the rate of the handler's own record is only reported,
+// and the images get the fixed delay until the client gives one by SetInfo.
+TEST_F(HandlerTest, StreamWithoutCreateStreamKeepsTheDefaultDelay)
+{
+    const struct { const char* what; bool setInfo; DWORD rate; std::vector<WORD> delays; } cases[] = {
+        { "no rate given", false, 0, { 6, 6, 6 } },
+        { "rate given by SetInfo", true, 10, { 10, 10, 10 } },
+        { "the reported rate given back", true, 30, { 3, 4, 3 } },
+    };
+    for (const auto& c : cases) {
+        const std::string path = testsupport::WorkPath("nocreatestream.gif");
+        IAVIFile* file = CreateHandler();
+        ASSERT_NE(nullptr, file);
+        ASSERT_EQ(S_OK, LoadFile(file, path));
+        IAVIStream* stream = nullptr;
+        ASSERT_EQ(S_OK, file->QueryInterface(IID_IAVIStream, reinterpret_cast<void**>(&stream)));
+        AVISTREAMINFOW info = {};
+        ASSERT_EQ(S_OK, stream->Info(&info, sizeof info));
+        EXPECT_EQ(30u, info.dwRate) << c.what;
+        if (c.setInfo) {
+            info.dwRate = c.rate;
+            ASSERT_EQ(S_OK, stream->SetInfo(&info, sizeof info)) << c.what;
+        }
+        ASSERT_EQ(S_OK, SetFormat(stream, MakeFormat(2, 1)));
+        for (size_t i = 0; i < c.delays.size(); ++i)
+            ASSERT_EQ(S_OK, WriteRows(stream, FlatRows(2, 1, 3)));
+        EXPECT_EQ(1u, stream->Release());
+        EXPECT_EQ(0u, file->Release());
+        const GifLayout layout = ReadGifLayout(testsupport::ReadFileBytes(path));
+        ASSERT_TRUE(layout.valid) << c.what;
+        EXPECT_EQ(c.delays, Delays(layout)) << c.what;
     }
 }
 

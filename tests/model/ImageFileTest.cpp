@@ -128,3 +128,29 @@ TEST(cImageFile, FileLockedAgainstReadingIsNotAFrame)
     std::unique_ptr<cDrawDib> format(node.GetFrameFormat(0));
     EXPECT_EQ(0, format->GetBitCount());
 }
+
+// A file that cannot give its frame gives no format either: the format read
+// checks that the colour table and every row are there, whatever the header.
+TEST(cImageFile, CutFilesGiveNeitherFrameNorFormat)
+{
+    const WORD nLive = cDrawDib::GetLiveCount();
+    for (DWORD headerSize : {12, 40, 108, 124}) {
+        bmp::Layout l;
+        l.headerSize = headerSize;
+        l.width = 10;
+        l.height = 4;
+        const bmp::Bytes whole = bmp::File(l);
+        // Inside the colour table, and inside the second row (stride 12).
+        for (size_t size : {static_cast<size_t>(14 + headerSize + 30), whole.size() - 3 * 12 + 1}) {
+            const std::string path = testsupport::WorkPath("cut.bmp");
+            ASSERT_TRUE(testsupport::WriteFileBytes(path, whole.data(), size));
+            cImageFile node(path.c_str());
+            std::unique_ptr<cDrawDib> frame(node.GetFrame(0));
+            std::unique_ptr<cDrawDib> format(node.GetFrameFormat(0));
+            EXPECT_EQ(nullptr, frame.get()) << headerSize << " cut at " << size;
+            ASSERT_NE(nullptr, format);
+            EXPECT_EQ(0, format->GetBitCount()) << headerSize << " cut at " << size;
+        }
+    }
+    EXPECT_EQ(nLive, cDrawDib::GetLiveCount());
+}
