@@ -295,3 +295,50 @@ TEST(Shell, CommandLinePathLosesOnePairOfQuotes)
     EXPECT_STREQ("\"C:\\a.seq", CTestApp::CommandLinePath("\"C:\\a.seq"));
     EXPECT_STREQ("", CTestApp::CommandLinePath(""));
 }
+
+TEST(Shell, ImportMakesOneTopLevelNodePerFileByItsExtension)
+{
+    ResetProject();
+    struct Case { const char* path; int nType; };
+    const Case cases[] = {
+        {"C:\\a\\PHOTO.BMP", cTestNode::typeImage},
+        {"C:\\a\\frame001.bmp", cTestNode::typeImage},     // never grouped
+        {"C:\\a\\clip.avi", cTestNode::typeMovie},         // the prefix has AVIFile's AVI reader
+        {"C:\\a\\notes.txt", cTestNode::typeImage},        // no reader: taken as a still image
+        {"C:\\a\\noextension", cTestNode::typeImage},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        EXPECT_EQ(static_cast<int>(i), Doc()->AddFile(cases[i].path));
+        EXPECT_EQ(cases[i].nType, Doc()->m_root.GetChild(static_cast<int>(i))->m_nType) << cases[i].path;
+        EXPECT_STREQ(cases[i].path, Doc()->m_root.GetChild(static_cast<int>(i))->GetName());
+    }
+    EXPECT_EQ(0, Doc()->AddNode(nullptr));
+    EXPECT_EQ(5, Doc()->GetTopLevelCount());
+}
+
+namespace {
+
+std::string g_strAboutCaption;
+
+// Runs inside the About box's own message loop: notes its caption and closes it.
+void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR idEvent, DWORD)
+{
+    HWND hDlg = ::FindWindowA(reinterpret_cast<LPCSTR>(WC_DIALOG), "About Tindra");
+    if (hDlg == nullptr)
+        return;
+    ::KillTimer(nullptr, idEvent);
+    char szCaption[64];
+    ::GetWindowTextA(hDlg, szCaption, sizeof szCaption);
+    g_strAboutCaption = szCaption;
+    ::PostMessageA(hDlg, WM_COMMAND, IDOK, 0);
+}
+
+} // namespace
+
+TEST(Shell, AboutCommandShowsTheAboutBoxUntilOk)
+{
+    ::SetTimer(nullptr, 0, 50, CloseAboutBox);
+    Frame()->SendMessage(WM_COMMAND, ID_APP_ABOUT);
+    EXPECT_EQ("About Tindra", g_strAboutCaption);
+    EXPECT_EQ(nullptr, ::FindWindowA(reinterpret_cast<LPCSTR>(WC_DIALOG), "About Tindra"));
+}
