@@ -3,10 +3,12 @@
 #include "Document.h"
 #include "AfxRes.h"
 #include "Archive.h"
+#include "ArchiveException.h"
 #include "DocTemplate.h"
 #include "File.h"
 #include "FileException.h"
 #include "FrameWnd.h"
+#include "MemoryException.h"
 #include "MessageBox.h"
 #include "View.h"
 #include "WinApp.h"
@@ -132,14 +134,20 @@ void CDocument::ReleaseFile(CFile* pFile, BOOL bAbort)
     delete pFile;
 }
 
-BOOL CDocument::OnOpenDocument(LPCSTR lpszPathName)
+CFile* CDocument::OpenForLoading(LPCSTR lpszPathName)
 {
     CFileException fe;
     CFile* pFile = GetFile(lpszPathName, CFile::modeRead | CFile::shareDenyWrite, &fe);
-    if (pFile == nullptr) {
+    if (pFile == nullptr)
         ReportSaveLoadException(lpszPathName, &fe, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+    return pFile;
+}
+
+BOOL CDocument::OnOpenDocument(LPCSTR lpszPathName)
+{
+    CFile* pFile = OpenForLoading(lpszPathName);
+    if (pFile == nullptr)
         return FALSE;
-    }
     m_bContentsDiscarded = TRUE;
     DeleteContents();
     SetModifiedFlag(TRUE);      // a half-loaded document is not the file
@@ -211,15 +219,44 @@ BOOL CDocument::OnSaveDocument(LPCSTR lpszPathName)
     return TRUE;
 }
 
-void CDocument::ReportSaveLoadException(LPCSTR lpszPathName, CException* e, BOOL, UINT nIDPDefault)
+namespace {
+
+// The message that says best what went wrong, by the kind and cause of the failure.
+UINT FailurePrompt(CException* e, BOOL bSaving, UINT nIDPDefault)
 {
-    CString strPrompt = AfxFormatString1(nIDPDefault, lpszPathName);
-    char szCause[256];
-    if (e != nullptr && e->GetErrorMessage(szCause, sizeof szCause) && szCause[0] != '\0') {
-        strPrompt += "\n\n";
-        strPrompt += szCause;
+    if (e == nullptr)
+        return nIDPDefault;
+    if (e->IsKindOf(RUNTIME_CLASS(CMemoryException)))
+        return AFX_IDP_FAILED_MEMORY_ALLOC;
+    if (e->IsKindOf(RUNTIME_CLASS(CArchiveException)))
+        return bSaving ? nIDPDefault : AFX_IDP_FAILED_INVALID_FORMAT;
+    if (!e->IsKindOf(RUNTIME_CLASS(CFileException)))
+        return nIDPDefault;
+    switch (static_cast<CFileException*>(e)->m_cause) {
+    case CFileException::fileNotFound:
+    case CFileException::badPath:
+        return AFX_IDP_FAILED_INVALID_PATH;
+    case CFileException::diskFull:
+        return AFX_IDP_FAILED_DISK_FULL;
+    case CFileException::accessDenied:
+    case CFileException::sharingViolation:
+    case CFileException::lockViolation:
+        return bSaving ? AFX_IDP_FAILED_ACCESS_WRITE : AFX_IDP_FAILED_ACCESS_READ;
+    case CFileException::endOfFile:
+        return bSaving ? AFX_IDP_FAILED_IO_ERROR_WRITE : AFX_IDP_FAILED_INVALID_FORMAT;
+    case CFileException::none:
+        return nIDPDefault;
+    default:
+        return bSaving ? AFX_IDP_FAILED_IO_ERROR_WRITE : AFX_IDP_FAILED_IO_ERROR_READ;
     }
-    AfxMessageBox(strPrompt, MB_ICONEXCLAMATION, nIDPDefault);
+}
+
+} // namespace
+
+void CDocument::ReportSaveLoadException(LPCSTR lpszPathName, CException* e, BOOL bSaving, UINT nIDPDefault)
+{
+    const UINT nIDPrompt = FailurePrompt(e, bSaving, nIDPDefault);
+    AfxMessageBox(AfxFormatString1(nIDPrompt, lpszPathName), MB_ICONEXCLAMATION, nIDPrompt);
 }
 
 BOOL CDocument::SaveModified()

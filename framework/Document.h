@@ -64,6 +64,9 @@ public:
     void OnFileSaveAs();
 
 // Implementation
+    // The file opened for loading (read, others may not write), or null
+    // after the failure has been reported.
+    CFile* OpenForLoading(LPCSTR lpszPathName);
     // Save (bReplace, with the current path when there is one) or Save As.
     BOOL DoSave(LPCSTR lpszPathName, BOOL bReplace = TRUE);
     BOOL DoFileSave();

@@ -1,17 +1,5 @@
-# Cross-compiles the same sources as 64-bit Windows binaries with mingw-w64
-# (posix thread model), for machines that cannot run 32-bit programs: there
-# the tests run these under 64-bit Wine through tools/wine.sh. The binaries we
-# ship are the i686 ones (toolchain-i686-mingw32.cmake).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(CMAKE_C_COMPILER   x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER  x86_64-w64-mingw32-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine.sh)
+# Cross-compiles the same sources as 64-bit Windows binaries, for machines
+# that cannot run 32-bit programs: there the tests run these under 64-bit
+# Wine. The binaries we ship are the i686 ones.
+set(mingw_cpu x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw32.cmake)

@@ -134,12 +134,9 @@ BOOL CTestDoc::OnNewDocument()
 
 BOOL CTestDoc::OnOpenDocument(LPCSTR lpszPathName)
 {
-    CFileException fe;
-    CFile* pFile = GetFile(lpszPathName, CFile::modeRead | CFile::shareDenyWrite, &fe);
-    if (pFile == nullptr) {
-        ReportSaveLoadException(lpszPathName, &fe, FALSE, AFX_IDP_FAILED_TO_OPEN_DOC);
+    CFile* pFile = OpenForLoading(lpszPathName);
+    if (pFile == nullptr)
         return FALSE;
-    }
     BYTE mark[4] = {0, 0, 0, 0};
     UINT nRead = 0;
     try {
