@@ -10,7 +10,7 @@ packages=(
     g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
     g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
     wine wine32:i386 wine64 xvfb xauth
-    cmake make googletest
+    cmake make googletest nsis
     giflib-tools libgif-dev g++ python3 python3-pil imagemagick ffmpeg gifsicle xdotool x11-utils
 )
 
