@@ -342,3 +342,22 @@ TEST(Shell, AboutCommandShowsTheAboutBoxUntilOk)
     EXPECT_EQ("About Tindra", g_strAboutCaption);
     EXPECT_EQ(nullptr, ::FindWindowA(reinterpret_cast<LPCSTR>(WC_DIALOG), "About Tindra"));
 }
+
+TEST(Shell, PromptsInTheStatusBarAndToolTipsFromTheStringTable)
+{
+    CStatusBar& statusBar = Frame()->GetStatusBar();
+    HMENU hMenu = ::GetMenu(Frame()->m_hWnd);
+    Frame()->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_FILE_NEW, MF_STRING), reinterpret_cast<LPARAM>(hMenu));
+    EXPECT_EQ("Create a new document", std::string(statusBar.GetPaneText(0)));
+    Frame()->SendMessage(WM_MENUSELECT, MAKEWPARAM(SC_CLOSE, MF_STRING), reinterpret_cast<LPARAM>(hMenu));
+    EXPECT_EQ("Close the active window and prompts to save the documents", std::string(statusBar.GetPaneText(0)));
+    Frame()->SendMessage(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    EXPECT_EQ("Ready", std::string(statusBar.GetPaneText(0)));
+
+    NMTTDISPINFOA info = {};
+    info.hdr.hwndFrom = Frame()->GetToolBar().m_hWnd;
+    info.hdr.idFrom = ID_FILE_OPEN;
+    info.hdr.code = TTN_GETDISPINFOA;
+    Frame()->SendMessage(WM_NOTIFY, AFX_IDW_TOOLBAR, reinterpret_cast<LPARAM>(&info));
+    EXPECT_STREQ("Open", info.lpszText);
+}
