@@ -9,6 +9,7 @@
 #include "BatchExport.h"
 #include "ConsoleApp.h"
 #include "ConsoleProgress.h"
+#include "FrameRecord.h"
 #include "TestDoc.h"
 #include "TestNode.h"
 
@@ -167,17 +168,6 @@ int Create(const CString& strProject, const Options& o)
     return kExitOk;
 }
 
-CString DefaultOutput(const CString& strProject)
-{
-    char szDrive[_MAX_DRIVE], szDir[_MAX_DIR], szName[_MAX_FNAME];
-    ::_splitpath(strProject, szDrive, szDir, szName, nullptr);
-    CString strOutput(szDrive);
-    strOutput += szDir;
-    strOutput += szName;
-    strOutput += ".gif";
-    return strOutput;
-}
-
 int Animate(const CString& strProject, const Options& o)
 {
     CTestDoc doc;
@@ -185,7 +175,7 @@ int Animate(const CString& strProject, const Options& o)
         return kExitFailed;
     // The stored settings, with this run's choices over them; the project is not changed.
     cGifOptions options = doc.m_options;
-    options.m_strOutput = o.pszOutput != nullptr ? FullPath(o.pszOutput) : DefaultOutput(strProject);
+    options.m_strOutput = o.pszOutput != nullptr ? FullPath(o.pszOutput) : GifOutputName(strProject);
     if (o.nRate > 0)
         options.m_nFrameRate = static_cast<WORD>(o.nRate);
     if (o.bLoop)
@@ -194,6 +184,7 @@ int Animate(const CString& strProject, const Options& o)
         options.m_nTransparency = o.nMode;
     theApp.SetCurrentFile(options.m_strOutput);
     cConsoleProgress progress;
+    progress.SetDefaultFile(options.m_strOutput);
     const BOOL bWritten = ExportAnimation(&doc.m_root, options, &progress);
     if (!bWritten || progress.GetFailureCount() > 0)
         return kExitFailed;

@@ -63,7 +63,9 @@ void cConsoleProgress::ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName)
 {
     ++m_nFailures;
     EndBar();
-    if (pszFileName != nullptr && *pszFileName != '\0')
+    if (pszFileName == nullptr || *pszFileName == '\0')
+        pszFileName = m_strDefaultFile;
+    if (*pszFileName != '\0')
         std::fprintf(stderr, "%s: %s\n", pszFileName, pszMessage);
     else
         std::fprintf(stderr, "%s\n", pszMessage);

@@ -15,6 +15,9 @@ public:
 
 // Attributes
     int GetFailureCount() const { return m_nFailures; }
+    // The file a failure is about when the walk does not name one (the
+    // animation's output, which the stream writes do not know).
+    void SetDefaultFile(LPCSTR pszFileName) { m_strDefaultFile = pszFileName; }
 
 // Overridables
     void Show() override;
@@ -32,6 +35,7 @@ private:
     BOOL m_bConsole;        // stderr is a console: redraw in place
     BOOL m_bBarShown;       // a bar line is on screen, without its newline
     CString m_strStatus;
+    CString m_strDefaultFile;
     int m_nMax;
     int m_nPos;
     int m_nFailures;

@@ -111,7 +111,7 @@ def main():
     expect_run("damaged project", ["show", "damaged.seq"], 1, stderr_has=["damaged.seq: Unable to open the document"])
     expect_run("unwritable output folder", ["animate", "p.seq", "--output", "no such folder/out.gif"], 1,
                stderr_has=["out.gif: Unable to Open File"])
-    expect_run("no valid images", ["animate", "q.seq"], 1, stderr_has=["No valid images"])
+    expect_run("no valid images", ["animate", "q.seq"], 1, stderr_has=["q.gif: No valid images"])
     os.remove(os.path.join(WORK, "clip001.gif"))
     os.makedirs(os.path.join(WORK, "clip001.gif"))
     expect_run("batch with a blocked output", ["batch", "p.seq"], 1, stderr_has=["clip001.gif: Unable to Open File"])

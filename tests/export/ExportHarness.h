@@ -80,17 +80,6 @@ inline std::string WriteBmp(const std::string& name, int width, int height, WORD
     return path;
 }
 
-inline std::string Hex(const uint8_t* p, size_t n)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string s;
-    for (size_t i = 0; i < n; ++i) {
-        s += digits[p[i] >> 4];
-        s += digits[p[i] & 15];
-    }
-    return s;
-}
-
 // What gifdump prints for a file: the screen, the global table, the loop
 // count, then each image with its control extension.
 class GifExpect
@@ -99,7 +88,7 @@ public:
     GifExpect(int width, int height, const std::vector<uint8_t>& rgb, int loop)
     {
         m_text = "screen " + std::to_string(width) + " " + std::to_string(height) + " 8 0\n"
-                 + "colours " + Hex(rgb.data(), rgb.size()) + "\n" + "loop " + std::to_string(loop) + "\n";
+                 + "colours " + testsupport::Hex(rgb.data(), rgb.size()) + "\n" + "loop " + std::to_string(loop) + "\n";
     }
     // transparent < 0: no transparent colour.
     void Image(const Picture& p, int delay, int transparent)
@@ -109,7 +98,7 @@ public:
                       transparent >= 0 ? transparent : 0);
         m_text += control;
         m_text += "image 0 0 " + std::to_string(p.width) + " " + std::to_string(p.height) + " 0 0\n";
-        m_text += "pixels " + Hex(p.pixels.data(), p.pixels.size()) + "\n";
+        m_text += "pixels " + testsupport::Hex(p.pixels.data(), p.pixels.size()) + "\n";
     }
     // Writes <stem>.expect beside the output, for the host-side check.
     bool Write(const std::string& gifPath) const
