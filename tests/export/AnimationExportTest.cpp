@@ -4,6 +4,7 @@
 #include "AnimationExport.h"
 #include "DrawDib.h"
 #include "GifOptions.h"
+#include "MemoryException.h"
 
 #include "ExportHarness.h"
 #include "FakeStream.h"
@@ -236,6 +237,33 @@ TEST(ExportAnimation, Refusals)
             EXPECT_EQ(3u, testsupport::ReadFileBytes(path).size()) << "nothing touched";
         }
     }
+}
+
+// A node whose one frame cannot be fetched: the framework's memory exception.
+class cThrowingNode : public cTestNode
+{
+public:
+    int GetFrameCount() override { return 1; }
+    cDrawDib* GetFrameFormat(int) override { return nullptr; }
+    cDrawDib* GetFrame(int) override { AfxThrowMemoryException(); }
+};
+
+TEST(ExportAnimation, FrameworkExceptionEndsTheFileCleanly)
+{
+    cImageList root;
+    BuildProject(root, {{"x6x4.bmp", 6, 4, 8, 0}});
+    root.Add(new cThrowingNode);
+    BuildProject(root, {{"x7x3.bmp", 7, 3, 8, 0}});
+    const cGifOptions options = Options("anim_thrown.gif", 5, 0, 0);
+    RecordingProgress progress;
+    EXPECT_FALSE(ExportAnimation(&root, options, &progress));
+    EXPECT_EQ(std::vector<std::string>{"Fatal error occurred writing GIF file."}, progress.messages);
+    EXPECT_EQ(0, progress.nShown) << "the progress display is taken down";
+    EXPECT_EQ(0, progress.nWaits);
+    // Released in order, so the handler finished the file with what it had.
+    GifExpect expect(7, 4, BmpPicture(1, 1).rgb, 0);
+    expect.Image(BmpPicture(6, 4), 20, -1);
+    EXPECT_TRUE(expect.Write(static_cast<LPCSTR>(options.m_strOutput)));
 }
 
 } // namespace

@@ -115,6 +115,23 @@ size_t SaveWindowPicture(HWND hWnd, const std::string& name)
     return colours.size();
 }
 
+BOOL CALLBACK CountDialog(HWND hWnd, LPARAM lParam)
+{
+    char szClass[16] = "";
+    ::GetClassNameA(hWnd, szClass, sizeof szClass);
+    if (strcmp(szClass, "#32770") == 0)
+        ++*reinterpret_cast<int*>(lParam);
+    return TRUE;
+}
+
+// The dialog windows of this thread.
+int CountDialogs()
+{
+    int nCount = 0;
+    ::EnumThreadWindows(::GetCurrentThreadId(), CountDialog, reinterpret_cast<LPARAM>(&nCount));
+    return nCount;
+}
+
 // A project whose only picture is 24-bit: the commands run to their end
 // without writing anything.
 void LoadProjectWithoutValidImages()
@@ -201,6 +218,29 @@ TEST(ConvertDialog, RefusesOutOfRangeValuesThenStoresTheChoices)
     EXPECT_EQ(1, options.m_nTransparency);
     EXPECT_FALSE(testsupport::FileExists(output)) << "nothing valid to write";
     EXPECT_FALSE(Doc()->IsModified());
+}
+
+TEST(ConvertDialog, OkWritesTheAnimationThroughTheHandler)
+{
+    ResetProject();
+    bmp::Layout layout;
+    layout.width = 6;
+    layout.height = 4;
+    const bmp::Bytes file = bmp::File(layout);
+    const std::string source = testsupport::WorkPath("still8.bmp");
+    testsupport::WriteFileBytes(source, file.data(), file.size());
+    View()->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({source})));
+    Pump();
+    App().m_messages.clear();
+    const std::string output = testsupport::WorkPath("from the view.gif");
+    ::DeleteFileA(output.c_str());
+    RunCommand(ID_ACTION_CREATE, "Convert to GIF", {SetText(IDC_FILENAME, output), Press(IDOK)});
+    EXPECT_TRUE(App().m_messages.empty());
+    const std::vector<BYTE> bytes = testsupport::ReadFileBytes(output);
+    ASSERT_GT(bytes.size(), 13u);
+    EXPECT_EQ(0, memcmp(bytes.data(), "GIF89a\x06\x00\x04\x00", 10)) << "the picture's size as the screen";
+    EXPECT_EQ(0x3B, bytes.back()) << "finished: the stream and the file were released";
+    EXPECT_EQ(0, CountDialogs()) << "the progress window is gone";
 }
 
 TEST(BatchConvertDialog, PresetsCancelAndOk)
