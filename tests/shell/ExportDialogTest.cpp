@@ -132,22 +132,28 @@ int CountDialogs()
     return nCount;
 }
 
-// A project whose only picture is 24-bit: the commands run to their end
-// without writing anything.
-void LoadProjectWithoutValidImages()
+// A new project of one bitmap, dropped on the view, unmodified.
+void LoadProjectOfOneBitmap(const std::string& name, LONG width, LONG height, WORD bitCount)
 {
     ResetProject();
     bmp::Layout layout;
-    layout.width = 5;
-    layout.height = 5;
-    layout.bitCount = 24;
+    layout.width = width;
+    layout.height = height;
+    layout.bitCount = bitCount;
     const bmp::Bytes file = bmp::File(layout);
-    const std::string path = testsupport::WorkPath("deep24.bmp");
+    const std::string path = testsupport::WorkPath(name);
     testsupport::WriteFileBytes(path, file.data(), file.size());
     View()->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({path})));
     Pump();
     Doc()->SetModifiedFlag(FALSE);      // so that the commands are seen not to set it
     App().m_messages.clear();
+}
+
+// A project whose only picture is 24-bit: the commands run to their end
+// without writing anything.
+void LoadProjectWithoutValidImages()
+{
+    LoadProjectOfOneBitmap("deep24.bmp", 5, 5, 24);
 }
 
 std::string RangeMessage(const char* min, const char* max)
@@ -222,16 +228,7 @@ TEST(ConvertDialog, RefusesOutOfRangeValuesThenStoresTheChoices)
 
 TEST(ConvertDialog, OkWritesTheAnimationThroughTheHandler)
 {
-    ResetProject();
-    bmp::Layout layout;
-    layout.width = 6;
-    layout.height = 4;
-    const bmp::Bytes file = bmp::File(layout);
-    const std::string source = testsupport::WorkPath("still8.bmp");
-    testsupport::WriteFileBytes(source, file.data(), file.size());
-    View()->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({source})));
-    Pump();
-    App().m_messages.clear();
+    LoadProjectOfOneBitmap("still8.bmp", 6, 4, 8);
     const std::string output = testsupport::WorkPath("from the view.gif");
     ::DeleteFileA(output.c_str());
     RunCommand(ID_ACTION_CREATE, "Convert to GIF", {SetText(IDC_FILENAME, output), Press(IDOK)});
