@@ -226,6 +226,37 @@ TEST(ConvertDialog, RefusesOutOfRangeValuesThenStoresTheChoices)
     EXPECT_FALSE(Doc()->IsModified());
 }
 
+// Steps that act on another window than the script's dialog.
+Step OnWindow(const char* caption, std::function<void(HWND)> action)
+{
+    return [=](HWND hDlg) {
+        HWND hOther = ::FindWindowA("#32770", caption);
+        action(hOther != nullptr ? hOther : hDlg);
+    };
+}
+
+TEST(ConvertDialog, BrowseAddsTheDefaultExtension)
+{
+    LoadProjectWithoutValidImages();
+    const std::string chosen = testsupport::WorkPath("chosen");
+    std::string seen;
+    RunCommand(ID_ACTION_CREATE, "Convert to GIF",
+               {// Posted: the file dialog runs its own loop, in which the timer goes on.
+                [](HWND hDlg) { ::PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED), 0); },
+                [](HWND) {},
+                OnWindow("Save As", [=](HWND hFile) {
+                    // The name box: an edit in the old layout, a combo box in the explorer one.
+                    ::SetDlgItemTextA(hFile, 0x480, chosen.c_str());
+                    ::SetDlgItemTextA(hFile, 0x47C, chosen.c_str());
+                }),
+                OnWindow("Save As", [](HWND hFile) { ::PostMessageA(hFile, WM_COMMAND, IDOK, 0); }),
+                [](HWND) {},
+                [&](HWND hDlg) { seen = Text(hDlg, IDC_FILENAME); },
+                Press(IDCANCEL)});
+    EXPECT_EQ(chosen + ".gif", seen);
+    EXPECT_TRUE(App().m_messages.empty());
+}
+
 TEST(ConvertDialog, OkWritesTheAnimationThroughTheHandler)
 {
     LoadProjectOfOneBitmap("still8.bmp", 6, 4, 8);
