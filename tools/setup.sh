@@ -42,8 +42,8 @@ cmake --build "$build" -j"$(nproc)" -- --no-print-directory >/dev/null \
 
 if [ "$cpu" = x86_64 ]; then
     configure "$build/i686" i686 -DBUILD_TESTING=OFF
-    cmake --build "$build/i686" -j"$(nproc)" --target loomcast reelwright setup -- --no-print-directory >/dev/null \
-        || cmake --build "$build/i686" -j1 --target loomcast reelwright setup
+    cmake --build "$build/i686" -j"$(nproc)" --target loomcast reelwright reelwright-cli setup -- --no-print-directory >/dev/null \
+        || cmake --build "$build/i686" -j1 --target loomcast reelwright reelwright-cli setup
 fi
 
 WINEPREFIX="$build/wineprefix" WINEARCH=$arch "$top/tools/make-prefix.sh"

@@ -1,7 +1,12 @@
 // CTestView: the tree, drops and Delete.
 #include "TestView.h"
 #include "AfxRes.h"
+#include "AnimationExport.h"
+#include "BatchConvertDlg.h"
+#include "BatchExport.h"
 #include "CmdUI.h"
+#include "ConvertDlg.h"
+#include "ProgressDlg.h"
 #include "MessageBox.h"
 #include "TestDoc.h"
 #include "TestNode.h"
@@ -20,6 +25,10 @@ BEGIN_MESSAGE_MAP(CTestView, CView)
     ON_UPDATE_COMMAND_UI(ID_EDIT_DELETE, OnUpdateDelete)
     ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, OnUpdateCopy)
     ON_UPDATE_COMMAND_UI(ID_EDIT_PASTE, OnUpdatePaste)
+    ON_COMMAND(ID_ACTION_CREATE, OnCreateAnimation)
+    ON_UPDATE_COMMAND_UI(ID_ACTION_CREATE, OnUpdateCreateAnimation)
+    ON_COMMAND(ID_ACTION_BATCH, OnBatchConvert)
+    ON_UPDATE_COMMAND_UI(ID_ACTION_BATCH, OnUpdateBatchConvert)
 END_MESSAGE_MAP()
 
 namespace {
@@ -186,4 +195,53 @@ void CTestView::OnUpdateCopy(CCmdUI* pCmdUI)
 void CTestView::OnUpdatePaste(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(FALSE);
+}
+
+void CTestView::OnCreateAnimation()
+{
+    CTestDoc* pDoc = GetDocument();
+    cGifOptions& options = pDoc->m_options;
+    CConvertDlg dlg(this);
+    dlg.m_strFileName = options.m_strOutput;
+    dlg.m_nFrameRate = options.m_nFrameRate;
+    // Read as signed, so that a loop count of -1 (stored as 0xFFFF) comes
+    // back as -1, which the dialog accepts, and not as 65535, which it refuses.
+    dlg.m_nLoopCount = static_cast<short>(options.m_nLoopCount);
+    dlg.m_nTransparency = options.m_nTransparency;
+    if (dlg.DoModal() != IDOK)
+        return;
+    // Stored before anything is tried, and kept whatever happens next; the
+    // document is not marked modified by a choice of settings.
+    options.m_strOutput = dlg.m_strFileName;
+    options.m_nFrameRate = LOWORD(static_cast<DWORD>(dlg.m_nFrameRate));
+    options.m_nLoopCount = LOWORD(static_cast<DWORD>(dlg.m_nLoopCount));
+    options.m_nTransparency = dlg.m_nTransparency;
+
+    CProgressDlg progress(this);
+    ExportAnimation(&pDoc->m_root, options, &progress);
+}
+
+void CTestView::OnUpdateCreateAnimation(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(GetDocument()->GetTopLevelCount() > 0);
+}
+
+void CTestView::OnBatchConvert()
+{
+    CTestDoc* pDoc = GetDocument();
+    cGifOptions& options = pDoc->m_options;
+    CBatchConvertDlg dlg;
+    dlg.m_bExpand = options.m_bExpand == 1;
+    dlg.m_nTransparency = options.m_nTransparency;
+    if (dlg.DoModal() != IDOK)
+        return;
+    CProgressDlg progress(this);
+    options.m_nTransparency = dlg.m_nTransparency;
+    options.m_bExpand = dlg.m_bExpand != 0;
+    ExportBatch(&pDoc->m_root, options.m_bExpand, options.m_nTransparency, &progress);
+}
+
+void CTestView::OnUpdateBatchConvert(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(GetDocument()->GetTopLevelCount() > 0);
 }

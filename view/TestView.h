@@ -43,6 +43,13 @@ public:
     void OnUpdateDelete(CCmdUI* pCmdUI);
     void OnUpdateCopy(CCmdUI* pCmdUI);
     void OnUpdatePaste(CCmdUI* pCmdUI);
+    // "Create animation": the dialog preset from the document's settings,
+    // the choices stored back, then the whole project into one file.
+    void OnCreateAnimation();
+    void OnUpdateCreateAnimation(CCmdUI* pCmdUI);
+    // "Batch Convert": every file of the project into a GIF of its own.
+    void OnBatchConvert();
+    void OnUpdateBatchConvert(CCmdUI* pCmdUI);
 
 // Implementation
 protected:

@@ -20,17 +20,6 @@ namespace {
 
 const UINT kCreateMode = OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE;    // 0x1012
 
-std::string Hex(const BYTE* p, size_t n)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string s;
-    for (size_t i = 0; i < n; ++i) {
-        s += digits[p[i] >> 4];
-        s += digits[p[i] & 15];
-    }
-    return s;
-}
-
 // One frame as the client sends it, and the transparency it asks for.
 struct Frame
 {
@@ -97,7 +86,7 @@ protected:
         for (int i = 0; i < 256; ++i) {
             const BYTE* q = format.data() + 40 + 4 * i;
             const BYTE rgb[3] = { q[2], q[1], q[0] };
-            colours += Hex(rgb, 3);
+            colours += testsupport::Hex(rgb, 3);
         }
         expect << "colours " << colours << "\n";
         expect << "loop " << (movie.loopCount >= 0 ? movie.loopCount : 0) << "\n";
@@ -127,7 +116,7 @@ protected:
                           transparentIndex >= 0 ? 0x89 : 0x80, f.delay,
                           transparentIndex >= 0 ? transparentIndex : 0);
             expect << control << "image 0 0 " << f.width << " " << f.height << " 0 0\n"
-                   << "pixels " << Hex(picture.data(), picture.size()) << "\n";
+                   << "pixels " << testsupport::Hex(picture.data(), picture.size()) << "\n";
         }
 
         EXPECT_EQ(2u, options->Release());

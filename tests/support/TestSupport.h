@@ -54,6 +54,18 @@ inline std::string WorkDir()
 
 inline std::string WorkPath(const std::string& name) { return WorkDir() + name; }
 
+// Bytes as lower-case hexadecimal pairs, as gifdump prints them.
+inline std::string Hex(const BYTE* p, size_t n)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string s;
+    for (size_t i = 0; i < n; ++i) {
+        s += digits[p[i] >> 4];
+        s += digits[p[i] & 15];
+    }
+    return s;
+}
+
 inline std::vector<BYTE> ReadFileBytes(const std::string& path)
 {
     std::vector<BYTE> bytes;

@@ -1,0 +1,284 @@
+// reelwright-cli: the program's project and export work from a command
+// line, on the same document, model and export code as the windows.
+//   create PROJECT.seq FILE... [--force]
+//   animate PROJECT.seq [--output FILE] [--rate N] [--loop N] [--transparency none|first|each]
+//   batch PROJECT.seq [--expand] [--transparency none|first|each]
+//   show PROJECT.seq
+// Exit status: 0 everything written, 1 something failed, 2 usage error.
+#include "AnimationExport.h"
+#include "BatchExport.h"
+#include "ConsoleApp.h"
+#include "ConsoleProgress.h"
+#include "FrameRecord.h"
+#include "TestDoc.h"
+#include "TestNode.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+cConsoleApp theApp;
+
+namespace {
+
+const char kVersion[] = "reelwright-cli 1.0";
+const int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
+
+const char kUsage[] =
+    "usage: reelwright-cli create PROJECT.seq FILE... [--force]\n"
+    "       reelwright-cli animate PROJECT.seq [--output FILE] [--rate 1-100] [--loop -1-32000]\n"
+    "                      [--transparency none|first|each]\n"
+    "       reelwright-cli batch PROJECT.seq [--expand] [--transparency none|first|each]\n"
+    "       reelwright-cli show PROJECT.seq\n"
+    "       reelwright-cli --help | --version\n"
+    "\n"
+    "create   makes a project of bitmaps, numbered bitmaps (one sequence per name)\n"
+    "         and movies, as dropping them on the window does\n"
+    "animate  writes the whole project as one animation, to the project's output\n"
+    "         name or else PROJECT.gif beside it; the options apply to this run only\n"
+    "batch    converts every file of the project to a GIF beside it\n"
+    "show     lists the project's tree and its export settings\n";
+
+int Usage(const char* pszProblem)
+{
+    std::fprintf(stderr, "reelwright-cli: %s\n%s", pszProblem, kUsage);
+    return kExitUsage;
+}
+
+CString FullPath(const char* pszPath)
+{
+    char szFull[MAX_PATH];
+    const DWORD n = ::GetFullPathNameA(pszPath, sizeof szFull, szFull, nullptr);
+    return n > 0 && n < sizeof szFull ? CString(szFull) : CString(pszPath);
+}
+
+// A whole number within [nMin, nMax], nothing else in the text.
+bool ParseInt(const char* pszText, int nMin, int nMax, int& nValue)
+{
+    char* pEnd = nullptr;
+    const long n = std::strtol(pszText, &pEnd, 10);
+    if (pEnd == pszText || *pEnd != '\0' || n < nMin || n > nMax)
+        return false;
+    nValue = static_cast<int>(n);
+    return true;
+}
+
+const char* const kModes[] = {"none", "first", "each"};
+
+bool ParseMode(const char* pszText, int& nMode)
+{
+    for (int i = 0; i < 3; ++i)
+        if (std::strcmp(pszText, kModes[i]) == 0) {
+            nMode = i;
+            return true;
+        }
+    return false;
+}
+
+// The options after the project name, as name and value pairs; flags have
+// no value. FALSE after a usage message.
+struct Options
+{
+    const char* pszOutput = nullptr;
+    int nRate = -1, nLoop = 0, nMode = -1;
+    bool bLoop = false, bExpand = false, bForce = false;
+    std::vector<const char*> files;
+};
+
+bool ParseOptions(int argc, char** argv, const char* pszAllowed, Options& o, int& nExit)
+{
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.compare(0, 2, "--") != 0) {
+            if (std::strstr(pszAllowed, "FILE") == nullptr) {
+                nExit = Usage(("unexpected argument " + arg).c_str());
+                return false;
+            }
+            o.files.push_back(argv[i]);
+            continue;
+        }
+        if (std::strstr(pszAllowed, (arg + " ").c_str()) == nullptr) {
+            nExit = Usage(("unknown option " + arg).c_str());
+            return false;
+        }
+        if (arg == "--force" || arg == "--expand") {
+            (arg == "--force" ? o.bForce : o.bExpand) = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            nExit = Usage((arg + " needs a value").c_str());
+            return false;
+        }
+        const char* pszValue = argv[++i];
+        bool bGood = true;
+        if (arg == "--output")
+            o.pszOutput = pszValue;
+        else if (arg == "--rate")
+            bGood = ParseInt(pszValue, 1, 100, o.nRate);
+        else if (arg == "--loop")
+            bGood = o.bLoop = ParseInt(pszValue, -1, 32000, o.nLoop);
+        else
+            bGood = ParseMode(pszValue, o.nMode);
+        if (!bGood) {
+            nExit = Usage((arg + " " + pszValue + ": out of range or not one of the choices").c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+// Loads the project; its failures have been reported on stderr.
+bool LoadProject(CTestDoc& doc, const CString& strPath)
+{
+    theApp.SetCurrentFile(strPath);
+    return doc.OnOpenDocument(strPath) != FALSE;
+}
+
+int Create(const CString& strProject, const Options& o)
+{
+    if (o.files.empty())
+        return Usage("create needs at least one file");
+    if (!o.bForce && ::GetFileAttributesA(strProject) != INVALID_FILE_ATTRIBUTES) {
+        std::fprintf(stderr, "%s: the project exists; --force replaces it\n", static_cast<LPCSTR>(strProject));
+        return kExitFailed;
+    }
+    CTestDoc doc;
+    std::vector<CString> paths, skipped;
+    for (const char* pszFile : o.files) {
+        const CString strPath = FullPath(pszFile);
+        if (CTestDoc::IsProjectFileName(strPath))
+            std::fprintf(stderr, "%s: skipped: a project file is not added to another project\n",
+                         static_cast<LPCSTR>(strPath));
+        else
+            paths.push_back(strPath);
+    }
+    doc.AddDroppedFiles(paths, &skipped);
+    for (const CString& strSkipped : skipped)
+        std::fprintf(stderr, "%s: skipped: neither a bitmap nor a movie that AVIFile can read\n",
+                     static_cast<LPCSTR>(strSkipped));
+    theApp.SetCurrentFile(strProject);
+    if (!doc.OnSaveDocument(strProject))
+        return kExitFailed;
+    std::fprintf(stderr, "%s: %d item(s), %d frame(s)\n", static_cast<LPCSTR>(strProject), doc.GetTopLevelCount(),
+                 doc.CountFrames());
+    return kExitOk;
+}
+
+int Animate(const CString& strProject, const Options& o)
+{
+    CTestDoc doc;
+    if (!LoadProject(doc, strProject))
+        return kExitFailed;
+    // The stored settings, with this run's choices over them; the project is not changed.
+    cGifOptions options = doc.m_options;
+    // The output: this run's name, else the one the project keeps, else PROJECT.gif beside it.
+    if (o.pszOutput != nullptr)
+        options.m_strOutput = FullPath(o.pszOutput);
+    else if (options.m_strOutput.IsEmpty())
+        options.m_strOutput = GifOutputName(strProject);
+    if (o.nRate > 0)
+        options.m_nFrameRate = static_cast<WORD>(o.nRate);
+    if (o.bLoop)
+        options.m_nLoopCount = LOWORD(static_cast<DWORD>(o.nLoop));
+    if (o.nMode >= 0)
+        options.m_nTransparency = o.nMode;
+    theApp.SetCurrentFile(options.m_strOutput);
+    cConsoleProgress progress;
+    progress.SetDefaultFile(options.m_strOutput);
+    const BOOL bWritten = ExportAnimation(&doc.m_root, options, &progress);
+    if (!bWritten || progress.GetFailureCount() > 0)
+        return kExitFailed;
+    std::fprintf(stderr, "%s: written\n", static_cast<LPCSTR>(options.m_strOutput));
+    return kExitOk;
+}
+
+int Batch(const CString& strProject, const Options& o)
+{
+    CTestDoc doc;
+    if (!LoadProject(doc, strProject))
+        return kExitFailed;
+    const BOOL bExpand = o.bExpand || doc.m_options.m_bExpand == 1;
+    const int nMode = o.nMode >= 0 ? o.nMode : doc.m_options.m_nTransparency;
+    theApp.SetCurrentFile(nullptr);
+    cConsoleProgress progress;
+    const BOOL bWritten = ExportBatch(&doc.m_root, bExpand, nMode, &progress);
+    return bWritten && progress.GetFailureCount() == 0 ? kExitOk : kExitFailed;
+}
+
+void ShowNode(cTestNode* pNode, int nDepth)
+{
+    static const char* const kinds[] = {"Node", "Sequence", "Image", "Movie"};
+    const int nType = pNode->m_nType;
+    const char* pszKind = nType >= 0 && nType <= 3 ? kinds[nType] : "Node";
+    std::printf("%*s%s : %s\n", 2 * nDepth, "", pszKind, pNode->GetName(-1));
+    for (int i = 0; i < pNode->GetChildCount(); ++i)
+        if (cTestNode* pChild = pNode->GetChild(i))
+            ShowNode(pChild, nDepth + 1);
+}
+
+int Show(const CString& strProject)
+{
+    CTestDoc doc;
+    if (!LoadProject(doc, strProject))
+        return kExitFailed;
+    ShowNode(&doc.m_root, 0);
+    const cGifOptions& o = doc.m_options;
+    const int nMode = o.m_nTransparency;
+    std::printf("output: %s\n", static_cast<LPCSTR>(o.m_strOutput));
+    std::printf("frame rate: %u\n", o.m_nFrameRate);
+    // As the dialog shows it: the stored 16 bits read as signed.
+    std::printf("loop count: %d\n", static_cast<short>(o.m_nLoopCount));
+    std::printf("transparency: %s\n", nMode >= 0 && nMode <= 2 ? kModes[nMode] : "?");
+    std::printf("expand: %s\n", o.m_bExpand == 1 ? "yes" : "no");
+    std::printf("frames: %d\n", doc.CountFrames());
+    return kExitOk;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    theApp.m_hInstance = ::GetModuleHandleA(nullptr);
+    if (argc < 2)
+        return Usage("no command");
+    const std::string command = argv[1];
+    if (command == "--help" || command == "-h") {
+        std::fputs(kUsage, stdout);
+        return kExitOk;
+    }
+    if (command == "--version") {
+        std::printf("%s\n", kVersion);
+        return kExitOk;
+    }
+    struct Command { const char* name; const char* allowed; };
+    static const Command commands[] = {
+        {"create", "FILE --force "},
+        {"animate", "--output --rate --loop --transparency "},
+        {"batch", "--expand --transparency "},
+        {"show", ""},
+    };
+    const Command* pCommand = nullptr;
+    for (const Command& c : commands)
+        if (command == c.name)
+            pCommand = &c;
+    if (pCommand == nullptr)
+        return Usage(("unknown command " + command).c_str());
+    if (argc < 3 || argv[2][0] == '-')
+        return Usage((command + " needs a project file").c_str());
+    Options options;
+    int nExit = kExitOk;
+    if (!ParseOptions(argc - 3, argv + 3, pCommand->allowed, options, nExit))
+        return nExit;
+    const CString strProject = FullPath(argv[2]);
+    if (command == "create")
+        return Create(strProject, options);
+    if (command == "animate")
+        return Animate(strProject, options);
+    if (command == "batch")
+        return Batch(strProject, options);
+    return Show(strProject);
+}

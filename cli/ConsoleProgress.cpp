@@ -1,0 +1,102 @@
+// cConsoleProgress: the bar, the status lines and the failures.
+#include "ConsoleProgress.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const int kBarWidth = 30;
+const int kStatusWidth = 30;    // the tail of a long path is what tells files apart
+
+} // namespace
+
+cConsoleProgress::cConsoleProgress()
+    : m_bConsole(FALSE), m_bBarShown(FALSE), m_nMax(0), m_nPos(0), m_nFailures(0)
+{
+    DWORD dwMode = 0;
+    m_bConsole = ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &dwMode);
+}
+
+void cConsoleProgress::Show()
+{
+    m_nPos = 0;
+}
+
+void cConsoleProgress::Hide()
+{
+    EndBar();
+}
+
+void cConsoleProgress::SetStatus(LPCSTR pszText)
+{
+    // The walks repeat the status for every frame of a node: one line per change.
+    if (m_strStatus == pszText)
+        return;
+    m_strStatus = pszText;
+    if (m_bConsole) {
+        DrawBar();
+    } else if (!m_strStatus.IsEmpty()) {
+        std::fprintf(stderr, "%s\n", static_cast<LPCSTR>(m_strStatus));
+        std::fflush(stderr);
+    }
+}
+
+void cConsoleProgress::SetRange(int nMax)
+{
+    m_nMax = nMax;
+    m_nPos = 0;
+    if (m_bConsole)
+        DrawBar();
+}
+
+void cConsoleProgress::StepIt()
+{
+    ++m_nPos;
+    if (m_bConsole)
+        DrawBar();
+}
+
+void cConsoleProgress::ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName)
+{
+    ++m_nFailures;
+    EndBar();
+    if (pszFileName == nullptr || *pszFileName == '\0')
+        pszFileName = m_strDefaultFile;
+    if (*pszFileName != '\0')
+        std::fprintf(stderr, "%s: %s\n", pszFileName, pszMessage);
+    else
+        std::fprintf(stderr, "%s\n", pszMessage);
+    std::fflush(stderr);
+}
+
+void cConsoleProgress::DrawBar()
+{
+    const int nFilled = m_nMax > 0 ? (m_nPos >= m_nMax ? kBarWidth : m_nPos * kBarWidth / m_nMax) : 0;
+    char szBar[kBarWidth + 1];
+    for (int i = 0; i < kBarWidth; ++i)
+        szBar[i] = i < nFilled ? '#' : '-';
+    szBar[kBarWidth] = '\0';
+    LPCSTR pszStatus = m_strStatus;
+    const int nLength = m_strStatus.GetLength();
+    const char* pszEllipsis = "";
+    if (nLength > kStatusWidth) {
+        pszStatus += nLength - (kStatusWidth - 3);
+        pszEllipsis = "...";
+    }
+    // Padded to its full width so that a shorter line covers a longer one.
+    std::fprintf(stderr, "\r[%s] %5d/%-5d %s%-*s", szBar, m_nPos, m_nMax, pszEllipsis,
+                 kStatusWidth - static_cast<int>(std::strlen(pszEllipsis)), pszStatus);
+    std::fflush(stderr);
+    m_bBarShown = TRUE;
+}
+
+void cConsoleProgress::EndBar()
+{
+    if (!m_bBarShown)
+        return;
+    std::fputc('\n', stderr);
+    m_bBarShown = FALSE;
+}

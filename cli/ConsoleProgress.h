@@ -1,0 +1,42 @@
+// cConsoleProgress: the export's progress on the error stream: a bar
+// redrawn in place on a console, one line per file otherwise (a log or a
+// pipe), and every failure as "<file>: <message>".
+#pragma once
+
+#include "ExportProgress.h"
+
+#include "AfxString.h"
+
+class cConsoleProgress : public cExportProgress
+{
+public:
+// Construction
+    cConsoleProgress();
+
+// Attributes
+    int GetFailureCount() const { return m_nFailures; }
+    // The file a failure is about when the walk does not name one (the
+    // animation's output, which the stream writes do not know).
+    void SetDefaultFile(LPCSTR pszFileName) { m_strDefaultFile = pszFileName; }
+
+// Overridables
+    void Show() override;
+    void Hide() override;
+    void SetStatus(LPCSTR pszText) override;
+    void SetRange(int nMax) override;
+    void StepIt() override;
+    void ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName) override;
+
+// Implementation
+private:
+    void DrawBar();
+    void EndBar();
+
+    BOOL m_bConsole;        // stderr is a console: redraw in place
+    BOOL m_bBarShown;       // a bar line is on screen, without its newline
+    CString m_strStatus;
+    CString m_strDefaultFile;
+    int m_nMax;
+    int m_nPos;
+    int m_nFailures;
+};

@@ -1,0 +1,51 @@
+// Scopes the export walks hold, so that an early return or a framework
+// exception still undoes them:
+//   cNodeOpen   a node's Open ... Close, whatever Open answered
+//   cWait       the progress's wait cursor
+//   cShown      the progress display up
+//   FramePtr    a frame handed out by a node, deleted after use
+#pragma once
+
+#include "DrawDib.h"
+#include "ExportProgress.h"
+#include "TestNode.h"
+
+#include <memory>
+
+typedef std::unique_ptr<cDrawDib> FramePtr;
+
+class cNodeOpen
+{
+public:
+    explicit cNodeOpen(cTestNode* pNode) : m_pNode(pNode) { m_pNode->Open(); }
+    ~cNodeOpen() { m_pNode->Close(); }
+    cNodeOpen(const cNodeOpen&) = delete;
+    cNodeOpen& operator=(const cNodeOpen&) = delete;
+
+private:
+    cTestNode* m_pNode;
+};
+
+class cWait
+{
+public:
+    explicit cWait(cExportProgress* pProgress) : m_pProgress(pProgress) { m_pProgress->BeginWait(); }
+    ~cWait() { m_pProgress->EndWait(); }
+    cWait(const cWait&) = delete;
+    cWait& operator=(const cWait&) = delete;
+
+private:
+    cExportProgress* m_pProgress;
+};
+
+class cShown
+{
+public:
+    explicit cShown(cExportProgress* pProgress) : m_pProgress(pProgress) { m_pProgress->Show(); }
+    ~cShown() { m_pProgress->Hide(); }
+    cShown(const cShown&) = delete;
+    cShown& operator=(const cShown&) = delete;
+
+private:
+    cExportProgress* m_pProgress;
+};

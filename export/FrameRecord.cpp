@@ -1,0 +1,35 @@
+// Frame and stream helpers shared by the two export commands.
+#include "FrameRecord.h"
+
+#include "Dib.h"
+
+#include <cstdlib>
+
+BYTE TopLeftPixel(cDib& frame)
+{
+    const BYTE* pRows = static_cast<const BYTE*>(frame.LockBits());
+    if (pRows == nullptr || frame.GetHeight() <= 0)
+        return 0;
+    return pRows[static_cast<size_t>(frame.GetStride()) * static_cast<size_t>(frame.GetHeight() - 1)];
+}
+
+void MakeVideoHeader(AVISTREAMINFOA& info, DWORD dwRate, DWORD dwScale, LONG nWidth, LONG nHeight)
+{
+    ::ZeroMemory(&info, sizeof info);
+    info.fccType = streamtypeVIDEO;
+    info.dwScale = dwScale;
+    info.dwRate = dwRate;
+    info.dwQuality = static_cast<DWORD>(-1);
+    ::SetRect(&info.rcFrame, 0, 0, nWidth, nHeight);
+}
+
+CString GifOutputName(LPCSTR pszSourceName)
+{
+    char szDrive[_MAX_DRIVE], szDir[_MAX_DIR], szName[_MAX_FNAME], szExt[_MAX_EXT];
+    ::_splitpath(pszSourceName, szDrive, szDir, szName, szExt);
+    CString strName(szDrive);
+    strName += szDir;
+    strName += szName;
+    strName += ".gif";
+    return strName;
+}

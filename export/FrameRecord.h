@@ -1,0 +1,23 @@
+// What both export commands send of a frame and a stream, in one place:
+//   TopLeftPixel   the colour index a transparency choice takes
+//   MakeVideoHeader the stream header of an output file
+//   GifOutputName  the .gif beside a source file
+#pragma once
+
+#include "Afx.h"
+
+#include <windows.h>
+#include <vfw.h>
+
+class cDib;
+
+// The colour index of the picture's top-left pixel: the buffer keeps its
+// rows bottom-up, so that is the first byte of the last row in memory. 0
+// for a frame without pixels.
+BYTE TopLeftPixel(cDib& frame);
+
+// A zero-filled video stream header with the handler's default quality.
+void MakeVideoHeader(AVISTREAMINFOA& info, DWORD dwRate, DWORD dwScale, LONG nWidth, LONG nHeight);
+
+// The source name with its extension replaced by ".gif".
+CString GifOutputName(LPCSTR pszSourceName);

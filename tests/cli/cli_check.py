@@ -1,0 +1,136 @@
+#!/usr/bin/python3
+"""Runs reelwright-cli under Wine on real projects and checks exit status,
+messages and the files written (read back with giflib's gifdump).
+Usage: cli_check.py <wine.sh> <reelwright-cli.exe> <movie folder> <work folder> <gifdump>"""
+import os
+import shutil
+import subprocess
+import sys
+
+from PIL import Image
+
+WINE, CLI, MOVIES, WORK, GIFDUMP = sys.argv[1:6]
+failures = []
+
+
+def run(*args):
+    env = dict(os.environ)
+    env.pop("DISPLAY", None)            # the console program needs no display
+    r = subprocess.run([WINE, CLI] + list(args), cwd=WORK, capture_output=True, text=True, env=env)
+    return r.returncode, r.stdout.replace("\r\n", "\n"), r.stderr.replace("\r\n", "\n")
+
+
+def check(title, condition, detail=""):
+    print(f"{'ok  ' if condition else 'FAIL'} {title}" + ("" if condition else f": {detail}"))
+    if not condition:
+        failures.append(title)
+
+
+def expect_run(title, args, status, stderr_has=(), stdout_has=()):
+    code, out, err = run(*args)
+    check(f"{title}: exit {status}", code == status, f"exit {code}, stderr {err!r}")
+    for text in stderr_has:
+        check(f"{title}: stderr says {text!r}", text in err, repr(err))
+    for text in stdout_has:
+        check(f"{title}: stdout says {text!r}", text in out, repr(out))
+    return out, err
+
+
+def gifdump(path):
+    r = subprocess.run([GIFDUMP, path], capture_output=True, text=True)
+    return r.returncode, r.stdout.splitlines()
+
+
+def main():
+    shutil.rmtree(WORK, ignore_errors=True)
+    os.makedirs(WORK)
+    for name in ["clip000.bmp", "clip001.bmp", "clip002.bmp", "clip_topdown.avi", "cinepak.avi"]:
+        shutil.copy(os.path.join(MOVIES, name), WORK)
+    with open(os.path.join(WORK, "notes.txt"), "w") as f:
+        f.write("not a picture\n")
+
+    # Usage errors: exit 2 and the usage text.
+    for title, args in [("no command", []), ("unknown command", ["paint", "p.seq"]),
+                        ("no project", ["show"]), ("rate 0", ["animate", "p.seq", "--rate", "0"]),
+                        ("rate 101", ["animate", "p.seq", "--rate", "101"]),
+                        ("loop 32001", ["animate", "p.seq", "--loop", "32001"]),
+                        ("loop not a number", ["animate", "p.seq", "--loop", "3x"]),
+                        ("transparency choice", ["batch", "p.seq", "--transparency", "some"]),
+                        ("option of another command", ["batch", "p.seq", "--rate", "5"])]:
+        expect_run(f"usage: {title}", args, 2, stderr_has=["usage:"])
+    expect_run("--help", ["--help"], 0, stdout_has=["reelwright-cli animate"])
+    expect_run("--version", ["--version"], 0, stdout_has=["reelwright-cli "])
+
+    # create: the drop rules, skipped files named, no silent overwrite.
+    expect_run("create", ["create", "p.seq", "clip000.bmp", "clip001.bmp", "clip002.bmp", "clip_topdown.avi",
+                          "notes.txt"], 0, stderr_has=["notes.txt: skipped"])
+    before = open(os.path.join(WORK, "p.seq"), "rb").read()
+    expect_run("create over a project", ["create", "p.seq", "clip000.bmp"], 1, stderr_has=["--force"])
+    check("create over a project: project kept", open(os.path.join(WORK, "p.seq"), "rb").read() == before)
+    expect_run("create --force", ["create", "q.seq", "cinepak.avi"], 0)
+    expect_run("create --force", ["create", "q.seq", "cinepak.avi", "--force"], 0)
+
+    out, _ = expect_run("show", ["show", "p.seq"], 0)
+    wanted = ["Sequence : ", "  Sequence : clip", "    Image : Z:", "  Movie : Z:", "frame rate: 5", "loop count: 0",
+              "transparency: first", "expand: no", "frames: 7"]
+    lines = out.splitlines()
+    check("show: tree and settings", len(lines) >= len(wanted)
+          and all(any(line.startswith(w) for line in lines) for w in wanted), out)
+
+    # animate: the options for this run only, default output beside the project.
+    expect_run("animate", ["animate", "p.seq", "--rate", "10", "--loop", "-1", "--transparency", "none"], 0,
+               stderr_has=["p.gif: written"])
+    code, dump = gifdump(os.path.join(WORK, "p.gif"))
+    check("animate: giflib reads the file", code == 0)
+    images = [line for line in dump if line.startswith("image ")]
+    controls = [line for line in dump if line.startswith("control ")]
+    check("animate: screen and loop", dump[:1] == ["screen 30 20 8 0"] and "loop 65535" in dump, dump[:1])
+    check("animate: seven images, 10 per second, no transparency",
+          len(images) == 7 and all(c == "control 80 10 0" for c in controls), controls)
+    picture = Image.open(os.path.join(WORK, "clip001.bmp"))
+    pixels = [line for line in dump if line.startswith("pixels ")]
+    check("animate: second image is clip001.bmp", len(pixels) > 1
+          and pixels[1] == "pixels " + bytes(picture.getdata()).hex(), "pixels differ")
+    out, _ = expect_run("show after animate", ["show", "p.seq"], 0)
+    check("animate: the project keeps its settings", "frame rate: 5" in out and "loop count: 0" in out, out)
+
+    # A project that keeps an output name is written there when none is given.
+    sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+    import seqfile
+    kept = os.path.join(WORK, "kept.gif")
+    with open(os.path.join(WORK, "named.seq"), "wb") as f:
+        f.write(seqfile.project_bytes([seqfile.image("clip000.bmp")],
+                                      seqfile.Settings(output=r"Z:" + kept.replace("/", "\\"))))
+    expect_run("animate to the kept name", ["animate", "named.seq"], 0, stderr_has=["kept.gif: written"])
+    check("animate: the kept name is written", os.path.exists(kept) and not os.path.exists(
+        os.path.join(WORK, "named.gif")))
+
+    # batch: one file per picture and per movie frame.
+    expect_run("batch --expand", ["batch", "p.seq", "--expand", "--transparency", "each"], 0)
+    names = ["clip000.gif", "clip001.gif", "clip002.gif"] + [f"clip_topdown{n:03d}.gif" for n in range(4)]
+    check("batch: every file written", all(os.path.exists(os.path.join(WORK, n)) for n in names),
+          sorted(os.listdir(WORK)))
+    code, dump = gifdump(os.path.join(WORK, "clip_topdown002.gif"))
+    check("batch: a frame file with its top-left colour", code == 0 and "control 89 100 6" in dump, dump[:5])
+
+    # Failures: exit 1 and a message naming the file.
+    expect_run("missing project", ["show", "absent.seq"], 1, stderr_has=["absent.seq"])
+    shutil.copy(os.path.join(WORK, "notes.txt"), os.path.join(WORK, "notes.seq"))
+    expect_run("not a project", ["animate", "notes.seq"], 1, stderr_has=["notes.seq: Unsupported file format."])
+    with open(os.path.join(WORK, "damaged.seq"), "wb") as f:
+        f.write(before[:len(before) // 2])
+    expect_run("damaged project", ["show", "damaged.seq"], 1, stderr_has=["damaged.seq: Unable to open the document"])
+    expect_run("unwritable output folder", ["animate", "p.seq", "--output", "no such folder/out.gif"], 1,
+               stderr_has=["out.gif: Unable to Open File"])
+    expect_run("no valid images", ["animate", "q.seq"], 1, stderr_has=["q.gif: No valid images"])
+    os.remove(os.path.join(WORK, "clip001.gif"))
+    os.makedirs(os.path.join(WORK, "clip001.gif"))
+    expect_run("batch with a blocked output", ["batch", "p.seq"], 1, stderr_has=["clip001.gif: Unable to Open File"])
+    check("batch goes on after a failure", os.path.exists(os.path.join(WORK, "clip_topdown.gif")))
+
+    print(f"{len(failures)} failed" if failures else "all passed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,269 @@
+// "Create animation": the canvas the scan builds, the calls the walk makes
+// on a recording stream, and whole files written through the installed GIF
+// handler, each with a .expect for the host-side check.
+#include "AnimationExport.h"
+#include "DrawDib.h"
+#include "GifOptions.h"
+#include "MemoryException.h"
+
+#include "ExportHarness.h"
+#include "FakeStream.h"
+
+#include <gtest/gtest.h>
+
+using namespace exporttest;
+
+namespace {
+
+struct ScanCase
+{
+    const char* title;
+    std::vector<Source> sources;
+    bool bCanvas;
+    LONG width, height;
+    DWORD sizeImage;        // the first 8-bit frame's, never recomputed
+};
+
+const ScanCase kScanCases[] = {
+    {"mixed sizes", {{"s100x50.bmp", 100, 50, 8, 0}, {"s80x120.bmp", 80, 120, 8, 0}}, true, 100, 120, 100 * 50},
+    {"24-bit frames do not count",
+     {{"s24a.bmp", 10, 10, 24, 0}, {"s30x20.bmp", 30, 20, 8, 0}, {"s24b.bmp", 200, 200, 24, 0}},
+     true, 30, 20, 32 * 20},
+    {"nested groups", {{"s12x40.bmp", 12, 40, 8, 1}, {"s40x12.bmp", 40, 12, 8, 0}}, true, 40, 40, 12 * 40},
+    {"only 24-bit", {{"s24c.bmp", 10, 10, 24, 0}}, false, 0, 0, 0},
+};
+
+TEST(ScanFrames, Canvas)
+{
+    for (const ScanCase& c : kScanCases) {
+        SCOPED_TRACE(c.title);
+        cImageList root;
+        BuildProject(root, c.sources);
+        cDrawDib canvas;
+        ASSERT_EQ(c.bCanvas, ScanFrames(&root, canvas) != FALSE);
+        if (!c.bCanvas)
+            continue;
+        const BITMAPINFOHEADER& h = canvas.GetInfo()->bmiHeader;
+        EXPECT_EQ(c.width, h.biWidth);
+        EXPECT_EQ(c.height, h.biHeight);
+        EXPECT_EQ(8, h.biBitCount);
+        EXPECT_EQ(c.sizeImage, h.biSizeImage);
+        EXPECT_EQ(1064, canvas.GetInfoSize());
+        const RGBQUAD q = bmp::Colour(200);
+        EXPECT_EQ(0, memcmp(&q, &canvas.GetColorTable()[200], sizeof q));
+    }
+}
+
+// The pictures of the walk cases: 4x3 8-bit, 5x2 24-bit, then a group of
+// 6x4 and 2x2. Top-left pixels are all 5 (the builder's picture), the
+// bottom-left ones differ.
+const std::vector<Source> kWalkSources = {
+    {"w4x3.bmp", 4, 3, 8, 0}, {"w5x2.bmp", 5, 2, 24, 0}, {"w6x4.bmp", 6, 4, 8, 1}, {"w2x2.bmp", 2, 2, 8, 1}};
+
+struct WalkCase
+{
+    const char* title;
+    int nMode;
+    bool bOptions;          // the stream offers the GIF options
+    int nFailWrite;
+    BOOL bResult;
+    std::vector<std::string> calls;
+};
+
+const WalkCase kWalkCases[] = {
+    {"mode 0", 0, true, -1, TRUE,
+     {"format 4x3x8", "write 0", "format 5x2x24", "write 1", "format 6x4x8", "write 2", "format 2x2x8", "write 3"}},
+    {"mode 1: once, before sample 0", 1, true, -1, TRUE,
+     {"format 4x3x8", "transparency 5", "write 0", "format 5x2x24", "write 1", "format 6x4x8", "write 2",
+      "format 2x2x8", "write 3"}},
+    {"mode 2: before every write", 2, true, -1, TRUE,
+     {"format 4x3x8", "transparency 5", "write 0", "format 5x2x24", "transparency 5", "write 1", "format 6x4x8",
+      "transparency 5", "write 2", "format 2x2x8", "transparency 5", "write 3"}},
+    {"no options interface (an .avi name)", 2, false, -1, TRUE, {"write 0", "write 1", "write 2", "write 3"}},
+    {"a failed write stops the walk", 0, true, 1, FALSE,
+     {"format 4x3x8", "write 0", "format 5x2x24", "write 1"}},
+};
+
+TEST(WriteNodeFrames, Calls)
+{
+    for (const WalkCase& c : kWalkCases) {
+        SCOPED_TRACE(c.title);
+        cImageList root;
+        BuildProject(root, kWalkSources);
+        FakeStream stream;
+        stream.bOptions = c.bOptions;
+        stream.nFailWrite = c.nFailWrite;
+        RecordingProgress progress;
+        const TransparencyOptions options = TransparencyOptions::FromMode(c.nMode);
+        LONG nSample = 0;
+        EXPECT_EQ(c.bResult, WriteNodeFrames(&root, &stream, &options, &nSample, &progress));
+        EXPECT_EQ(c.calls, stream.calls);
+        EXPECT_EQ(1, stream.nRef) << "every options interface released";
+        if (c.bResult) {
+            EXPECT_EQ(4, nSample);
+            EXPECT_EQ(4, progress.nSteps);
+            EXPECT_TRUE(progress.messages.empty());
+            ASSERT_EQ(6u, progress.statuses.size());        // root, two items, the group, two in it
+            EXPECT_EQ("Writing image ", progress.statuses[0]);
+            EXPECT_EQ("Writing image " + testsupport::WorkPath("w4x3.bmp"), progress.statuses[1]);
+        } else {
+            EXPECT_EQ(1, nSample) << "only the successful write counts";
+            EXPECT_EQ(std::vector<std::string>{"Unable to Write to Stream"}, progress.messages);
+            EXPECT_EQ(3u, progress.statuses.size()) << "the group after the failure is never visited";
+        }
+    }
+}
+
+TEST(WriteNodeFrames, MissingFrameAdvancesTheBarNotTheSample)
+{
+    cImageList root;
+    root.Add(new cImageFile(testsupport::WorkPath("missing.bmp").c_str()));
+    BuildProject(root, {{"m6x4.bmp", 6, 4, 8, 0}});
+    FakeStream stream;
+    RecordingProgress progress;
+    const TransparencyOptions options = TransparencyOptions::FromMode(1);
+    LONG nSample = 0;
+    EXPECT_TRUE(WriteNodeFrames(&root, &stream, &options, &nSample, &progress));
+    // The first frame written still takes the "first image" colour.
+    EXPECT_EQ((std::vector<std::string>{"format 6x4x8", "transparency 5", "write 0"}), stream.calls);
+    EXPECT_EQ(1, nSample);
+    EXPECT_EQ(2, progress.nSteps);
+}
+
+cGifOptions Options(const std::string& output, int rate, int loop, int mode)
+{
+    cGifOptions o;
+    o.m_strOutput = testsupport::WorkPath(output).c_str();
+    o.m_nFrameRate = static_cast<WORD>(rate);
+    o.m_nLoopCount = static_cast<WORD>(loop);
+    o.m_nTransparency = mode;
+    return o;
+}
+
+TEST(ExportAnimation, MixedProjectEachImage)
+{
+    cImageList root;
+    BuildProject(root, {{"a100x50.bmp", 100, 50, 8, 0}, {"a80x120.bmp", 80, 120, 8, 0}, {"a24.bmp", 7, 7, 24, 0},
+                        {"clip_topdown.avi", 0, 0, 0, 1}, {"clip_bottomup.avi", 0, 0, 0, 1}});
+    const cGifOptions options = Options("anim_each.gif", 4, -1, 2);
+    RecordingProgress progress;
+    ASSERT_TRUE(ExportAnimation(&root, options, &progress));
+    EXPECT_TRUE(progress.messages.empty());
+    EXPECT_EQ(3 + 4 + 4, progress.nRange);
+    EXPECT_EQ(3 + 4 + 4, progress.nSteps);
+    EXPECT_EQ(0, progress.nShown);
+    EXPECT_EQ(0, progress.nWaits);
+
+    // Rate 4: a quarter second each; loop -1 arrives as 0xFFFF.
+    GifExpect expect(100, 120, BmpPicture(1, 1).rgb, 65535);
+    expect.Image(BmpPicture(100, 50), 25, 5);
+    expect.Image(BmpPicture(80, 120), 25, 5);
+    for (int movie = 0; movie < 2; ++movie)
+        for (int n = 0; n < 4; ++n)
+            expect.Image(ClipPicture(n), 25, ClipPicture(n).TopLeft());
+    EXPECT_TRUE(expect.Write(static_cast<LPCSTR>(options.m_strOutput)));
+}
+
+TEST(ExportAnimation, FirstImageColourForAll)
+{
+    cImageList root;
+    BuildProject(root, {{"clip_topdown.avi", 0, 0, 0, 0}, {"f9x7.bmp", 9, 7, 8, 0}});
+    const cGifOptions options = Options("anim_first.gif", 10, 3, 1);
+    RecordingProgress progress;
+    ASSERT_TRUE(ExportAnimation(&root, options, &progress));
+    // The first frame's table; its top-left colour stays on for every image.
+    GifExpect expect(30, 20, ClipPicture(0).rgb, 3);
+    for (int n = 0; n < 4; ++n)
+        expect.Image(ClipPicture(n), 10, ClipPicture(0).TopLeft());
+    expect.Image(BmpPicture(9, 7), 10, ClipPicture(0).TopLeft());
+    EXPECT_TRUE(expect.Write(static_cast<LPCSTR>(options.m_strOutput)));
+}
+
+TEST(ExportAnimation, NoTransparency)
+{
+    cImageList root;
+    root.Add(new cImageFile(WriteBmp("n8x8.bmp", 8, 8, 8, true).c_str()));
+    const cGifOptions options = Options("anim_none.gif", 1, 0, 0);
+    RecordingProgress progress;
+    ASSERT_TRUE(ExportAnimation(&root, options, &progress));
+    GifExpect expect(8, 8, BmpPicture(1, 1).rgb, 0);
+    expect.Image(BmpPicture(8, 8), 100, -1);
+    EXPECT_TRUE(expect.Write(static_cast<LPCSTR>(options.m_strOutput)));
+}
+
+TEST(ExportAnimation, AviOutputTakesTheAviHandler)
+{
+    cImageList root;
+    BuildProject(root, {{"v8x6.bmp", 8, 6, 8, 0}, {"v8x6b.bmp", 8, 6, 8, 0}});
+    const cGifOptions options = Options("anim.avi", 5, 0, 2);
+    RecordingProgress progress;
+    EXPECT_TRUE(ExportAnimation(&root, options, &progress));
+    EXPECT_TRUE(progress.messages.empty());
+    const std::vector<BYTE> bytes = testsupport::ReadFileBytes(static_cast<LPCSTR>(options.m_strOutput));
+    ASSERT_GT(bytes.size(), 12u);
+    EXPECT_EQ(0, memcmp(bytes.data(), "RIFF", 4));
+    EXPECT_EQ(0, memcmp(bytes.data() + 8, "AVI ", 4));
+}
+
+struct RefusalCase
+{
+    const char* title;
+    WORD bitCount;
+    const char* output;
+    const char* message;
+    bool bOldFileStays;
+};
+
+const RefusalCase kRefusals[] = {
+    {"all frames 24-bit", 24, "refused24.gif", "No valid images", true},
+    {"folder missing", 8, "no such folder\\out.gif", "Unable to Open File", false},
+};
+
+TEST(ExportAnimation, Refusals)
+{
+    for (const RefusalCase& c : kRefusals) {
+        SCOPED_TRACE(c.title);
+        cImageList root;
+        root.Add(new cImageFile(WriteBmp("r5x5.bmp", 5, 5, c.bitCount).c_str()));
+        const cGifOptions options = Options(c.output, 5, 0, 0);
+        const std::string path = static_cast<LPCSTR>(options.m_strOutput);
+        testsupport::WriteFileBytes(path, "old", 3);
+        RecordingProgress progress;
+        EXPECT_FALSE(ExportAnimation(&root, options, &progress));
+        EXPECT_EQ(std::vector<std::string>{c.message}, progress.messages);
+        EXPECT_EQ(0, progress.nShown);
+        EXPECT_EQ(0, progress.nWaits);
+        if (c.bOldFileStays) {
+            EXPECT_EQ(3u, testsupport::ReadFileBytes(path).size()) << "nothing touched";
+        }
+    }
+}
+
+// A node whose one frame cannot be fetched: the framework's memory exception.
+class cThrowingNode : public cTestNode
+{
+public:
+    int GetFrameCount() override { return 1; }
+    cDrawDib* GetFrameFormat(int) override { return nullptr; }
+    cDrawDib* GetFrame(int) override { AfxThrowMemoryException(); }
+};
+
+TEST(ExportAnimation, FrameworkExceptionEndsTheFileCleanly)
+{
+    cImageList root;
+    BuildProject(root, {{"x6x4.bmp", 6, 4, 8, 0}});
+    root.Add(new cThrowingNode);
+    BuildProject(root, {{"x7x3.bmp", 7, 3, 8, 0}});
+    const cGifOptions options = Options("anim_thrown.gif", 5, 0, 0);
+    RecordingProgress progress;
+    EXPECT_FALSE(ExportAnimation(&root, options, &progress));
+    EXPECT_EQ(std::vector<std::string>{"Fatal error occurred writing GIF file."}, progress.messages);
+    EXPECT_EQ(0, progress.nShown) << "the progress display is taken down";
+    EXPECT_EQ(0, progress.nWaits);
+    // Released in order, so the handler finished the file with what it had.
+    GifExpect expect(7, 4, BmpPicture(1, 1).rgb, 0);
+    expect.Image(BmpPicture(6, 4), 20, -1);
+    EXPECT_TRUE(expect.Write(static_cast<LPCSTR>(options.m_strOutput)));
+}
+
+} // namespace

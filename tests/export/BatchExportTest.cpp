@@ -1,0 +1,120 @@
+// "Batch Convert": one file per still image, per movie or per movie frame,
+// beside its source, with the "first image" rule counted over frame
+// indices; skips and failures that must not stop the batch.
+#include "BatchExport.h"
+
+#include "ExportHarness.h"
+
+#include <gtest/gtest.h>
+
+using namespace exporttest;
+
+namespace {
+
+std::string Sub(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
+
+// Each mode on [dog 8-bit, deep 24-bit, cat 8-bit, a whole movie]; every
+// file gets a .expect (see CMakeLists.txt for the names checked).
+TEST(ExportBatch, TransparencyModes)
+{
+    for (int nMode = 0; nMode < 3; ++nMode) {
+        SCOPED_TRACE(nMode);
+        const std::string folder = "batch_m" + std::to_string(nMode);
+        testsupport::CreateDirectories(testsupport::WorkPath(folder));
+        const std::string names[] = {Sub(folder, "dog.bmp"), Sub(folder, "deep.bmp"), Sub(folder, "cat.bmp"),
+                                     Sub(folder, "clip_topdown.avi")};
+        cImageList root;
+        BuildProject(root, {{names[0].c_str(), 12, 10, 8, 0}, {names[1].c_str(), 6, 6, 24, 0},
+                            {names[2].c_str(), 9, 7, 8, 0}, {names[3].c_str(), 0, 0, 0, 0}});
+        RecordingProgress progress;
+        EXPECT_TRUE(ExportBatch(&root, FALSE, nMode, &progress));
+        EXPECT_TRUE(progress.messages.empty());
+        EXPECT_EQ(7, progress.nRange);
+        EXPECT_EQ(7, progress.nSteps);
+        EXPECT_EQ(0, progress.nShown);
+        EXPECT_FALSE(testsupport::FileExists(testsupport::WorkPath(Sub(folder, "deep.gif"))));
+        // A whole movie's status is its bare name.
+        EXPECT_EQ(testsupport::WorkPath(names[3]), progress.statuses.back());
+
+        // One-image files: their own screen and table, rate 1 (a second).
+        GifExpect dog(12, 10, BmpPicture(1, 1).rgb, 0);
+        dog.Image(BmpPicture(12, 10), 100, nMode != 0 ? 5 : -1);
+        EXPECT_TRUE(dog.Write(testsupport::WorkPath(Sub(folder, "dog.gif"))));
+        // Position 2 (the 24-bit picture counted too): only "each image".
+        GifExpect cat(9, 7, BmpPicture(1, 1).rgb, 0);
+        cat.Image(BmpPicture(9, 7), 100, nMode == 2 ? 5 : -1);
+        EXPECT_TRUE(cat.Write(testsupport::WorkPath(Sub(folder, "cat.gif"))));
+        // The movie at its own 12.5 frames a second, each frame its own colour in both modes.
+        GifExpect clip(30, 20, ClipPicture(0).rgb, 0);
+        for (int n = 0; n < 4; ++n)
+            clip.Image(ClipPicture(n), 8, nMode != 0 ? ClipPicture(n).TopLeft() : -1);
+        EXPECT_TRUE(clip.Write(testsupport::WorkPath(Sub(folder, "clip_topdown.gif"))));
+    }
+}
+
+// Expanded movies: one single-image file per 8-bit frame, named with the
+// frame number; Cinepak frames come as 24 bits and make no file.
+TEST(ExportBatch, ExpandedMovies)
+{
+    const std::string folder = "batch_expand";
+    testsupport::CreateDirectories(testsupport::WorkPath(folder));
+    cImageList root;
+    BuildProject(root, {{"batch_expand\\clip_bottomup.avi", 0, 0, 0, 0}, {"batch_expand\\cinepak.avi", 0, 0, 0, 1}});
+    RecordingProgress progress;
+    EXPECT_TRUE(ExportBatch(&root, TRUE, 1, &progress));
+    EXPECT_TRUE(progress.messages.empty());
+    EXPECT_EQ(7, progress.nSteps);
+    for (int n = 0; n < 4; ++n) {
+        char name[64];
+        std::snprintf(name, sizeof name, "clip_bottomup%03d.gif", n);
+        GifExpect frame(30, 20, ClipPicture(0).rgb, 0);
+        frame.Image(ClipPicture(n), 100, n == 0 ? ClipPicture(0).TopLeft() : -1);
+        EXPECT_TRUE(frame.Write(testsupport::WorkPath(Sub(folder, name))));
+    }
+    for (int n = 0; n < 3; ++n) {
+        char name[64];
+        std::snprintf(name, sizeof name, "cinepak%03d.gif", n);
+        EXPECT_FALSE(testsupport::FileExists(testsupport::WorkPath(Sub(folder, name)))) << name;
+    }
+}
+
+// A movie cut short: AVIFile opens it but gives no frame.
+std::string WriteTruncatedMovie(const std::string& name)
+{
+    std::vector<BYTE> bytes = testsupport::ReadFileBytes(moviefiles::Path("clip_topdown.avi"));
+    bytes.resize(bytes.size() / 2);
+    const std::string path = testsupport::WorkPath(name);
+    testsupport::WriteFileBytes(path, bytes.data(), bytes.size());
+    return path;
+}
+
+TEST(ExportBatch, SkipsAndFailuresDoNotStopTheBatch)
+{
+    const std::string folder = "batch_skip";
+    testsupport::CreateDirectories(testsupport::WorkPath(folder));
+    // A GIF movie would be replaced by its own conversion: left alone.
+    const std::string gifMovie = testsupport::WorkPath(Sub(folder, "anim.GIF"));
+    testsupport::WriteFileBytes(gifMovie, "GIF89a", 6);
+    // The output name is taken by a folder: the open fails.
+    testsupport::CreateDirectories(testsupport::WorkPath(Sub(folder, "blocked.gif")));
+
+    cImageList root;
+    root.Add(new cAVIFile(gifMovie.c_str()));
+    BuildProject(root, {{"batch_skip\\cinepak.avi", 0, 0, 0, 0}, {"batch_skip\\blocked.bmp", 4, 4, 8, 0}});
+    root.Add(new cAVIFile(WriteTruncatedMovie(Sub(folder, "short.avi")).c_str()));
+    BuildProject(root, {{"batch_skip\\after.bmp", 4, 4, 8, 0}});
+
+    RecordingProgress progress;
+    EXPECT_FALSE(ExportBatch(&root, FALSE, 2, &progress));
+    // The 24-bit movie's first format is refused by the GIF handler.
+    EXPECT_EQ((std::vector<std::string>{"Unable to Set Format", "Unable to Open File"}), progress.messages);
+    EXPECT_EQ("Unable to Open File | " + testsupport::WorkPath(Sub(folder, "blocked.gif")), progress.failures[1]);
+    EXPECT_EQ(6u, testsupport::ReadFileBytes(gifMovie).size()) << "the GIF movie is not touched";
+    EXPECT_FALSE(testsupport::FileExists(testsupport::WorkPath(Sub(folder, "cinepak.gif"))))
+        << "a file without images is removed";
+    EXPECT_FALSE(testsupport::FileExists(testsupport::WorkPath(Sub(folder, "short.gif"))));
+    EXPECT_TRUE(testsupport::FileExists(testsupport::WorkPath(Sub(folder, "after.gif"))))
+        << "the batch goes on after a failure";
+}
+
+} // namespace

@@ -1,0 +1,339 @@
+// The export commands on screen: their enabled state, the two modal dialogs
+// driven by a thread timer while they run (presets, refusals, Cancel, OK
+// storing the choices), the progress window, and a picture of each saved
+// under the build tree.
+#include "ShellHarness.h"
+
+#include "AfxRes.h"
+#include "MessageBox.h"
+#include "ProgressDlg.h"
+#include "resource.h"
+
+#include "BmpBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+namespace {
+
+typedef std::function<void(HWND)> Step;
+
+// The script the timer plays on the dialog with the given caption: one step
+// per tick; when the steps run out with the dialog still up, it is
+// cancelled, so that a test that goes wrong cannot hang.
+struct Script
+{
+    const char* caption = "";
+    std::vector<Step> steps;
+    size_t next = 0;
+    int idleTicks = 0;
+};
+Script g_script;
+
+VOID CALLBACK PlayStep(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND hDlg = ::FindWindowA("#32770", g_script.caption);
+    if (hDlg == nullptr) {
+        ++g_script.idleTicks;
+        return;
+    }
+    if (g_script.next < g_script.steps.size())
+        g_script.steps[g_script.next++](hDlg);
+    else
+        ::PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
+}
+
+// Sends the command while the timer plays the steps on its dialog.
+void RunCommand(UINT nID, const char* caption, std::vector<Step> steps)
+{
+    g_script = Script();
+    g_script.caption = caption;
+    g_script.steps = std::move(steps);
+    const UINT_PTR nTimer = ::SetTimer(nullptr, 0, 50, PlayStep);
+    Frame()->SendMessage(WM_COMMAND, nID);
+    ::KillTimer(nullptr, nTimer);
+    Pump();
+}
+
+std::string Text(HWND hDlg, int nID)
+{
+    char text[MAX_PATH] = "";
+    ::GetDlgItemTextA(hDlg, nID, text, sizeof text);
+    return text;
+}
+
+Step SetText(int nID, const std::string& text)
+{
+    return [=](HWND hDlg) { ::SetDlgItemTextA(hDlg, nID, text.c_str()); };
+}
+
+Step Click(int nID)
+{
+    return [=](HWND hDlg) { ::SendMessageA(::GetDlgItem(hDlg, nID), BM_CLICK, 0, 0); };
+}
+
+Step Press(int nID)
+{
+    return [=](HWND hDlg) { ::SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED), 0); };
+}
+
+// The window as it is on screen, written as a 24-bit .bmp; the number of
+// distinct colours in it, so that a blank capture is noticed.
+size_t SaveWindowPicture(HWND hWnd, const std::string& name)
+{
+    ::UpdateWindow(hWnd);
+    RECT rc;
+    ::GetWindowRect(hWnd, &rc);
+    const int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
+    HDC hdcScreen = ::GetDC(nullptr);
+    HDC hdcMem = ::CreateCompatibleDC(hdcScreen);
+    HBITMAP hBitmap = ::CreateCompatibleBitmap(hdcScreen, cx, cy);
+    HGDIOBJ hOld = ::SelectObject(hdcMem, hBitmap);
+    ::BitBlt(hdcMem, 0, 0, cx, cy, hdcScreen, rc.left, rc.top, SRCCOPY);
+    ::SelectObject(hdcMem, hOld);
+    BITMAPINFOHEADER bih = {sizeof bih, cx, cy, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    const DWORD stride = bmp::Stride(cx, 24);
+    std::vector<BYTE> rows(static_cast<size_t>(stride) * cy);
+    ::GetDIBits(hdcMem, hBitmap, 0, cy, rows.data(), reinterpret_cast<BITMAPINFO*>(&bih), DIB_RGB_COLORS);
+    ::DeleteObject(hBitmap);
+    ::DeleteDC(hdcMem);
+    ::ReleaseDC(nullptr, hdcScreen);
+
+    BITMAPFILEHEADER bfh = {0x4D42, static_cast<DWORD>(14 + 40 + rows.size()), 0, 0, 14 + 40};
+    std::vector<BYTE> file(reinterpret_cast<BYTE*>(&bfh), reinterpret_cast<BYTE*>(&bfh) + 14);
+    file.insert(file.end(), reinterpret_cast<BYTE*>(&bih), reinterpret_cast<BYTE*>(&bih) + 40);
+    file.insert(file.end(), rows.begin(), rows.end());
+    testsupport::WriteFileBytes(testsupport::WorkPath(name), file.data(), file.size());
+    std::set<DWORD> colours;
+    for (int y = 0; y < cy; ++y)
+        for (int x = 0; x < cx; ++x) {
+            const BYTE* p = &rows[static_cast<size_t>(y) * stride + 3 * x];
+            colours.insert(p[0] | (p[1] << 8) | (p[2] << 16));
+        }
+    return colours.size();
+}
+
+BOOL CALLBACK CountDialog(HWND hWnd, LPARAM lParam)
+{
+    char szClass[16] = "";
+    ::GetClassNameA(hWnd, szClass, sizeof szClass);
+    if (strcmp(szClass, "#32770") == 0)
+        ++*reinterpret_cast<int*>(lParam);
+    return TRUE;
+}
+
+// The dialog windows of this thread.
+int CountDialogs()
+{
+    int nCount = 0;
+    ::EnumThreadWindows(::GetCurrentThreadId(), CountDialog, reinterpret_cast<LPARAM>(&nCount));
+    return nCount;
+}
+
+// A new project of one bitmap, dropped on the view, unmodified.
+void LoadProjectOfOneBitmap(const std::string& name, LONG width, LONG height, WORD bitCount)
+{
+    ResetProject();
+    bmp::Layout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.bitCount = bitCount;
+    const bmp::Bytes file = bmp::File(layout);
+    const std::string path = testsupport::WorkPath(name);
+    testsupport::WriteFileBytes(path, file.data(), file.size());
+    View()->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({path})));
+    Pump();
+    Doc()->SetModifiedFlag(FALSE);      // so that the commands are seen not to set it
+    App().m_messages.clear();
+}
+
+// A project whose only picture is 24-bit: the commands run to their end
+// without writing anything.
+void LoadProjectWithoutValidImages()
+{
+    LoadProjectOfOneBitmap("deep24.bmp", 5, 5, 24);
+}
+
+std::string RangeMessage(const char* min, const char* max)
+{
+    return static_cast<LPCSTR>(AfxFormatString2(AFX_IDP_PARSE_INT_RANGE, min, max));
+}
+
+} // namespace
+
+TEST(ExportCommands, EnabledOnlyWithTopLevelItems)
+{
+    ResetProject();
+    EXPECT_FALSE(MenuItemEnabled(ID_ACTION_CREATE));
+    EXPECT_FALSE(MenuItemEnabled(ID_ACTION_BATCH));
+    LoadProjectWithoutValidImages();
+    EXPECT_TRUE(MenuItemEnabled(ID_ACTION_CREATE));
+    EXPECT_TRUE(MenuItemEnabled(ID_ACTION_BATCH));
+}
+
+TEST(ConvertDialog, PresetsAndCancelStoresNothing)
+{
+    LoadProjectWithoutValidImages();
+    cGifOptions& options = Doc()->m_options;
+    options.m_strOutput = "C:\\out\\walk.gif";
+    options.m_nFrameRate = 7;
+    options.m_nLoopCount = 0xFFFF;      // -1 as stored
+    options.m_nTransparency = 2;
+    std::vector<std::string> seen;
+    size_t nColours = 0;
+    RunCommand(ID_ACTION_CREATE, "Convert to GIF",
+               {[&](HWND hDlg) {
+                    seen = {Text(hDlg, IDC_FILENAME), Text(hDlg, IDC_FRAMERATE), Text(hDlg, IDC_LOOPCOUNT),
+                            std::to_string(::IsDlgButtonChecked(hDlg, IDC_TRANSPARENCY_EACH))};
+                    nColours = SaveWindowPicture(hDlg, "shot_convert.bmp");
+                },
+                SetText(IDC_FILENAME, "C:\\other.gif"), SetText(IDC_FRAMERATE, "9"), Click(IDC_TRANSPARENCY_NONE),
+                Press(IDCANCEL)});
+    // A stored 0xFFFF comes back as -1, which the dialog accepts.
+    EXPECT_EQ((std::vector<std::string>{"C:\\out\\walk.gif", "7", "-1", "1"}), seen);
+    EXPECT_GT(nColours, 2u) << "the picture of the dialog is not blank";
+    EXPECT_STREQ("C:\\out\\walk.gif", options.m_strOutput);
+    EXPECT_EQ(7, options.m_nFrameRate);
+    EXPECT_EQ(0xFFFF, options.m_nLoopCount);
+    EXPECT_EQ(2, options.m_nTransparency);
+    EXPECT_TRUE(App().m_messages.empty());
+    EXPECT_FALSE(Doc()->IsModified());
+}
+
+TEST(ConvertDialog, RefusesOutOfRangeValuesThenStoresTheChoices)
+{
+    LoadProjectWithoutValidImages();
+    const std::string output = testsupport::WorkPath("never.gif");
+    RunCommand(ID_ACTION_CREATE, "Convert to GIF",
+               {SetText(IDC_FILENAME, output), SetText(IDC_FRAMERATE, "0"), Press(IDOK),
+                SetText(IDC_FRAMERATE, "101"), Press(IDOK),
+                // Browse checks the fields first and opens no file dialog.
+                Press(IDC_BROWSE),
+                SetText(IDC_FRAMERATE, "100"), SetText(IDC_LOOPCOUNT, "32001"), Press(IDOK),
+                SetText(IDC_LOOPCOUNT, "-1"), Click(IDC_TRANSPARENCY_FIRST), Press(IDOK)});
+    const std::vector<std::string> expected = {RangeMessage("1", "100"), RangeMessage("1", "100"),
+                                               RangeMessage("1", "100"), RangeMessage("-1", "32000"),
+                                               "No valid images"};
+    EXPECT_EQ(expected, App().m_messages);
+    const cGifOptions& options = Doc()->m_options;
+    EXPECT_EQ(output, static_cast<LPCSTR>(options.m_strOutput));
+    EXPECT_EQ(100, options.m_nFrameRate);
+    EXPECT_EQ(0xFFFF, options.m_nLoopCount);
+    EXPECT_EQ(1, options.m_nTransparency);
+    EXPECT_FALSE(testsupport::FileExists(output)) << "nothing valid to write";
+    EXPECT_FALSE(Doc()->IsModified());
+}
+
+// Steps that act on another window than the script's dialog.
+Step OnWindow(const char* caption, std::function<void(HWND)> action)
+{
+    return [=](HWND hDlg) {
+        HWND hOther = ::FindWindowA("#32770", caption);
+        action(hOther != nullptr ? hOther : hDlg);
+    };
+}
+
+TEST(ConvertDialog, BrowseAddsTheDefaultExtension)
+{
+    LoadProjectWithoutValidImages();
+    const std::string chosen = testsupport::WorkPath("chosen");
+    std::string seen;
+    RunCommand(ID_ACTION_CREATE, "Convert to GIF",
+               {// Posted: the file dialog runs its own loop, in which the timer goes on.
+                [](HWND hDlg) { ::PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED), 0); },
+                [](HWND) {},
+                OnWindow("Save As", [=](HWND hFile) {
+                    // The name box: an edit in the old layout, a combo box in the explorer one.
+                    ::SetDlgItemTextA(hFile, 0x480, chosen.c_str());
+                    ::SetDlgItemTextA(hFile, 0x47C, chosen.c_str());
+                }),
+                OnWindow("Save As", [](HWND hFile) { ::PostMessageA(hFile, WM_COMMAND, IDOK, 0); }),
+                [](HWND) {},
+                [&](HWND hDlg) { seen = Text(hDlg, IDC_FILENAME); },
+                Press(IDCANCEL)});
+    EXPECT_EQ(chosen + ".gif", seen);
+    EXPECT_TRUE(App().m_messages.empty());
+}
+
+TEST(ConvertDialog, OkWritesTheAnimationThroughTheHandler)
+{
+    LoadProjectOfOneBitmap("still8.bmp", 6, 4, 8);
+    const std::string output = testsupport::WorkPath("from the view.gif");
+    ::DeleteFileA(output.c_str());
+    RunCommand(ID_ACTION_CREATE, "Convert to GIF", {SetText(IDC_FILENAME, output), Press(IDOK)});
+    EXPECT_TRUE(App().m_messages.empty());
+    const std::vector<BYTE> bytes = testsupport::ReadFileBytes(output);
+    ASSERT_GT(bytes.size(), 13u);
+    EXPECT_EQ(0, memcmp(bytes.data(), "GIF89a\x06\x00\x04\x00", 10)) << "the picture's size as the screen";
+    EXPECT_EQ(0x3B, bytes.back()) << "finished: the stream and the file were released";
+    EXPECT_EQ(0, CountDialogs()) << "the progress window is gone";
+}
+
+TEST(BatchConvertDialog, PresetsCancelAndOk)
+{
+    LoadProjectWithoutValidImages();
+    cGifOptions& options = Doc()->m_options;
+    options.m_bExpand = 1;
+    options.m_nTransparency = 2;
+    std::vector<UINT> seen;
+    size_t nColours = 0;
+    RunCommand(ID_ACTION_BATCH, "Convert all files",
+               {[&](HWND hDlg) {
+                    // Index 2 is the third button in the template, 1011.
+                    seen = {::IsDlgButtonChecked(hDlg, IDC_EXPAND), ::IsDlgButtonChecked(hDlg, IDC_BATCH_TRANSPARENCY_EACH),
+                            ::IsDlgButtonChecked(hDlg, IDC_BATCH_TRANSPARENCY_NONE)};
+                    nColours = SaveWindowPicture(hDlg, "shot_batchconvert.bmp");
+                },
+                Click(IDC_EXPAND), Click(IDC_BATCH_TRANSPARENCY_NONE), Press(IDCANCEL)});
+    EXPECT_EQ((std::vector<UINT>{BST_CHECKED, BST_CHECKED, BST_UNCHECKED}), seen);
+    EXPECT_GT(nColours, 2u);
+    EXPECT_EQ(1, options.m_bExpand);
+    EXPECT_EQ(2, options.m_nTransparency);
+
+    RunCommand(ID_ACTION_BATCH, "Convert all files",
+               {Click(IDC_EXPAND), Click(IDC_BATCH_TRANSPARENCY_FIRST), Press(IDOK)});
+    EXPECT_EQ(0, options.m_bExpand);
+    EXPECT_EQ(1, options.m_nTransparency);
+    // The 24-bit picture makes no file and no message.
+    EXPECT_TRUE(App().m_messages.empty());
+    EXPECT_FALSE(testsupport::FileExists(testsupport::WorkPath("deep24.gif")));
+    EXPECT_FALSE(Doc()->IsModified());
+}
+
+TEST(ProgressWindow, StatusRangeAndSteps)
+{
+    ResetProject();
+    CProgressDlg progress(View());
+    progress.SetStatus("before");                 // no window yet: only stored
+    EXPECT_STREQ("before", progress.m_strStatus);
+    progress.Show();
+    ASSERT_TRUE(::IsWindow(progress.m_hWnd));
+    EXPECT_TRUE(progress.IsWindowVisible());
+    EXPECT_EQ("before", Text(progress.m_hWnd, IDC_STATUS)) << "the template's text is replaced";
+
+    struct RangeCase { int nMax; int nUpper; };
+    const RangeCase ranges[] = {{200, 200}, {65537, 1}, {3, 3}};
+    for (const RangeCase& r : ranges) {
+        progress.SetRange(r.nMax);
+        int nLower = -1, nUpper = -1;
+        progress.m_progress.GetRange(nLower, nUpper);
+        EXPECT_EQ(0, nLower) << r.nMax;
+        EXPECT_EQ(r.nUpper, nUpper) << r.nMax;
+    }
+    progress.m_progress.SetPos(0);
+    progress.StepIt();
+    progress.StepIt();
+    EXPECT_EQ(2, progress.m_progress.GetPos()) << "a step of 1";
+    progress.SetStatus("Writing image C:\\pics\\walk.bmp");
+    EXPECT_EQ("Writing image C:\\pics\\walk.bmp", Text(progress.m_hWnd, IDC_STATUS));
+    EXPECT_GT(SaveWindowPicture(progress.m_hWnd, "shot_progress.bmp"), 2u);
+
+    progress.Hide();
+    EXPECT_EQ(nullptr, progress.m_hWnd);
+    progress.SetStatus("after");
+    EXPECT_STREQ("after", progress.m_strStatus);
+    progress.ReportFailure("Unable to Open File", "C:\\x.gif");
+    EXPECT_EQ(std::vector<std::string>{"Unable to Open File"}, App().m_messages);
+}
