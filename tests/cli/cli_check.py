@@ -119,7 +119,7 @@ def main():
     expect_run("not a project", ["animate", "notes.seq"], 1, stderr_has=["notes.seq: Unsupported file format."])
     with open(os.path.join(WORK, "damaged.seq"), "wb") as f:
         f.write(before[:len(before) // 2])
-    expect_run("damaged project", ["show", "damaged.seq"], 1, stderr_has=["damaged.seq: Unable to open the document"])
+    expect_run("damaged project", ["show", "damaged.seq"], 1, stderr_has=["damaged.seq is not in the expected format."])
     expect_run("unwritable output folder", ["animate", "p.seq", "--output", "no such folder/out.gif"], 1,
                stderr_has=["out.gif: Unable to Open File"])
     expect_run("no valid images", ["animate", "q.seq"], 1, stderr_has=["q.gif: No valid images"])
