@@ -6,6 +6,7 @@ uncompressed 8-bit AVI. Prints wall time, peak resident memory, output
 size and the ratios to reelwright-cli. A script that prints figures, not a
 test.
 
+Each tool runs BENCH_ROUNDS times (default 3), taking turns with the others.
 Peak memory is /usr/bin/time's maximum resident set of the process tree it
 waits for: for Wine that is the program's own process (wineserver is a
 separate daemon, started beforehand and not counted).
@@ -13,6 +14,7 @@ separate daemon, started beforehand and not counted).
 Usage: cli_bench.py <wine.sh> <reelwright-cli.exe> <work folder> [frame counts...]"""
 import os
 import re
+import statistics
 import shutil
 import subprocess
 import sys
@@ -20,6 +22,7 @@ import sys
 from PIL import Image
 
 WIDTH, HEIGHT = 640, 480
+ROUNDS = int(os.environ.get("BENCH_ROUNDS", "3"))
 
 
 def palette():
@@ -73,8 +76,15 @@ def main():
     wine, cli, work = (os.path.abspath(a) for a in sys.argv[1:4])
     counts = [int(c) for c in sys.argv[4:]] or [100, 1000]
     os.makedirs(work, exist_ok=True)
-    # wineserver up before anything is timed.
-    subprocess.run([wine, cli, "--version"], capture_output=True, check=True)
+    # Process start under Wine, on its own: with wineserver stopped (the first
+    # Wine program of a while starts it), then with it running.
+    subprocess.run(["wineserver", "-k"], capture_output=True)
+    subprocess.run(["wineserver", "-w"], capture_output=True)
+    cold = timed([wine, cli, "--version"], work)
+    warm = [timed([wine, cli, "--version"], work) for _ in range(ROUNDS)]
+    # From here on wineserver stays up between the runs (it would stop 3 s
+    # after each Wine program and the next would pay its start again).
+    subprocess.run(["wineserver", "-p60"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     rows = []
     for count in counts:
         folder = os.path.join(work, f"frames{count}")
@@ -98,11 +108,17 @@ def main():
                      "ff.gif")]
             if source == "bitmaps":
                 runs.append(("convert", ["convert", "-delay", "10", "-loop", "0"] + bmps + ["im.gif"], "im.gif"))
-            results = {}
-            for tool, args, output in runs:
-                measured = timed(args, folder)
-                if measured is not None:
-                    results[tool] = measured + (os.path.getsize(os.path.join(folder, output)),)
+            # Rounds, the tools taking turns within each, so that a slow
+            # moment of the machine falls on all of them; the median counts.
+            samples = {}
+            for _ in range(ROUNDS):
+                for tool, args, output in runs:
+                    measured = timed(args, folder)
+                    if measured is not None:
+                        samples.setdefault(tool, []).append(
+                            measured + (os.path.getsize(os.path.join(folder, output)),))
+            results = {tool: (statistics.median(s[0] for s in runs_of), max(s[1] for s in runs_of), runs_of[-1][2])
+                       for tool, runs_of in samples.items()}
             base = results.get("reelwright-cli")
             if base is None:
                 continue
@@ -117,7 +133,11 @@ def main():
     for count, source, tool, seconds, peak, size, rt, rm, rs in rows:
         print(f"{count:>6} {source:<8} {tool:<15} {seconds:>8.2f} {peak / 1024:>9.1f} {size / 1024:>10.0f}"
               f" {rt:>7.2f} {rm:>7.2f} {rs:>7.3f}")
-    print("ratios are to reelwright-cli on the same input; wineserver's memory is not counted")
+    if cold is not None and all(warm):
+        print(f"reelwright-cli --version alone: {cold[0]:.2f} s with wineserver stopped,"
+              f" {statistics.median(w[0] for w in warm):.2f} s with it running")
+    print(f"wall time: median of {ROUNDS} rounds; peak: the highest of them; ratios are to reelwright-cli"
+          " on the same input; wineserver's memory is not counted")
 
 
 if __name__ == "__main__":
