@@ -112,12 +112,11 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCSTR lpszClassName, LPCSTR lpszWindowName
     HWND hWnd = ::CreateWindowExA(dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y, nWidth, nHeight,
                                   hWndParent, nIDorHMenu, AfxGetInstanceHandle(), lpParam);
     g_pWndInit = pOldInit;
-    if (hWnd == nullptr) {
-        // WM_CREATE may have refused after the window was attached.
-        if (m_hWnd != nullptr)
-            Detach();
+    // When WM_CREATE refused, the window was destroyed again, and an object
+    // that deletes itself with its window (a frame, a view) is gone: it is
+    // not touched here.
+    if (hWnd == nullptr)
         return FALSE;
-    }
     if (m_hWnd == nullptr)
         AttachHandle(hWnd);     // a class of another procedure: wrapped only
     return TRUE;
@@ -323,6 +322,7 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT CWnd::CallWindowProcSafely(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    HWND hWnd = pWnd->m_hWnd;
     const CurrentMessage saved = pWnd->m_lastMsg;
     pWnd->m_lastMsg = CurrentMessage{message, wParam, lParam};
     LRESULT lResult = 0;
@@ -337,7 +337,10 @@ LRESULT CWnd::CallWindowProcSafely(CWnd* pWnd, UINT message, WPARAM wParam, LPAR
         AfxMessageBox(szMessage, MB_OK | MB_ICONEXCLAMATION);
         lResult = (message == WM_CREATE) ? -1 : 0;
     }
-    pWnd->m_lastMsg = saved;
+    // A handler may have destroyed its own window (Close does), and the
+    // object may be gone with it: only a window still attached is touched.
+    if (FromHandlePermanent(hWnd) == pWnd)
+        pWnd->m_lastMsg = saved;
     return lResult;
 }
 

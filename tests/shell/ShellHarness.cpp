@@ -25,6 +25,8 @@ public:
         INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
         ::InitCommonControlsEx(&icc);
         ASSERT_TRUE(theApp.InitInstance());
+        // Without a screen no window can be made, and every test would only crash.
+        ASSERT_NE(nullptr, theApp.m_pMainWnd) << "the main window could not be created: no usable display?";
         Pump();
     }
     void TearDown() override
