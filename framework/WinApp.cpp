@@ -306,19 +306,25 @@ int CWinApp::Run()
     return nExit != 0 ? nExit : static_cast<int>(msg.wParam);
 }
 
-int AfxWinMain(HINSTANCE hInstance, LPSTR lpCmdLine)
+BOOL AfxWinInit(HINSTANCE hInstance, LPSTR lpCmdLine)
 {
     CWinApp* pApp = AfxGetApp();
     if (pApp == nullptr)
-        return -1;
+        return FALSE;
     pApp->m_hInstance = hInstance;
     pApp->m_strCmdLine = lpCmdLine;
     if (pApp->m_strAppName.IsEmpty() && !pApp->m_strAppName.LoadString(AFX_IDS_APP_TITLE))
         pApp->m_strAppName = "Application";
-
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&icc);
+    return TRUE;
+}
 
+int AfxWinMain(HINSTANCE hInstance, LPSTR lpCmdLine)
+{
+    if (!AfxWinInit(hInstance, lpCmdLine))
+        return -1;
+    CWinApp* pApp = AfxGetApp();
     int nResult;
     try {
         if (!pApp->InitInstance()) {

@@ -79,5 +79,10 @@ protected:
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 
-// The program's entry: the application object's start-up and message loop.
+// What every start-up does before InitInstance: the application object learns
+// its instance, command line and title, and the common controls are ready.
+BOOL AfxWinInit(HINSTANCE hInstance, LPSTR lpCmdLine);
+
+// The program's entry: AfxWinInit, then the application object's start-up
+// and message loop.
 int AfxWinMain(HINSTANCE hInstance, LPSTR lpCmdLine);

@@ -20,10 +20,8 @@ public:
     {
         theApp.m_strProfileName = testsupport::WorkPath("reelwright.ini").c_str();
         ::DeleteFileA(theApp.m_strProfileName);
-        theApp.m_hInstance = ::GetModuleHandleA(nullptr);
-        theApp.m_strAppName.LoadString(0xE000);
-        INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
-        ::InitCommonControlsEx(&icc);
+        char szNoArguments[] = "";
+        ASSERT_TRUE(AfxWinInit(::GetModuleHandleA(nullptr), szNoArguments));
         ASSERT_TRUE(theApp.InitInstance());
         // Without a screen no window can be made, and every test would only crash.
         ASSERT_NE(nullptr, theApp.m_pMainWnd) << "the main window could not be created: no usable display?";
