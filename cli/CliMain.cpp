@@ -242,6 +242,10 @@ int Show(const CString& strProject)
 
 int main(int argc, char** argv)
 {
+    // Unbuffered, the runtime hands a console or a device one character at
+    // a time, each a round trip under Wine: every message is assembled here
+    // and written whole when the writer flushes it (at the latest, at exit).
+    std::setvbuf(stderr, nullptr, _IOFBF, 4096);
     theApp.m_hInstance = ::GetModuleHandleA(nullptr);
     if (argc < 2)
         return Usage("no command");

@@ -10,11 +10,16 @@ namespace {
 
 const int kBarWidth = 30;
 const int kStatusWidth = 30;    // the tail of a long path is what tells files apart
+// A console takes each write as a round trip to the program that draws it,
+// which costs more than a frame's work: the bar is redrawn at most this often,
+// and always once more at its end.
+const DWORD kRedrawMilliseconds = 100;
 
 } // namespace
 
 cConsoleProgress::cConsoleProgress()
-    : m_bConsole(FALSE), m_bBarShown(FALSE), m_nMax(0), m_nPos(0), m_nFailures(0)
+    : m_bConsole(FALSE), m_bBarShown(FALSE), m_bBarStale(FALSE), m_dwLastDraw(0), m_nMax(0), m_nPos(0),
+      m_nFailures(0)
 {
     DWORD dwMode = 0;
     m_bConsole = ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &dwMode);
@@ -37,7 +42,7 @@ void cConsoleProgress::SetStatus(LPCSTR pszText)
         return;
     m_strStatus = pszText;
     if (m_bConsole) {
-        DrawBar();
+        RedrawBar();
     } else if (!m_strStatus.IsEmpty()) {
         std::fprintf(stderr, "%s\n", static_cast<LPCSTR>(m_strStatus));
         std::fflush(stderr);
@@ -56,7 +61,7 @@ void cConsoleProgress::StepIt()
 {
     ++m_nPos;
     if (m_bConsole)
-        DrawBar();
+        RedrawBar();
 }
 
 void cConsoleProgress::ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName)
@@ -70,6 +75,13 @@ void cConsoleProgress::ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName)
     else
         std::fprintf(stderr, "%s\n", pszMessage);
     std::fflush(stderr);
+}
+
+void cConsoleProgress::RedrawBar()
+{
+    m_bBarStale = TRUE;
+    if (::GetTickCount() - m_dwLastDraw >= kRedrawMilliseconds || (m_nMax > 0 && m_nPos >= m_nMax))
+        DrawBar();
 }
 
 void cConsoleProgress::DrawBar()
@@ -86,17 +98,26 @@ void cConsoleProgress::DrawBar()
         pszStatus += nLength - (kStatusWidth - 3);
         pszEllipsis = "...";
     }
-    // Padded to its full width so that a shorter line covers a longer one.
-    std::fprintf(stderr, "\r[%s] %5d/%-5d %s%-*s", szBar, m_nPos, m_nMax, pszEllipsis,
-                 kStatusWidth - static_cast<int>(std::strlen(pszEllipsis)), pszStatus);
+    // Padded to its full width so that a shorter line covers a longer one,
+    // and written whole, in one call.
+    char szLine[kBarWidth + kStatusWidth + 32];
+    const int nLine = std::snprintf(szLine, sizeof szLine, "\r[%s] %5d/%-5d %s%-*s", szBar, m_nPos, m_nMax,
+                                    pszEllipsis, kStatusWidth - static_cast<int>(std::strlen(pszEllipsis)),
+                                    pszStatus);
+    std::fwrite(szLine, 1, nLine > 0 && nLine < static_cast<int>(sizeof szLine) ? nLine : sizeof szLine - 1, stderr);
     std::fflush(stderr);
     m_bBarShown = TRUE;
+    m_bBarStale = FALSE;
+    m_dwLastDraw = ::GetTickCount();
 }
 
 void cConsoleProgress::EndBar()
 {
     if (!m_bBarShown)
         return;
+    if (m_bBarStale)
+        DrawBar();
     std::fputc('\n', stderr);
+    std::fflush(stderr);
     m_bBarShown = FALSE;
 }

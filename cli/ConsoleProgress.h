@@ -29,11 +29,14 @@ public:
 
 // Implementation
 private:
+    void RedrawBar();       // when the last drawing is old enough, or the bar is full
     void DrawBar();
     void EndBar();
 
     BOOL m_bConsole;        // stderr is a console: redraw in place
     BOOL m_bBarShown;       // a bar line is on screen, without its newline
+    BOOL m_bBarStale;       // what is on screen is behind the counts
+    DWORD m_dwLastDraw;     // GetTickCount of the last drawing
     CString m_strStatus;
     CString m_strDefaultFile;
     int m_nMax;
