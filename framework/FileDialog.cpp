@@ -3,6 +3,25 @@
 #include "WinApp.h"
 #include "Wnd.h"
 
+namespace {
+
+typedef BOOL(WINAPI* FileNameDialog)(LPOPENFILENAMEA);
+
+// The common dialog library is loaded when the first file dialog opens, not
+// at start: it brings the shell's libraries along, and a program that never
+// asks for a file name (the console twin) would pay for loading them on every
+// run. It stays loaded for the life of the process. Null when it cannot be had.
+FileNameDialog FindFileNameDialog(BOOL bOpenFileDialog)
+{
+    static const HMODULE hLibrary = ::LoadLibraryA("comdlg32.dll");
+    if (hLibrary == nullptr)
+        return nullptr;
+    const FARPROC pfn = ::GetProcAddress(hLibrary, bOpenFileDialog ? "GetOpenFileNameA" : "GetSaveFileNameA");
+    return reinterpret_cast<FileNameDialog>(reinterpret_cast<void (*)()>(pfn));
+}
+
+} // namespace
+
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lpszFileName, DWORD dwFlags,
                          LPCSTR lpszFilter, CWnd* pParentWnd)
     : m_ofn(), m_bOpenFileDialog(bOpenFileDialog), m_strDefExt(lpszDefExt), m_pParentWnd(pParentWnd),
@@ -35,6 +54,6 @@ INT_PTR CFileDialog::DoModal()
         m_ofn.hwndOwner = m_pParentWnd->m_hWnd;
     else if (CWnd* pMain = AfxGetMainWnd())
         m_ofn.hwndOwner = pMain->m_hWnd;
-    const BOOL bResult = m_bOpenFileDialog ? ::GetOpenFileNameA(&m_ofn) : ::GetSaveFileNameA(&m_ofn);
-    return bResult ? IDOK : IDCANCEL;
+    const FileNameDialog pfnDialog = FindFileNameDialog(m_bOpenFileDialog);
+    return pfnDialog != nullptr && pfnDialog(&m_ofn) ? IDOK : IDCANCEL;
 }
