@@ -101,6 +101,43 @@ BOOL HasPlainMasks(WORD nBitCount, const DWORD* pMasks)
 static_assert(sizeof(RGBTRIPLE) == 3, "colour triples of core headers are packed");
 static_assert(sizeof(BITMAPFILEHEADER) == 14, "the file header is packed");
 
+// One freed pixel block is kept back for the next picture of the same size.
+// The export walks free each frame and at once allocate the next; a block of
+// this size that went back to the heap comes back as fresh pages from the
+// system, every one of them faulted in again, which cost more per frame than
+// reading the file. Slot access is atomic, so any thread may free or allocate.
+HGLOBAL volatile g_hSpareBits = nullptr;
+const DWORD dwSmallestSpare = 64 * 1024;
+
+HGLOBAL TakeSpareBits(DWORD dwSize)
+{
+    HGLOBAL hSpare = static_cast<HGLOBAL>(::InterlockedExchangePointer(const_cast<PVOID*>(&g_hSpareBits), nullptr));
+    if (hSpare == nullptr)
+        return nullptr;
+    if (::GlobalSize(hSpare) != dwSize) {
+        ::GlobalFree(hSpare);
+        return nullptr;
+    }
+    // As GMEM_ZEROINIT would give it.
+    if (void* p = ::GlobalLock(hSpare)) {
+        std::memset(p, 0, dwSize);
+        ::GlobalUnlock(hSpare);
+        return hSpare;
+    }
+    ::GlobalFree(hSpare);
+    return nullptr;
+}
+
+void KeepSpareBits(HGLOBAL hBits)
+{
+    if (::GlobalSize(hBits) < dwSmallestSpare) {
+        ::GlobalFree(hBits);
+        return;
+    }
+    if (HGLOBAL hOld = static_cast<HGLOBAL>(::InterlockedExchangePointer(const_cast<PVOID*>(&g_hSpareBits), hBits)))
+        ::GlobalFree(hOld);
+}
+
 } // namespace
 
 cDib::cDib()
@@ -444,7 +481,7 @@ void cDib::FreeBits()
 {
     cDib::UnlockBits();
     if (m_hBits != nullptr) {
-        ::GlobalFree(m_hBits);
+        KeepSpareBits(m_hBits);
         m_hBits = nullptr;
     }
 }
@@ -453,8 +490,13 @@ BOOL cDib::AllocBits(BOOL bShare)
 {
     if (m_pInfo == nullptr || m_hBits != nullptr)
         return FALSE;
-    const UINT uFlags = GMEM_MOVEABLE | GMEM_ZEROINIT | (bShare ? GMEM_DDESHARE : 0);
-    m_hBits = ::GlobalAlloc(uFlags, m_pInfo->bmiHeader.biSizeImage);
+    const DWORD dwSize = m_pInfo->bmiHeader.biSizeImage;
+    if (!bShare)
+        m_hBits = TakeSpareBits(dwSize);
+    if (m_hBits == nullptr) {
+        const UINT uFlags = GMEM_MOVEABLE | GMEM_ZEROINIT | (bShare ? GMEM_DDESHARE : 0);
+        m_hBits = ::GlobalAlloc(uFlags, dwSize);
+    }
     return m_hBits != nullptr;
 }
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -127,6 +128,32 @@ TEST(cDib, PixelBlockLocking)
     dib.FreeBits();
     EXPECT_EQ(nullptr, dib.LockBits());
     EXPECT_EQ(10, dib.GetWidth());                 // the header stays
+}
+
+// A freed block of a frame's size is handed to the next frame of that size;
+// it must come as GMEM_ZEROINIT would give it, and only at its own size.
+TEST(cDib, ReusedPixelBlockIsZeroedAndSized)
+{
+    const LONG nSide = 400;                         // 160,000 bytes: large enough to be kept
+    std::vector<BYTE> dirty(static_cast<size_t>(nSide) * nSide, 0xAB);
+    {
+        cDrawDib first;
+        ASSERT_TRUE(first.Create(nSide, nSide, 8));
+        ASSERT_TRUE(first.AllocBits(FALSE));
+        std::memcpy(first.LockBits(), dirty.data(), dirty.size());
+        first.FreeBits();
+    }
+    cDrawDib same, other;
+    ASSERT_TRUE(same.Create(nSide, nSide, 8));
+    ASSERT_TRUE(same.AllocBits(FALSE));
+    EXPECT_EQ(std::vector<BYTE>(dirty.size(), 0), PixelsOf(same));
+    EXPECT_EQ(dirty.size(), ::GlobalSize(::GlobalHandle(same.LockBits())));
+    std::memcpy(same.LockBits(), dirty.data(), dirty.size());
+    same.FreeBits();
+    ASSERT_TRUE(other.Create(nSide + 4, nSide, 8));
+    ASSERT_TRUE(other.AllocBits(FALSE));
+    EXPECT_EQ(static_cast<SIZE_T>(other.GetBitsSize()), ::GlobalSize(::GlobalHandle(other.LockBits())));
+    EXPECT_EQ(std::vector<BYTE>(other.GetBitsSize(), 0), PixelsOf(other));
 }
 
 TEST(cDrawDib, SharedAndOwnInstances)
