@@ -7,6 +7,11 @@ size and the ratios to reelwright-cli. A script that prints figures, not a
 test.
 
 Each tool runs BENCH_ROUNDS times (default 3), taking turns with the others.
+reelwright-cli is started by the Wine loader itself, as a user would start
+it, not through wine.sh, whose own checks would add their time to it.
+Below the comparison, export_phases.exe (built beside it, in the build's
+bench folder) takes each project's export apart inside the process: load,
+canvas scan, frame reading, and the writing (AVIFile, encoding, file).
 Peak memory is /usr/bin/time's maximum resident set of the process tree it
 waits for: for Wine that is the program's own process (wineserver is a
 separate daemon, started beforehand and not counted).
@@ -18,6 +23,7 @@ import statistics
 import shutil
 import subprocess
 import sys
+import tempfile
 
 from PIL import Image
 
@@ -59,33 +65,84 @@ def make_frames(folder, count):
         im.save(path)
 
 
+def run_quietly(args, cwd=None):
+    """Runs a program with its output in files, not pipes: a Wine program may
+    start wineserver and its services, which keep whatever they inherited
+    open for as long as they run, and a pipe would never reach its end.
+    Returns (exit status, standard output, standard error)."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        code = subprocess.run(args, cwd=cwd, stdin=subprocess.DEVNULL, stdout=out, stderr=err).returncode
+        out.seek(0)
+        err.seek(0)
+        return code, out.read().decode(errors="replace"), err.read().decode(errors="replace")
+
+
 def timed(args, cwd):
     """(seconds, peak KiB) of one run; None, with the reason printed, when it fails."""
-    r = subprocess.run(["/usr/bin/time", "-v"] + args, cwd=cwd, capture_output=True, text=True)
-    if r.returncode != 0:
-        reason = r.stderr.split("\tCommand being timed")[0].strip().splitlines()
-        print(f"{args[0]} failed: {reason[0] if reason else 'exit status ' + str(r.returncode)}")
+    with tempfile.NamedTemporaryFile(mode="r") as figures:
+        code, _, err = run_quietly(["/usr/bin/time", "-v", "-o", figures.name] + args, cwd)
+        report = figures.read()
+    if code != 0:
+        reason = err.strip().splitlines()
+        print(f"{args[0]} failed: {reason[-1] if reason else 'exit status ' + str(code)}")
         return None
-    wall = re.search(r"Elapsed \(wall clock\) time.*: (?:(\d+):)?(\d+):([\d.]+)", r.stderr)
+    wall = re.search(r"Elapsed \(wall clock\) time.*: (?:(\d+):)?(\d+):([\d.]+)", report)
     seconds = int(wall.group(1) or 0) * 3600 + int(wall.group(2)) * 60 + float(wall.group(3))
-    peak = int(re.search(r"Maximum resident set size \(kbytes\): (\d+)", r.stderr).group(1))
+    peak = int(re.search(r"Maximum resident set size \(kbytes\): (\d+)", report).group(1))
     return seconds, peak
+
+
+def wine_loader(wine_sh):
+    """The command that starts a Windows program in the prefix wine.sh uses,
+    with the environment wine.sh gives it."""
+    tools = os.path.dirname(wine_sh)
+    arch = run_quietly([os.path.join(tools, "wine-arch.sh")])[1].strip()
+    os.environ.setdefault("WINEDEBUG", "-all")
+    os.environ.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=")
+    os.environ["WINEARCH"] = arch
+    if arch == "win64":
+        os.environ["WINELOADER"] = "/usr/lib/wine/wine64"
+        return "/usr/lib/wine/wine64"
+    return "wine"
+
+
+def stop_wineserver():
+    run_quietly(["wineserver", "-k"])
+    run_quietly(["wineserver", "-w"])
 
 
 def main():
     wine, cli, work = (os.path.abspath(a) for a in sys.argv[1:4])
     counts = [int(c) for c in sys.argv[4:]] or [100, 1000]
     os.makedirs(work, exist_ok=True)
+    # The wineserver commands below must reach the prefix the programs run
+    # in, which is wine.sh's own default unless one is given.
+    os.environ.setdefault("WINEPREFIX", os.path.join(os.path.dirname(os.path.dirname(wine)), "build", "wineprefix"))
+    run_quietly([wine, cli, "--version"])      # makes the prefix if need be
+    loader = wine_loader(wine)
     # Process start under Wine, on its own: with wineserver stopped (the first
     # Wine program of a while starts it), then with it running.
-    subprocess.run(["wineserver", "-k"], capture_output=True)
-    subprocess.run(["wineserver", "-w"], capture_output=True)
-    cold = timed([wine, cli, "--version"], work)
-    warm = [timed([wine, cli, "--version"], work) for _ in range(ROUNDS)]
-    # From here on wineserver stays up between the runs (it would stop 3 s
-    # after each Wine program and the next would pay its start again).
-    subprocess.run(["wineserver", "-p60"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    rows = []
+    stop_wineserver()
+    cold = timed([loader, cli, "--version"], work)
+    # From here on wineserver stays up between the runs: it would otherwise
+    # stop 3 s after each Wine program, and the next would pay its start
+    # again. A server still running cannot be told so, hence a fresh one,
+    # stopped again when the measuring ends.
+    stop_wineserver()
+    subprocess.run(["wineserver", "-p"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    try:
+        measure(wine, loader, cli, work, counts, cold)
+    finally:
+        stop_wineserver()
+
+
+def measure(wine, loader, cli, work, counts, cold):
+    # The first program after the server's start also waits for Wine's own
+    # services to come up; that belongs to the cold start above.
+    run_quietly([loader, cli, "--version"])
+    warm = [timed([loader, cli, "--version"], work) for _ in range(ROUNDS)]
+    phases_exe = os.path.join(os.path.dirname(os.path.dirname(cli)), "bench", "export_phases.exe")
+    rows, phase_rows = [], []
     for count in counts:
         folder = os.path.join(work, f"frames{count}")
         make_frames(folder, count)
@@ -98,11 +155,12 @@ def main():
         for source in ("bitmaps", "avi"):
             project = f"{source}.seq"
             files = bmps if source == "bitmaps" else ["movie.avi"]
-            subprocess.run([wine, cli, "create", project, "--force"] + files, cwd=folder, capture_output=True,
-                           check=True)
+            code, _, err = run_quietly([wine, cli, "create", project, "--force"] + files, folder)
+            if code != 0:
+                sys.exit(f"reelwright-cli create {project} failed: {err.strip()}")
             # The image sequence reader takes a rate; the movie has its own.
             inputs = ["-framerate", "10", "-i", "frame%04d.bmp"] if source == "bitmaps" else ["-i", "movie.avi"]
-            runs = [("reelwright-cli", [wine, cli, "animate", project, "--output", "rw.gif", "--rate", "10",
+            runs = [("reelwright-cli", [loader, cli, "animate", project, "--output", "rw.gif", "--rate", "10",
                                         "--transparency", "none"], "rw.gif"),
                     ("ffmpeg", ["ffmpeg", "-v", "error", "-y"] + inputs + ["-frames:v", str(count), "ff.gif"],
                      "ff.gif")]
@@ -119,6 +177,13 @@ def main():
                             measured + (os.path.getsize(os.path.join(folder, output)),))
             results = {tool: (statistics.median(s[0] for s in runs_of), max(s[1] for s in runs_of), runs_of[-1][2])
                        for tool, runs_of in samples.items()}
+            if os.path.exists(phases_exe):
+                code, out, err = run_quietly([loader, phases_exe, project, "phases.gif", str(ROUNDS)], folder)
+                phases = dict(line.split() for line in out.splitlines() if len(line.split()) == 2)
+                if code == 0:
+                    phase_rows.append((count, source, phases))
+                else:
+                    print(f"export_phases failed on {project}: {err.strip()}")
             base = results.get("reelwright-cli")
             if base is None:
                 continue
@@ -133,6 +198,15 @@ def main():
     for count, source, tool, seconds, peak, size, rt, rm, rs in rows:
         print(f"{count:>6} {source:<8} {tool:<15} {seconds:>8.2f} {peak / 1024:>9.1f} {size / 1024:>10.0f}"
               f" {rt:>7.2f} {rm:>7.2f} {rs:>7.3f}")
+    if phase_rows:
+        print()
+        print("Inside reelwright's export (export_phases.exe, seconds, median of the rounds):")
+        print(f"{'frames':>6} {'input':<8} {'load':>7} {'scan':>7} {'read':>7} {'write':>7} {'export':>7}")
+        for count, source, phases in phase_rows:
+            print(f"{count:>6} {source:<8}" + "".join(f" {float(phases.get(k, 'nan')):>7.3f}"
+                                                   for k in ("load", "scan", "read", "write", "export")))
+        print("export = scan + read + write; write is AVIFile, the GIF handler's encoding and the file")
+        print()
     if cold is not None and all(warm):
         print(f"reelwright-cli --version alone: {cold[0]:.2f} s with wineserver stopped,"
               f" {statistics.median(w[0] for w in warm):.2f} s with it running")
