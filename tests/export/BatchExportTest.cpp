@@ -117,4 +117,44 @@ TEST(ExportBatch, SkipsAndFailuresDoNotStopTheBatch)
         << "the batch goes on after a failure";
 }
 
+// A movie whose second frame cannot be fetched: the framework's memory exception.
+class cThrowingMovie : public cAVIFile
+{
+public:
+    explicit cThrowingMovie(LPCSTR pszPath) : cAVIFile(pszPath) {}
+    cDrawDib* GetFrame(int nFrame) override
+    {
+        if (nFrame == 1)
+            AfxThrowMemoryException();
+        return cAVIFile::GetFrame(nFrame);
+    }
+};
+
+TEST(ExportBatch, AnExceptionInAWriterEndsThatFileAndNotTheBatch)
+{
+    const std::string folder = "batch_thrown";
+    testsupport::CreateDirectories(testsupport::WorkPath(folder));
+    const std::string movie = testsupport::WorkPath(Sub(folder, "thrown.avi"));
+    ASSERT_TRUE(::CopyFileA(moviefiles::Path("clip_topdown.avi").c_str(), movie.c_str(), FALSE));
+    cImageList root;
+    root.Add(new cThrowingMovie(movie.c_str()));
+    BuildProject(root, {{"batch_thrown\\after.bmp", 5, 3, 8, 0}});
+
+    RecordingProgress progress;
+    EXPECT_FALSE(ExportBatch(&root, FALSE, 0, &progress));
+    EXPECT_EQ(std::vector<std::string>{"Fatal error occurred writing GIF file. | "
+                                       + testsupport::WorkPath(Sub(folder, "thrown.gif"))},
+              progress.failures);
+    EXPECT_EQ(0, progress.nShown);
+    EXPECT_EQ(0, progress.nWaits);
+    // Released in order, so the handler finished the movie's file with the
+    // one image it had; the still image after it is written as ever.
+    GifExpect thrown(30, 20, ClipPicture(0).rgb, 0);
+    thrown.Image(ClipPicture(0), 8, -1);
+    EXPECT_TRUE(thrown.Write(testsupport::WorkPath(Sub(folder, "thrown.gif"))));
+    GifExpect after(5, 3, BmpPicture(1, 1).rgb, 0);
+    after.Image(BmpPicture(5, 3), 100, -1);
+    EXPECT_TRUE(after.Write(testsupport::WorkPath(Sub(folder, "after.gif"))));
+}
+
 } // namespace
