@@ -257,6 +257,62 @@ TEST(ConvertDialog, BrowseAddsTheDefaultExtension)
     EXPECT_TRUE(App().m_messages.empty());
 }
 
+// A message box of this thread whose text has the given words; null when none is up.
+HWND FindQuestion(const char* words)
+{
+    struct Search { const char* words; HWND found; } search = {words, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND hWnd, LPARAM lParam) -> BOOL {
+        Search& s = *reinterpret_cast<Search*>(lParam);
+        char className[16] = "";
+        ::GetClassNameA(hWnd, className, sizeof className);
+        if (std::string(className) != "#32770" || !::IsWindowVisible(hWnd))
+            return TRUE;
+        char text[512] = "";
+        ::GetDlgItemTextA(hWnd, 0xFFFF, text, sizeof text);     // a message box's text
+        if (std::string(text).find(s.words) == std::string::npos)
+            return TRUE;
+        s.found = hWnd;
+        return FALSE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST(ConvertDialog, BrowseAsksBeforeTakingAFileThatExists)
+{
+    LoadProjectWithoutValidImages();
+    const std::string existing = testsupport::WorkPath("existing.gif");
+    testsupport::WriteFileBytes(existing, "GIF89a", 6);
+    bool asked = false;
+    std::string before, seen;
+    RunCommand(ID_ACTION_CREATE, "Convert to GIF",
+               {[&](HWND hDlg) {
+                    before = Text(hDlg, IDC_FILENAME);
+                    ::PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED), 0);
+                },
+                [](HWND) {},
+                OnWindow("Save As", [=](HWND hFile) {
+                    ::SetDlgItemTextA(hFile, 0x480, existing.c_str());
+                    ::SetDlgItemTextA(hFile, 0x47C, existing.c_str());
+                }),
+                OnWindow("Save As", [](HWND hFile) { ::PostMessageA(hFile, WM_COMMAND, IDOK, 0); }),
+                [](HWND) {},
+                [&](HWND) {
+                    // "No": the file dialog stays up for another name.
+                    if (HWND hQuestion = FindQuestion("exists")) {
+                        asked = true;
+                        ::PostMessageA(hQuestion, WM_COMMAND, IDNO, 0);
+                    }
+                },
+                [](HWND) {},
+                OnWindow("Save As", [](HWND hFile) { ::PostMessageA(hFile, WM_COMMAND, IDCANCEL, 0); }),
+                [](HWND) {},
+                [&](HWND hDlg) { seen = Text(hDlg, IDC_FILENAME); },
+                Press(IDCANCEL)});
+    EXPECT_TRUE(asked) << "no question before replacing " << existing;
+    EXPECT_EQ(before, seen) << "the name refused stays out of the dialog";
+    EXPECT_EQ(6u, testsupport::ReadFileBytes(existing).size());
+}
+
 TEST(ConvertDialog, OkWritesTheAnimationThroughTheHandler)
 {
     LoadProjectOfOneBitmap("still8.bmp", 6, 4, 8);
