@@ -40,6 +40,7 @@ reg_get() {
 }
 equals() { [ "$1" = "$2" ] || { echo "  wanted: $2" >&2; echo "  found:  $1" >&2; false; }; }
 contains() { [[ "$1" == *"$2"* ]] || { echo "  \"$1\" lacks \"$2\"" >&2; false; }; }
+reads_gif() { "$gifdump" "$1" >/dev/null; }
 no_key() { ! wine reg query "$1" >/dev/null 2>&1; }
 finish_uninstall() {
     # The uninstaller copies itself to a temporary folder and runs from there.
@@ -89,6 +90,18 @@ if [ "$with_cli" = 1 ] && [ -n "$demo" ] && [ -f "$demo/demo.seq" ]; then
     windemo=$(wine winepath -w "$demo/demo.seq" | tr -d '\r')
     out=$(wine "C:\\Program Files\\Reelwright\\reelwright-cli.exe" show "$windemo" 2>&1 | tr -d '\r' || true)
     check "console program shows the demo project" contains "$out" "walk"
+    # No display at all: a Wine session of its own, started without one.
+    nodisplay=$work/nodisplay.gif
+    winnodisplay=$(wine winepath -w "$nodisplay" | tr -d '\r')
+    WINEPREFIX=$WINEPREFIX wineserver -k || true
+    WINEPREFIX=$WINEPREFIX wineserver -w
+    status=0
+    env -u DISPLAY -u WAYLAND_DISPLAY "$tools/wine.sh" "C:\\Program Files\\Reelwright\\reelwright-cli.exe" \
+        animate "$windemo" --output "$winnodisplay" >/dev/null 2>&1 || status=$?
+    check "console program animates without a display: exit 0" equals "$status" 0
+    check "console program animates without a display: giflib reads it" reads_gif "$nodisplay"
+    WINEPREFIX=$WINEPREFIX wineserver -k || true
+    WINEPREFIX=$WINEPREFIX wineserver -w
 fi
 
 # Files of the user's beside ours stay.
