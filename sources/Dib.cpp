@@ -106,8 +106,10 @@ static_assert(sizeof(BITMAPFILEHEADER) == 14, "the file header is packed");
 // this size that went back to the heap comes back as fresh pages from the
 // system, every one of them faulted in again, which cost more per frame than
 // reading the file. Slot access is atomic, so any thread may free or allocate.
+// Small blocks gain nothing; a very large one is not worth holding on to.
 HGLOBAL volatile g_hSpareBits = nullptr;
-const DWORD dwSmallestSpare = 64 * 1024;
+const SIZE_T nSmallestSpare = 64 * 1024;
+const SIZE_T nLargestSpare = 32 * 1024 * 1024;
 
 HGLOBAL TakeSpareBits(DWORD dwSize)
 {
@@ -130,7 +132,8 @@ HGLOBAL TakeSpareBits(DWORD dwSize)
 
 void KeepSpareBits(HGLOBAL hBits)
 {
-    if (::GlobalSize(hBits) < dwSmallestSpare) {
+    const SIZE_T nSize = ::GlobalSize(hBits);
+    if (nSize < nSmallestSpare || nSize > nLargestSpare) {
         ::GlobalFree(hBits);
         return;
     }
