@@ -235,6 +235,22 @@ Step OnWindow(const char* caption, std::function<void(HWND)> action)
     };
 }
 
+// The name box of the file dialog: an edit in the old layout, a combo box
+// in the explorer one.
+Step TypeInSaveAs(const std::string& name)
+{
+    return OnWindow("Save As", [=](HWND hFile) {
+        ::SetDlgItemTextA(hFile, 0x480, name.c_str());
+        ::SetDlgItemTextA(hFile, 0x47C, name.c_str());
+    });
+}
+
+// Posted: the file dialog may open a message box of its own in answer.
+Step PostToSaveAs(UINT nID)
+{
+    return OnWindow("Save As", [=](HWND hFile) { ::PostMessageA(hFile, WM_COMMAND, nID, 0); });
+}
+
 TEST(ConvertDialog, BrowseAddsTheDefaultExtension)
 {
     LoadProjectWithoutValidImages();
@@ -244,12 +260,7 @@ TEST(ConvertDialog, BrowseAddsTheDefaultExtension)
                {// Posted: the file dialog runs its own loop, in which the timer goes on.
                 [](HWND hDlg) { ::PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED), 0); },
                 [](HWND) {},
-                OnWindow("Save As", [=](HWND hFile) {
-                    // The name box: an edit in the old layout, a combo box in the explorer one.
-                    ::SetDlgItemTextA(hFile, 0x480, chosen.c_str());
-                    ::SetDlgItemTextA(hFile, 0x47C, chosen.c_str());
-                }),
-                OnWindow("Save As", [](HWND hFile) { ::PostMessageA(hFile, WM_COMMAND, IDOK, 0); }),
+                TypeInSaveAs(chosen), PostToSaveAs(IDOK),
                 [](HWND) {},
                 [&](HWND hDlg) { seen = Text(hDlg, IDC_FILENAME); },
                 Press(IDCANCEL)});
@@ -290,11 +301,7 @@ TEST(ConvertDialog, BrowseAsksBeforeTakingAFileThatExists)
                     ::PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED), 0);
                 },
                 [](HWND) {},
-                OnWindow("Save As", [=](HWND hFile) {
-                    ::SetDlgItemTextA(hFile, 0x480, existing.c_str());
-                    ::SetDlgItemTextA(hFile, 0x47C, existing.c_str());
-                }),
-                OnWindow("Save As", [](HWND hFile) { ::PostMessageA(hFile, WM_COMMAND, IDOK, 0); }),
+                TypeInSaveAs(existing), PostToSaveAs(IDOK),
                 [](HWND) {},
                 [&](HWND) {
                     // "No": the file dialog stays up for another name.
@@ -304,7 +311,7 @@ TEST(ConvertDialog, BrowseAsksBeforeTakingAFileThatExists)
                     }
                 },
                 [](HWND) {},
-                OnWindow("Save As", [](HWND hFile) { ::PostMessageA(hFile, WM_COMMAND, IDCANCEL, 0); }),
+                PostToSaveAs(IDCANCEL),
                 [](HWND) {},
                 [&](HWND hDlg) { seen = Text(hDlg, IDC_FILENAME); },
                 Press(IDCANCEL)});
