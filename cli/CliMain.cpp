@@ -189,7 +189,7 @@ int Animate(const CString& strProject, const Options& o)
     theApp.SetCurrentFile(options.m_strOutput);
     cConsoleProgress progress;
     progress.SetDefaultFile(options.m_strOutput);
-    const BOOL bWritten = ExportAnimation(&doc.m_root, options, &progress);
+    const BOOL bWritten = ExportAnimation(&doc.m_root, options, &progress, strProject);
     if (!bWritten || progress.GetFailureCount() > 0)
         return kExitFailed;
     std::fprintf(stderr, "%s: written\n", static_cast<LPCSTR>(options.m_strOutput));

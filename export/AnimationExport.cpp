@@ -8,6 +8,7 @@
 #include "FrameWalk.h"
 #include "FrameRecord.h"
 #include "GifOptions.h"
+#include "OutputGuard.h"
 #include "TestNode.h"
 
 #include <io.h>
@@ -125,8 +126,14 @@ BOOL WriteAnimationFile(cTestNode* pRoot, const cGifOptions& options, cDrawDib& 
 
 namespace {
 
-BOOL ExportAnimationUnguarded(cTestNode* pRoot, const cGifOptions& options, cExportProgress* pProgress)
+BOOL ExportAnimationUnguarded(cTestNode* pRoot, const cGifOptions& options, LPCSTR pszProject,
+                              cExportProgress* pProgress)
 {
+    // The output is deleted before it is written: never a file the project reads.
+    if (IsProjectFile(pRoot, options.m_strOutput, pszProject)) {
+        pProgress->ReportFailure(kOutputIsProjectFile, options.m_strOutput);
+        return FALSE;
+    }
     cDrawDib canvas;
     BOOL bScanned;
     {
@@ -148,10 +155,10 @@ BOOL ExportAnimationUnguarded(cTestNode* pRoot, const cGifOptions& options, cExp
 
 } // namespace
 
-BOOL ExportAnimation(cTestNode* pRoot, const cGifOptions& options, cExportProgress* pProgress)
+BOOL ExportAnimation(cTestNode* pRoot, const cGifOptions& options, cExportProgress* pProgress, LPCSTR pszProject)
 {
     try {
-        return ExportAnimationUnguarded(pRoot, options, pProgress);
+        return ExportAnimationUnguarded(pRoot, options, pszProject, pProgress);
     } catch (CException* e) {
         // Everything acquired has been released on the way here.
         e->Delete();

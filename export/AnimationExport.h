@@ -27,5 +27,8 @@ BOOL WriteNodeFrames(cTestNode* pNode, PAVISTREAM pStream, const TransparencyOpt
 // Writes the project under pRoot to options.m_strOutput with the frame rate,
 // loop count and transparency of options: the scan, the file and stream, the
 // walk and the clean-up. Every failure is reported through pProgress. TRUE
-// when the file was finished with every frame the project gave.
-BOOL ExportAnimation(cTestNode* pRoot, const cGifOptions& options, cExportProgress* pProgress);
+// when the file was finished with every frame the project gave. An output
+// that names a still image or movie of the project, or pszProject (the
+// project's own file, when it has one), is refused before anything is done.
+BOOL ExportAnimation(cTestNode* pRoot, const cGifOptions& options, cExportProgress* pProgress,
+                     LPCSTR pszProject = nullptr);

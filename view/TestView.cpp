@@ -218,7 +218,7 @@ void CTestView::OnCreateAnimation()
     options.m_nTransparency = dlg.m_nTransparency;
 
     CProgressDlg progress(this);
-    ExportAnimation(&pDoc->m_root, options, &progress);
+    ExportAnimation(&pDoc->m_root, options, &progress, pDoc->GetPathName());
 }
 
 void CTestView::OnUpdateCreateAnimation(CCmdUI* pCmdUI)

@@ -154,6 +154,13 @@ def main():
     expect_run("unwritable output folder", ["animate", "p.seq", "--output", "no such folder/out.gif"], 1,
                stderr_has=["out.gif: Unable to Open File"])
     expect_run("no valid images", ["animate", "q.seq"], 1, stderr_has=["q.gif: No valid images"])
+    # An output that is one of the project's own files would be deleted first.
+    for title, given, on_disk in [("a picture of the project", "CLIP001.bmp", "clip001.bmp"),
+                                  ("the project itself", "p.seq", "p.seq")]:
+        kept = open(os.path.join(WORK, on_disk), "rb").read()
+        expect_run(f"output is {title}", ["animate", "p.seq", "--output", given], 1,
+                   stderr_has=["The output file is one of the project's own files."])
+        check(f"output is {title}: the file is kept", open(os.path.join(WORK, on_disk), "rb").read() == kept)
     os.remove(os.path.join(WORK, "clip001.gif"))
     os.makedirs(os.path.join(WORK, "clip001.gif"))
     expect_run("batch with a blocked output", ["batch", "p.seq"], 1, stderr_has=["clip001.gif: Unable to Open File"])

@@ -239,6 +239,43 @@ TEST(ExportAnimation, Refusals)
     }
 }
 
+// The output is deleted before writing: a name that is one of the files the
+// project reads is refused with nothing touched, however it is spelled.
+TEST(ExportAnimation, RefusesToReplaceTheProjectsOwnFiles)
+{
+    testsupport::CreateDirectories(testsupport::WorkPath("own"));
+    const std::string image = WriteBmp("own\\pic8.bmp", 6, 4, 8);
+    const std::string movie = testsupport::WorkPath("own\\clip_topdown.avi");
+    ASSERT_TRUE(::CopyFileA(moviefiles::Path("clip_topdown.avi").c_str(), movie.c_str(), FALSE));
+    const std::string project = testsupport::WorkPath("own\\project.seq");
+    testsupport::WriteFileBytes(project, "project", 7);
+    cImageList root;
+    cImageList* pGroup = new cImageList;
+    pGroup->m_nType = cTestNode::typeSequence;
+    pGroup->Add(new cImageFile(image.c_str()));
+    root.Add(pGroup);
+    root.Add(new cAVIFile(movie.c_str()));
+
+    const std::string folder = testsupport::WorkPath("own");
+    const std::string outputs[] = {folder + "\\PIC8.BMP", folder + "\\.\\clip_topdown.avi", project};
+    for (const std::string& output : outputs) {
+        SCOPED_TRACE(output);
+        const size_t nBefore = testsupport::ReadFileBytes(output).size();
+        cGifOptions options = Options("unused.gif", 5, 0, 0);
+        options.m_strOutput = output.c_str();
+        RecordingProgress progress;
+        EXPECT_FALSE(ExportAnimation(&root, options, &progress, project.c_str()));
+        EXPECT_EQ(std::vector<std::string>{"The output file is one of the project's own files."}, progress.messages);
+        EXPECT_EQ(nBefore, testsupport::ReadFileBytes(output).size());
+        EXPECT_EQ(0, progress.nShown);
+    }
+    // A name beside them is written as ever.
+    cGifOptions options = Options("own\\pic8.gif", 5, 0, 0);
+    RecordingProgress progress;
+    EXPECT_TRUE(ExportAnimation(&root, options, &progress, project.c_str()));
+    EXPECT_TRUE(progress.messages.empty());
+}
+
 // A node whose one frame cannot be fetched: the framework's memory exception.
 class cThrowingNode : public cTestNode
 {

@@ -320,6 +320,18 @@ TEST(ConvertDialog, BrowseAsksBeforeTakingAFileThatExists)
     EXPECT_EQ(6u, testsupport::ReadFileBytes(existing).size());
 }
 
+TEST(ConvertDialog, TheProjectFileIsNoOutput)
+{
+    LoadProjectOfOneBitmap("own8.bmp", 6, 4, 8);
+    const std::string project = testsupport::WorkPath("own.seq");
+    ASSERT_TRUE(Doc()->DoSave(project.c_str()));
+    const std::vector<BYTE> saved = testsupport::ReadFileBytes(project);
+    App().m_messages.clear();
+    RunCommand(ID_ACTION_CREATE, "Convert to GIF", {SetText(IDC_FILENAME, project), Press(IDOK)});
+    EXPECT_EQ(std::vector<std::string>{"The output file is one of the project's own files."}, App().m_messages);
+    EXPECT_EQ(saved, testsupport::ReadFileBytes(project));
+}
+
 TEST(ConvertDialog, OkWritesTheAnimationThroughTheHandler)
 {
     LoadProjectOfOneBitmap("still8.bmp", 6, 4, 8);
