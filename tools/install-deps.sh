@@ -2,14 +2,15 @@
 # Installs, as root on a Debian machine, every package the build and the tests
 # need: the mingw-w64 cross compilers (i686, and x86_64 for machines that
 # cannot run 32-bit programs), 32-bit and 64-bit Wine, an X server for
-# windows, GoogleTest sources, and the host-side tools the tests decode with.
+# windows (with Wine's own fonts, without which a caption's buttons are drawn
+# as letters), GoogleTest sources, and the host-side tools the tests decode with.
 # Quick when everything is already there.
 set -euo pipefail
 
 packages=(
     g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
     g++-mingw-w64-x86-64 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
-    wine wine32:i386 wine64 xvfb xauth
+    wine wine32:i386 wine64 xvfb xauth fonts-wine
     cmake make googletest nsis
     giflib-tools libgif-dev g++ python3 python3-pil imagemagick ffmpeg gifsicle xdotool x11-utils
 )

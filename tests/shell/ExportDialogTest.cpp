@@ -269,22 +269,32 @@ TEST(ConvertDialog, BrowseAddsTheDefaultExtension)
 }
 
 // A message box of this thread whose text has the given words; null when none is up.
+struct QuestionSearch
+{
+    const char* words;
+    HWND found;
+};
+
+// A CALLBACK function, not a lambda: on i686 a lambda converts only to a cdecl pointer.
+BOOL CALLBACK MatchQuestion(HWND hWnd, LPARAM lParam)
+{
+    QuestionSearch& s = *reinterpret_cast<QuestionSearch*>(lParam);
+    char className[16] = "";
+    ::GetClassNameA(hWnd, className, sizeof className);
+    if (std::string(className) != "#32770" || !::IsWindowVisible(hWnd))
+        return TRUE;
+    char text[512] = "";
+    ::GetDlgItemTextA(hWnd, 0xFFFF, text, sizeof text);     // a message box's text
+    if (std::string(text).find(s.words) == std::string::npos)
+        return TRUE;
+    s.found = hWnd;
+    return FALSE;
+}
+
 HWND FindQuestion(const char* words)
 {
-    struct Search { const char* words; HWND found; } search = {words, nullptr};
-    ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND hWnd, LPARAM lParam) -> BOOL {
-        Search& s = *reinterpret_cast<Search*>(lParam);
-        char className[16] = "";
-        ::GetClassNameA(hWnd, className, sizeof className);
-        if (std::string(className) != "#32770" || !::IsWindowVisible(hWnd))
-            return TRUE;
-        char text[512] = "";
-        ::GetDlgItemTextA(hWnd, 0xFFFF, text, sizeof text);     // a message box's text
-        if (std::string(text).find(s.words) == std::string::npos)
-            return TRUE;
-        s.found = hWnd;
-        return FALSE;
-    }, reinterpret_cast<LPARAM>(&search));
+    QuestionSearch search = {words, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), MatchQuestion, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
