@@ -52,6 +52,10 @@ public:
         std::fprintf(stderr, "%s: %s\n", pszFileName != nullptr ? pszFileName : "", pszMessage);
         m_bFailed = true;
     }
+    void FileSkipped(LPCSTR pszFileName, LPCSTR pszReason) override
+    {
+        std::fprintf(stderr, "%s: skipped: %s\n", pszFileName, pszReason);
+    }
     bool m_bFailed = false;
 };
 

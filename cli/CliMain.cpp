@@ -1,7 +1,7 @@
 // reelwright-cli: the program's project and export work from a command
 // line, on the same document, model and export code as the windows.
 //   create PROJECT.seq FILE... [--force]
-//   animate PROJECT.seq [--output FILE] [--rate N] [--loop N] [--transparency none|first|each]
+//   animate PROJECT.seq [--output FILE.gif] [--force] [--rate N] [--loop N] [--transparency none|first|each]
 //   batch PROJECT.seq [--expand] [--transparency none|first|each]
 //   show PROJECT.seq
 // Exit status: 0 everything written, 1 something failed, 2 usage error.
@@ -10,6 +10,7 @@
 #include "ConsoleApp.h"
 #include "ConsoleProgress.h"
 #include "FrameRecord.h"
+#include "OutputGuard.h"
 #include "TestDoc.h"
 #include "TestNode.h"
 
@@ -30,8 +31,8 @@ const int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
 
 const char kUsage[] =
     "usage: reelwright-cli create PROJECT.seq FILE... [--force]\n"
-    "       reelwright-cli animate PROJECT.seq [--output FILE] [--rate 1-100] [--loop -1-32000]\n"
-    "                      [--transparency none|first|each]\n"
+    "       reelwright-cli animate PROJECT.seq [--output FILE.gif [--force]] [--rate 1-100]\n"
+    "                      [--loop -1-32000] [--transparency none|first|each]\n"
     "       reelwright-cli batch PROJECT.seq [--expand] [--transparency none|first|each]\n"
     "       reelwright-cli show PROJECT.seq\n"
     "       reelwright-cli --help | --version\n"
@@ -39,7 +40,8 @@ const char kUsage[] =
     "create   makes a project of bitmaps, numbered bitmaps (one sequence per name)\n"
     "         and movies, as dropping them on the window does\n"
     "animate  writes the whole project as one animation, to the project's output\n"
-    "         name or else PROJECT.gif beside it; the options apply to this run only\n"
+    "         name or else PROJECT.gif beside it; the options apply to this run only;\n"
+    "         an --output that exists is replaced only with --force\n"
     "batch    converts every file of the project to a GIF beside it\n"
     "show     lists the project's tree and its export settings\n";
 
@@ -49,11 +51,16 @@ int Usage(const char* pszProblem)
     return kExitUsage;
 }
 
+// The full path at whatever length, so that one too long for a project is
+// seen as such and refused, not kept as the relative name it was given by.
 CString FullPath(const char* pszPath)
 {
-    char szFull[MAX_PATH];
-    const DWORD n = ::GetFullPathNameA(pszPath, sizeof szFull, szFull, nullptr);
-    return n > 0 && n < sizeof szFull ? CString(szFull) : CString(pszPath);
+    const DWORD nNeeded = ::GetFullPathNameA(pszPath, 0, nullptr, nullptr);
+    if (nNeeded == 0)
+        return CString(pszPath);
+    std::vector<char> full(nNeeded + 1);
+    const DWORD n = ::GetFullPathNameA(pszPath, nNeeded + 1, full.data(), nullptr);
+    return n > 0 && n <= nNeeded ? CString(full.data()) : CString(pszPath);
 }
 
 // A whole number within [nMin, nMax], nothing else in the text.
@@ -116,7 +123,7 @@ bool ParseOptions(int argc, char** argv, const char* pszAllowed, Options& o, int
         const char* pszValue = argv[++i];
         bool bGood = true;
         if (arg == "--output")
-            o.pszOutput = pszValue;
+            bGood = IsGifOutputName(o.pszOutput = pszValue) != FALSE;
         else if (arg == "--rate")
             bGood = ParseInt(pszValue, 1, 100, o.nRate);
         else if (arg == "--loop")
@@ -124,7 +131,9 @@ bool ParseOptions(int argc, char** argv, const char* pszAllowed, Options& o, int
         else
             bGood = ParseMode(pszValue, o.nMode);
         if (!bGood) {
-            nExit = Usage((arg + " " + pszValue + ": out of range or not one of the choices").c_str());
+            nExit = Usage((arg + " " + pszValue
+                           + (arg == "--output" ? ": the output must be a .gif file" : ": out of range or not one of the choices"))
+                              .c_str());
             return false;
         }
     }
@@ -148,9 +157,13 @@ int Create(const CString& strProject, const Options& o)
     }
     CTestDoc doc;
     std::vector<CString> paths, skipped;
+    int nRefused = 0;
     for (const char* pszFile : o.files) {
         const CString strPath = FullPath(pszFile);
-        if (CTestDoc::IsProjectFileName(strPath))
+        if (LPCSTR pszWhy = CTestDoc::WhyUnusablePath(strPath)) {
+            std::fprintf(stderr, "%s: refused: %s\n", static_cast<LPCSTR>(strPath), pszWhy);
+            ++nRefused;
+        } else if (CTestDoc::IsProjectFileName(strPath))
             std::fprintf(stderr, "%s: skipped: a project file is not added to another project\n",
                          static_cast<LPCSTR>(strPath));
         else
@@ -165,7 +178,7 @@ int Create(const CString& strProject, const Options& o)
         return kExitFailed;
     std::fprintf(stderr, "%s: %d item(s), %d frame(s)\n", static_cast<LPCSTR>(strProject), doc.GetTopLevelCount(),
                  doc.CountFrames());
-    return kExitOk;
+    return nRefused == 0 ? kExitOk : kExitFailed;
 }
 
 int Animate(const CString& strProject, const Options& o)
@@ -176,8 +189,14 @@ int Animate(const CString& strProject, const Options& o)
     // The stored settings, with this run's choices over them; the project is not changed.
     cGifOptions options = doc.m_options;
     // The output: this run's name, else the one the project keeps, else PROJECT.gif beside it.
-    if (o.pszOutput != nullptr)
+    if (o.pszOutput != nullptr) {
         options.m_strOutput = FullPath(o.pszOutput);
+        // A name the user typed just now may be a file they still want.
+        if (!o.bForce && ::GetFileAttributesA(options.m_strOutput) != INVALID_FILE_ATTRIBUTES) {
+            std::fprintf(stderr, "%s: exists; --force replaces it\n", static_cast<LPCSTR>(options.m_strOutput));
+            return kExitFailed;
+        }
+    }
     else if (options.m_strOutput.IsEmpty())
         options.m_strOutput = GifOutputName(strProject);
     if (o.nRate > 0)
@@ -261,7 +280,7 @@ int main(int argc, char** argv)
     struct Command { const char* name; const char* allowed; };
     static const Command commands[] = {
         {"create", "FILE --force "},
-        {"animate", "--output --rate --loop --transparency "},
+        {"animate", "--output --force --rate --loop --transparency "},
         {"batch", "--expand --transparency "},
         {"show", ""},
     };

@@ -68,12 +68,19 @@ void cConsoleProgress::ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName)
 {
     ++m_nFailures;
     EndBar();
-    if (pszFileName == nullptr || *pszFileName == '\0')
-        pszFileName = m_strDefaultFile;
+    pszFileName = FileOrDefault(pszFileName);
     if (*pszFileName != '\0')
         std::fprintf(stderr, "%s: %s\n", pszFileName, pszMessage);
     else
         std::fprintf(stderr, "%s\n", pszMessage);
+    std::fflush(stderr);
+}
+
+void cConsoleProgress::FileSkipped(LPCSTR pszFileName, LPCSTR pszReason)
+{
+    ++m_nFailures;
+    EndBar();
+    std::fprintf(stderr, "%s: skipped: %s\n", pszFileName, pszReason);
     std::fflush(stderr);
 }
 

@@ -15,9 +15,6 @@ public:
 
 // Attributes
     int GetFailureCount() const { return m_nFailures; }
-    // The file a failure is about when the walk does not name one (the
-    // animation's output, which the stream writes do not know).
-    void SetDefaultFile(LPCSTR pszFileName) { m_strDefaultFile = pszFileName; }
 
 // Overridables
     void Show() override;
@@ -26,6 +23,8 @@ public:
     void SetRange(int nMax) override;
     void StepIt() override;
     void ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName) override;
+    // Named at once, and counted as a failure: the run did not write everything.
+    void FileSkipped(LPCSTR pszFileName, LPCSTR pszReason) override;
 
 // Implementation
 private:
@@ -38,7 +37,6 @@ private:
     BOOL m_bBarStale;       // what is on screen is behind the counts
     DWORD m_dwLastDraw;     // GetTickCount of the last drawing
     CString m_strStatus;
-    CString m_strDefaultFile;
     int m_nMax;
     int m_nPos;
     int m_nFailures;

@@ -9,9 +9,9 @@
 #include "FrameRecord.h"
 #include "GifOptions.h"
 #include "OutputGuard.h"
+#include "OutputWrite.h"
 #include "TestNode.h"
 
-#include <io.h>
 
 BOOL ScanFrames(cTestNode* pNode, cDrawDib& canvas)
 {
@@ -50,12 +50,23 @@ BOOL WriteNodeFrames(cTestNode* pNode, PAVISTREAM pStream, const TransparencyOpt
     pProgress->SetStatus(strStatus);
     {
         cNodeOpen open(pNode);
+        cNodeSkips skips;
         const int nFrames = pNode->GetFrameCount();
+        if (nFrames == 0 && pNode->m_nType == cTestNode::typeMovie)
+            skips.Note(kSkipUnreadable);
         for (int i = 0; i < nFrames; ++i) {
             pProgress->StepIt();
             FramePtr pFrame(pNode->GetFrame(i));
-            if (pFrame == nullptr)
+            if (pFrame == nullptr) {
+                skips.Note(kSkipUnreadable);
                 continue;
+            }
+            // A frame the handler would take and drop is not sent: it would
+            // count as the first image and lend it its transparent colour.
+            if (!IsWritableFrame(*pFrame)) {
+                skips.Note(kSkipNotWritable);
+                continue;
+            }
             {
                 cGifStreamOptions gif(pStream);
                 if (gif.IsPresent()) {
@@ -70,11 +81,13 @@ BOOL WriteNodeFrames(cTestNode* pNode, PAVISTREAM pStream, const TransparencyOpt
                                  AVIIF_KEYFRAME, nullptr, nullptr) != S_OK) {
                 pFrame->FreeBits();
                 pProgress->ReportFailure("Unable to Write to Stream", nullptr);
+                skips.Tell(pNode, pProgress);
                 return FALSE;
             }
             ++*pnSample;
             pFrame->FreeBits();
         }
+        skips.Tell(pNode, pProgress);
     }
     for (int j = 0; j < pNode->GetChildCount(); ++j)
         if (!WriteNodeFrames(pNode->GetChild(j), pStream, pOptions, pnSample, pProgress))
@@ -84,20 +97,21 @@ BOOL WriteNodeFrames(cTestNode* pNode, PAVISTREAM pStream, const TransparencyOpt
 
 namespace {
 
-// Steps from the open to the end of the walk; the resources are the
-// caller's so that an exception still leaves them to be released in order.
-BOOL WriteAnimationFile(cTestNode* pRoot, const cGifOptions& options, cDrawDib& canvas,
-                        cAVIFileHandle& file, cAVIStreamHandle& stream, cExportProgress* pProgress)
+// Steps from the open to the end of the walk, into pszName (the temporary
+// file); failures are reported naming the output. *pnImages counts the
+// images written.
+BOOL WriteAnimationFile(cTestNode* pRoot, const cGifOptions& options, LPCSTR pszName, cDrawDib& canvas,
+                        cAVIFileHandle& file, cAVIStreamHandle& stream, int* pnImages, cExportProgress* pProgress)
 {
-    LPCSTR pszName = options.m_strOutput;
+    LPCSTR pszOutput = options.m_strOutput;
     if (file.OpenForWriting(pszName) != S_OK) {
-        pProgress->ReportFailure("Unable to Open File", pszName);
+        pProgress->ReportFailure(kUnableToOpen, pszOutput);
         return FALSE;
     }
     AVISTREAMINFOA info;
     MakeVideoHeader(info, options.m_nFrameRate, 1, canvas.GetWidth(), canvas.GetHeight());
     if (stream.Create(file.Get(), &info) != S_OK) {
-        pProgress->ReportFailure("Unable to Create Stream", pszName);
+        pProgress->ReportFailure("Unable to Create Stream", pszOutput);
         return FALSE;
     }
     {
@@ -108,7 +122,7 @@ BOOL WriteAnimationFile(cTestNode* pRoot, const cGifOptions& options, cDrawDib& 
             gif->SetLoopCount(options.m_nLoopCount);
     }
     if (::AVIStreamSetFormat(stream.Get(), 0, canvas.GetInfo(), canvas.GetInfoSize()) != S_OK) {
-        pProgress->ReportFailure("Unable to Set Format", pszName);
+        pProgress->ReportFailure("Unable to Set Format", pszOutput);
         return FALSE;
     }
 
@@ -118,20 +132,22 @@ BOOL WriteAnimationFile(cTestNode* pRoot, const cGifOptions& options, cDrawDib& 
     const TransparencyOptions transparency = TransparencyOptions::FromMode(options.m_nTransparency);
     cShown shown(pProgress);
     pProgress->SetRange(nTotal);
-    // A failed write has been reported; the file is finished with what it has.
-    return WriteNodeFrames(pRoot, stream.Get(), &transparency, &nSample, pProgress);
+    const BOOL bWalked = WriteNodeFrames(pRoot, stream.Get(), &transparency, &nSample, pProgress);
+    *pnImages = static_cast<int>(nSample);
+    return bWalked;
 }
-
-} // namespace
-
-namespace {
 
 BOOL ExportAnimationUnguarded(cTestNode* pRoot, const cGifOptions& options, LPCSTR pszProject,
                               cExportProgress* pProgress)
 {
-    // The output is deleted before it is written: never a file the project reads.
-    if (IsProjectFile(pRoot, options.m_strOutput, pszProject)) {
-        pProgress->ReportFailure(kOutputIsProjectFile, options.m_strOutput);
+    LPCSTR pszOutput = options.m_strOutput;
+    if (!IsGifOutputName(pszOutput)) {
+        pProgress->ReportFailure(kOutputNotGif, pszOutput);
+        return FALSE;
+    }
+    // Never a file the project reads, whatever name it goes by.
+    if (IsProjectFile(pRoot, pszOutput, pszProject)) {
+        pProgress->ReportFailure(kOutputIsProjectFile, pszOutput);
         return FALSE;
     }
     cDrawDib canvas;
@@ -144,25 +160,31 @@ BOOL ExportAnimationUnguarded(cTestNode* pRoot, const cGifOptions& options, LPCS
         pProgress->ReportFailure("No valid images", nullptr);
         return FALSE;
     }
-    // Declared in acquisition order, so released in reverse: stream, file,
-    // then AVIFile itself, on every way out including an exception.
-    cAVIFileSession session;
-    ::_unlink(options.m_strOutput);
-    cAVIFileHandle file;
-    cAVIStreamHandle stream;
-    return WriteAnimationFile(pRoot, options, canvas, file, stream, pProgress);
+    pProgress->SetDefaultFile(pszOutput);
+    const OutputResult result = WriteOutputFile(
+        pszOutput,
+        [&](LPCSTR pszTemp, cAVIFileHandle& file, cAVIStreamHandle& stream, int* pnImages) {
+            return WriteAnimationFile(pRoot, options, pszTemp, canvas, file, stream, pnImages, pProgress);
+        },
+        pProgress);
+    if (result == outputEmpty)
+        pProgress->ReportFailure(kNothingWritten, pszOutput);
+    return result == outputWritten;
 }
 
 } // namespace
 
 BOOL ExportAnimation(cTestNode* pRoot, const cGifOptions& options, cExportProgress* pProgress, LPCSTR pszProject)
 {
+    BOOL bWritten;
     try {
-        return ExportAnimationUnguarded(pRoot, options, pszProject, pProgress);
+        bWritten = ExportAnimationUnguarded(pRoot, options, pszProject, pProgress);
     } catch (CException* e) {
         // Everything acquired has been released on the way here.
         e->Delete();
-        pProgress->ReportFailure("Fatal error occurred writing GIF file.", options.m_strOutput);
-        return FALSE;
+        pProgress->ReportFailure(kFatalWriteError, options.m_strOutput);
+        bWritten = FALSE;
     }
+    pProgress->ReportSkippedFiles();
+    return bWritten;
 }

@@ -8,31 +8,29 @@
 #include "ExportScopes.h"
 #include "FrameRecord.h"
 #include "FrameWalk.h"
+#include "OutputWrite.h"
 
-#include <io.h>
 #include <cstring>
 
 namespace {
 
-const char kFatal[] = "Fatal error occurred writing GIF file.";
-
-// The still image's file, from the open to the write; the handles are the
-// caller's so that they are released in order on every way out.
-BOOL WriteImageFile(LPCSTR pszName, cDrawDib* pFrame, BOOL bTransparent, cAVIFileHandle& file,
-                    cAVIStreamHandle& stream, cExportProgress* pProgress)
+// The still image's file, from the open to the write; pszName is the
+// temporary file, pszTarget the name failures are reported under.
+BOOL WriteImageFile(LPCSTR pszName, LPCSTR pszTarget, cDrawDib* pFrame, BOOL bTransparent, cAVIFileHandle& file,
+                    cAVIStreamHandle& stream, int* pnImages, cExportProgress* pProgress)
 {
     if (file.OpenForWriting(pszName) != S_OK) {
-        pProgress->ReportFailure("Unable to Open File", pszName);
+        pProgress->ReportFailure(kUnableToOpen, pszTarget);
         return FALSE;
     }
     AVISTREAMINFOA info;
     MakeVideoHeader(info, 1, 1, pFrame->GetWidth(), pFrame->GetHeight());
     if (stream.Create(file.Get(), &info) != S_OK) {
-        pProgress->ReportFailure("Unable to Create Stream", pszName);
+        pProgress->ReportFailure("Unable to Create Stream", pszTarget);
         return FALSE;
     }
     if (::AVIStreamSetFormat(stream.Get(), 0, pFrame->GetInfo(), pFrame->GetInfoSize()) != S_OK) {
-        pProgress->ReportFailure("Unable to Set Format", pszName);
+        pProgress->ReportFailure("Unable to Set Format", pszTarget);
         return FALSE;
     }
     {
@@ -47,19 +45,20 @@ BOOL WriteImageFile(LPCSTR pszName, cDrawDib* pFrame, BOOL bTransparent, cAVIFil
     }
     if (::AVIStreamWrite(stream.Get(), 1, 1, pFrame->LockBits(), static_cast<LONG>(pFrame->GetBitsSize()),
                          AVIIF_KEYFRAME, nullptr, nullptr) != S_OK) {
-        pProgress->ReportFailure("Unable to Write to Stream", pszName);
+        pProgress->ReportFailure("Unable to Write to Stream", pszTarget);
         return FALSE;
     }
+    ++*pnImages;
     return TRUE;
 }
 
-// The movie's file, from the open to the last frame; *pnWritten counts the
-// images sent.
-BOOL WriteMovieFile(LPCSTR pszName, cTestNode* pMovie, BOOL bTransparent, cAVIFileHandle& file,
-                    cAVIStreamHandle& stream, int* pnWritten, cExportProgress* pProgress)
+// The movie's file, from the open to the last frame; *pnImages counts the
+// images written. Why frames were left out goes to skips.
+BOOL WriteMovieFile(LPCSTR pszName, LPCSTR pszTarget, cTestNode* pMovie, BOOL bTransparent, cAVIFileHandle& file,
+                    cAVIStreamHandle& stream, int* pnImages, cNodeSkips& skips, cExportProgress* pProgress)
 {
     if (file.OpenForWriting(pszName) != S_OK) {
-        pProgress->ReportFailure("Unable to Open File", pszName);
+        pProgress->ReportFailure(kUnableToOpen, pszTarget);
         return FALSE;
     }
     AVIFILEINFOA movieInfo;
@@ -72,17 +71,27 @@ BOOL WriteMovieFile(LPCSTR pszName, cTestNode* pMovie, BOOL bTransparent, cAVIFi
     MakeVideoHeader(info, movieInfo.dwRate, movieInfo.dwScale, static_cast<LONG>(movieInfo.dwWidth),
                     static_cast<LONG>(movieInfo.dwHeight));
     if (stream.Create(file.Get(), &info) != S_OK) {
-        pProgress->ReportFailure("Unable to Create Stream", pszName);
+        pProgress->ReportFailure("Unable to Create Stream", pszTarget);
         return FALSE;
     }
     const int nFrames = pMovie->GetFrameCount();
+    if (nFrames == 0)
+        skips.Note(kSkipUnreadable);
     for (int i = 0; i < nFrames; ++i) {
         pProgress->StepIt();
         FramePtr pFrame(pMovie->GetFrame(i));
-        if (pFrame == nullptr)
+        if (pFrame == nullptr) {
+            skips.Note(kSkipUnreadable);
             break;      // the file ends with the frames so far
-        if (i == 0 && ::AVIStreamSetFormat(stream.Get(), 0, pFrame->GetInfo(), pFrame->GetInfoSize()) != S_OK) {
-            pProgress->ReportFailure("Unable to Set Format", pszName);
+        }
+        if (!IsWritableFrame(*pFrame)) {
+            skips.Note(kSkipNotWritable);
+            continue;
+        }
+        // The first image's format is the file's screen and colour table.
+        if (*pnImages == 0
+            && ::AVIStreamSetFormat(stream.Get(), 0, pFrame->GetInfo(), pFrame->GetInfoSize()) != S_OK) {
+            pProgress->ReportFailure("Unable to Set Format", pszTarget);
             return FALSE;
         }
         {
@@ -96,11 +105,11 @@ BOOL WriteMovieFile(LPCSTR pszName, cTestNode* pMovie, BOOL bTransparent, cAVIFi
         }
         if (::AVIStreamWrite(stream.Get(), i, 1, pFrame->LockBits(), static_cast<LONG>(pFrame->GetBitsSize()),
                              AVIIF_KEYFRAME, nullptr, nullptr) != S_OK) {
-            pProgress->ReportFailure("Unable to Write to Stream", pszName);
+            pProgress->ReportFailure("Unable to Write to Stream", pszTarget);
             return FALSE;
         }
         pFrame->FreeBits();
-        ++*pnWritten;
+        ++*pnImages;
     }
     return TRUE;
 }
@@ -117,17 +126,13 @@ BOOL IsGifName(LPCSTR pszName)
 BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, cExportProgress* pProgress)
 {
     const CString strName = GifOutputName(pszSourceName);
-    try {
-        cAVIFileSession session;
-        ::_unlink(strName);
-        cAVIFileHandle file;
-        cAVIStreamHandle stream;
-        return WriteImageFile(strName, pFrame, bTransparent, file, stream, pProgress);
-    } catch (CException* e) {
-        e->Delete();
-        pProgress->ReportFailure(kFatal, strName);
-        return FALSE;
-    }
+    const OutputResult result = WriteOutputFile(
+        strName,
+        [&](LPCSTR pszTemp, cAVIFileHandle& file, cAVIStreamHandle& stream, int* pnImages) {
+            return WriteImageFile(pszTemp, strName, pFrame, bTransparent, file, stream, pnImages, pProgress);
+        },
+        pProgress);
+    return result != outputFailed;
 }
 
 BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, cExportProgress* pProgress)
@@ -137,24 +142,16 @@ BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, cExportProgress* pProgr
     if (IsGifName(pMovie->GetName(-1)))
         return TRUE;
     const CString strName = GifOutputName(pMovie->GetName(-1));
-    int nWritten = 0;
-    BOOL bResult;
-    try {
-        cAVIFileSession session;
-        ::_unlink(strName);
-        cAVIFileHandle file;
-        cAVIStreamHandle stream;
-        bResult = WriteMovieFile(strName, pMovie, bTransparent, file, stream, &nWritten, pProgress);
-    } catch (CException* e) {
-        e->Delete();
-        pProgress->ReportFailure(kFatal, strName);
-        bResult = FALSE;
-    }
-    // A movie that gave no frame leaves no header-only file behind (the
-    // handles are released by now, so the file is closed).
-    if (nWritten == 0)
-        ::_unlink(strName);
-    return bResult;
+    cNodeSkips skips;
+    const OutputResult result = WriteOutputFile(
+        strName,
+        [&](LPCSTR pszTemp, cAVIFileHandle& file, cAVIStreamHandle& stream, int* pnImages) {
+            return WriteMovieFile(pszTemp, strName, pMovie, bTransparent, file, stream, pnImages, skips, pProgress);
+        },
+        pProgress);
+    // A movie that gave no image replaces nothing: an earlier run's GIF stays.
+    skips.Tell(pMovie, pProgress);
+    return result != outputFailed;
 }
 
 BOOL BatchConvertNode(cTestNode* pNode, BOOL bExpand, const TransparencyOptions* pOptions, LONG* pnPosition,
@@ -168,21 +165,32 @@ BOOL BatchConvertNode(cTestNode* pNode, BOOL bExpand, const TransparencyOptions*
             if (!WriteMovieGif(pNode, pOptions->bEnabled, pProgress))
                 bAllWritten = FALSE;
         } else {
+            cNodeSkips skips;
             const int nFrames = pNode->GetFrameCount();
+            if (nFrames == 0 && pNode->m_nType == cTestNode::typeMovie)
+                skips.Note(kSkipUnreadable);
             for (int i = 0; i < nFrames; ++i) {
                 pProgress->SetStatus(pNode->GetName(-1));
                 pProgress->StepIt();
                 FramePtr pFrame(pNode->GetFrame(i));
-                // Frames that are not 8-bit have no file of their own.
-                if (pFrame != nullptr && pFrame->GetBitCount() == 8) {
-                    const BOOL bTransparent = pOptions->bEnabled && (*pnPosition == 0 || pOptions->bEachImage);
-                    // GetName(i) of a movie is a buffer the next call reuses: copy it.
-                    const CString strSource(pNode->GetName(i));
-                    if (!WriteImageGif(strSource, pFrame.get(), bTransparent, pProgress))
-                        bAllWritten = FALSE;
+                if (pFrame == nullptr) {
+                    skips.Note(kSkipUnreadable);
+                    continue;
                 }
+                // Frames the handler does not write have no file of their own,
+                // and do not take the "first image" colour from the next one.
+                if (!IsWritableFrame(*pFrame)) {
+                    skips.Note(kSkipNotWritable);
+                    continue;
+                }
+                const BOOL bTransparent = pOptions->bEnabled && (*pnPosition == 0 || pOptions->bEachImage);
+                // GetName(i) of a movie is a buffer the next call reuses: copy it.
+                const CString strSource(pNode->GetName(i));
+                if (!WriteImageGif(strSource, pFrame.get(), bTransparent, pProgress))
+                    bAllWritten = FALSE;
                 ++*pnPosition;
             }
+            skips.Tell(pNode, pProgress);
         }
     }
     for (int j = 0; j < pNode->GetChildCount(); ++j)
@@ -194,10 +202,15 @@ BOOL BatchConvertNode(cTestNode* pNode, BOOL bExpand, const TransparencyOptions*
 BOOL ExportBatch(cTestNode* pRoot, BOOL bExpand, int nTransparency, cExportProgress* pProgress)
 {
     const TransparencyOptions transparency = TransparencyOptions::FromMode(nTransparency);
-    cWait wait(pProgress);
-    const int nTotal = CountFrames(pRoot);
-    LONG nPosition = 0;
-    cShown shown(pProgress);
-    pProgress->SetRange(nTotal);
-    return BatchConvertNode(pRoot, bExpand, &transparency, &nPosition, pProgress);
+    BOOL bWritten;
+    {
+        cWait wait(pProgress);
+        const int nTotal = CountFrames(pRoot);
+        LONG nPosition = 0;
+        cShown shown(pProgress);
+        pProgress->SetRange(nTotal);
+        bWritten = BatchConvertNode(pRoot, bExpand, &transparency, &nPosition, pProgress);
+    }
+    pProgress->ReportSkippedFiles();
+    return bWritten;
 }

@@ -4,6 +4,8 @@
 #include "AfxMsg.h"
 #include "DataExchange.h"
 #include "FileDialog.h"
+#include "MessageBox.h"
+#include "OutputGuard.h"
 #include "resource.h"
 
 BEGIN_MESSAGE_MAP(CConvertDlg, CDialog)
@@ -32,10 +34,45 @@ void CConvertDlg::OnBrowse()
     // A field out of range has been shown already; no file dialog then.
     if (!UpdateData(TRUE))
         return;
-    CFileDialog dlg(FALSE, "gif", m_strFileName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                    "GIF Animation|*.gif|AVI Movie|*.avi||");
+    // Owned by this dialog: closing it must give the input back here, not
+    // to the main window under it. Only GIF: the export writes nothing else.
+    CFileDialog dlg(FALSE, "gif", m_strFileName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, "GIF Animation|*.gif||",
+                    this);
     if (dlg.DoModal() != IDOK)
         return;
     m_strFileName = dlg.GetPathName();
+    m_strConfirmed = m_strFileName;
     UpdateData(FALSE);
+}
+
+void CConvertDlg::OnOK()
+{
+    if (!UpdateData(TRUE) || !CheckOutputName())
+        return;
+    EndDialog(IDOK);
+}
+
+BOOL CConvertDlg::CheckOutputName()
+{
+    // An empty name is left to the export, which says what is wrong with it.
+    if (m_strFileName.IsEmpty())
+        return TRUE;
+    char szExt[_MAX_EXT];
+    ::_splitpath(m_strFileName, nullptr, nullptr, nullptr, szExt);
+    if (szExt[0] == '\0') {
+        m_strFileName += ".gif";
+        UpdateData(FALSE);
+    } else if (!IsGifOutputName(m_strFileName)) {
+        AfxMessageBox(CString(kOutputNotGif) + "\n" + m_strFileName);
+        ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_FILENAME)), TRUE);
+        return FALSE;
+    }
+    if (m_strFileName.CompareNoCase(m_strConfirmed) != 0
+        && ::GetFileAttributesA(m_strFileName) != INVALID_FILE_ATTRIBUTES
+        && AfxMessageBox(m_strFileName + " already exists.\nDo you want to replace it?", MB_YESNO | MB_ICONEXCLAMATION)
+               != IDYES) {
+        ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_FILENAME)), TRUE);
+        return FALSE;
+    }
+    return TRUE;
 }

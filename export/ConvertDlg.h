@@ -13,6 +13,8 @@ public:
 // Overridables
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
+    // The fields' checks, then the output name's (CheckOutputName).
+    void OnOK() override;
 
 // Message handlers
 public:
@@ -21,7 +23,14 @@ public:
     void OnBrowse();
 
 // Implementation
+    // Makes the output a .gif name: ".gif" is added to a name without an
+    // extension and another extension is refused; a file that exists is
+    // replaced only when the user says so, here or in Browse. FALSE keeps the
+    // dialog open with the name to change.
+    BOOL CheckOutputName();
+
     CString m_strFileName;
+    CString m_strConfirmed;     // the name Browse already asked about
     int m_nFrameRate;
     int m_nLoopCount;
     int m_nTransparency;

@@ -4,6 +4,7 @@
 //   cWait       the progress's wait cursor
 //   cShown      the progress display up
 //   FramePtr    a frame handed out by a node, deleted after use
+//   cNodeSkips  why a node's file was left out, told once for the node
 #pragma once
 
 #include "DrawDib.h"
@@ -48,4 +49,26 @@ public:
 
 private:
     cExportProgress* m_pProgress;
+};
+
+class cNodeSkips
+{
+public:
+    cNodeSkips() : m_pszReason(nullptr) {}
+
+    // Keeps the first reason: the one the user can act on first.
+    void Note(LPCSTR pszReason)
+    {
+        if (m_pszReason == nullptr)
+            m_pszReason = pszReason;
+    }
+    // Tells the progress about a file node left out, wholly or in part.
+    void Tell(cTestNode* pNode, cExportProgress* pProgress) const
+    {
+        if (m_pszReason != nullptr)
+            pProgress->FileSkipped(pNode->GetName(-1), m_pszReason);
+    }
+
+private:
+    LPCSTR m_pszReason;
 };

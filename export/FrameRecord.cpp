@@ -33,3 +33,12 @@ CString GifOutputName(LPCSTR pszSourceName)
     strName += ".gif";
     return strName;
 }
+
+BOOL IsWritableFrame(const cDib& frame)
+{
+    return frame.GetBitCount() == 8;
+}
+
+const char kSkipUnreadable[] = "could not be read";
+const char kSkipNotWritable[] = "is not a 256-colour picture";
+const char kNothingWritten[] = "No image could be written; the file was left as it was.";

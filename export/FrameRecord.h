@@ -21,3 +21,15 @@ void MakeVideoHeader(AVISTREAMINFOA& info, DWORD dwRate, DWORD dwScale, LONG nWi
 
 // The source name with its extension replaced by ".gif".
 CString GifOutputName(LPCSTR pszSourceName);
+
+// Whether the GIF handler writes an image for a frame of this format: it
+// encodes 8-bit palette frames; it takes other frames and writes nothing.
+BOOL IsWritableFrame(const cDib& frame);
+
+// Why an export leaves a source file out, as the reports say it.
+extern const char kSkipUnreadable[];
+extern const char kSkipNotWritable[];
+
+// What an export says when no image at all came through: the file the user
+// had, if any, stays as it was.
+extern const char kNothingWritten[];

@@ -1,7 +1,9 @@
-// Whether an output file would replace a file the export reads: the
-// project's still images and movies, or the project file itself. Writing
-// first deletes the output, so such a name would lose the user's file (and,
-// for a source, the frames still to be read from it).
+// Output names an export refuses before it writes anything:
+//   IsGifOutputName  the output is a .gif: only the GIF handler is ours, and
+//                    any other extension would have AVIFile write a movie
+//                    over whatever file had that name
+//   IsProjectFile    the output is a file the export reads (a still image,
+//                    a movie, the project file), which replacing would lose
 #pragma once
 
 #include <windows.h>
@@ -10,8 +12,13 @@ class cTestNode;
 
 // What the export says when it refuses such a name.
 extern const char kOutputIsProjectFile[];
+extern const char kOutputNotGif[];
 
-// Whether pszOutput names the file of a still image or movie anywhere in the
-// subtree, or pszProject when one is given. Names are compared as full paths
-// whatever their case, the output's short (8.3) parts made long.
+// Whether the name ends in ".gif", in any case.
+BOOL IsGifOutputName(LPCSTR pszOutput);
+
+// Whether pszOutput is the file of a still image or movie anywhere in the
+// subtree, or pszProject when one is given. When the output exists, files
+// are compared by identity (volume and file index), so that short names,
+// "..", case and links all count; otherwise by full path, in any case.
 BOOL IsProjectFile(cTestNode* pNode, LPCSTR pszOutput, LPCSTR pszProject);

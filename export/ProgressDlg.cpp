@@ -3,6 +3,7 @@
 
 #include "DataExchange.h"
 #include "MessageBox.h"
+#include "PathEllipsis.h"
 #include "resource.h"
 
 CProgressDlg::CProgressDlg(CWnd* pParent)
@@ -28,8 +29,30 @@ BOOL CProgressDlg::OnInitDialog()
 void CProgressDlg::SetStatus(LPCSTR pszText)
 {
     m_strStatus = pszText;
-    if (m_hWnd != nullptr && ::IsWindow(m_hWnd))
+    if (m_hWnd != nullptr && ::IsWindow(m_hWnd)) {
+        // Shown shortened; m_strStatus keeps the whole text.
+        const CString strWhole = m_strStatus;
+        m_strStatus = FitStatus(strWhole);
         UpdateData(FALSE);
+        m_strStatus = strWhole;
+    }
+}
+
+CString CProgressDlg::FitStatus(LPCSTR pszText)
+{
+    HWND hLine = ::GetDlgItem(m_hWnd, IDC_STATUS);
+    if (hLine == nullptr)
+        return CString(pszText);
+    RECT rc;
+    ::GetClientRect(hLine, &rc);
+    HDC hdc = ::GetDC(hLine);
+    if (hdc == nullptr)
+        return CString(pszText);
+    HGDIOBJ hOldFont = ::SelectObject(hdc, reinterpret_cast<HGDIOBJ>(::SendMessageA(hLine, WM_GETFONT, 0, 0)));
+    const CString strFit = CompactPathToWidth(hdc, pszText, rc.right - rc.left);
+    ::SelectObject(hdc, hOldFont);
+    ::ReleaseDC(hLine, hdc);
+    return strFit;
 }
 
 void CProgressDlg::SetRange(int nMax)
@@ -54,7 +77,25 @@ void CProgressDlg::Hide()
         DestroyWindow();
 }
 
-void CProgressDlg::ReportFailure(LPCSTR pszMessage, LPCSTR)
+void CProgressDlg::ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName)
 {
-    AfxMessageBox(pszMessage);
+    CString strText(pszMessage);
+    pszFileName = FileOrDefault(pszFileName);
+    if (*pszFileName != '\0')
+        strText += CString("\n") + pszFileName;
+    AfxMessageBox(strText);
+}
+
+void CProgressDlg::FileSkipped(LPCSTR pszFileName, LPCSTR pszReason)
+{
+    m_skipped.push_back(CString(pszFileName) + ": " + pszReason);
+}
+
+void CProgressDlg::ReportSkippedFiles()
+{
+    if (m_skipped.empty())
+        return;
+    const CString strText = AfxFormatList("These files were left out:", m_skipped);
+    m_skipped.clear();
+    AfxMessageBox(strText);
 }

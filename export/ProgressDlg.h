@@ -7,6 +7,8 @@
 #include "ExportProgress.h"
 #include "ProgressCtrl.h"
 
+#include <vector>
+
 class CProgressDlg : public CDialog, public cExportProgress
 {
 public:
@@ -27,15 +29,21 @@ public:
     void EndWait() override { EndWaitCursor(); }
     void Show() override;
     void Hide() override;
-    // A message box with the fixed text; the file is in the text already
-    // where the user needs it, as the message boxes always were.
+    // A message box with the fixed text, and the file on a line of its own.
     void ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName) override;
+    // Gathered, and told in one message by ReportSkippedFiles.
+    void FileSkipped(LPCSTR pszFileName, LPCSTR pszReason) override;
+    void ReportSkippedFiles() override;
 
 // Implementation
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
 
+    // The status text as the line can show it: a long path shortened.
+    CString FitStatus(LPCSTR pszText);
+
 public:
     CProgressCtrl m_progress;
     CString m_strStatus;
+    std::vector<CString> m_skipped;     // "file: reason", in the order met
 };

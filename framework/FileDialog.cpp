@@ -53,7 +53,10 @@ INT_PTR CFileDialog::DoModal()
     if (m_pParentWnd != nullptr)
         m_ofn.hwndOwner = m_pParentWnd->m_hWnd;
     else if (CWnd* pMain = AfxGetMainWnd())
-        m_ofn.hwndOwner = pMain->m_hWnd;
+        // The window the user is working in: a modal dialog over the main
+        // window when there is one, so that closing this dialog does not
+        // give the main window back its input while that dialog is still up.
+        m_ofn.hwndOwner = pMain->m_hWnd != nullptr ? ::GetLastActivePopup(pMain->m_hWnd) : nullptr;
     const FileNameDialog pfnDialog = FindFileNameDialog(m_bOpenFileDialog);
     return pfnDialog != nullptr && pfnDialog(&m_ofn) ? IDOK : IDCANCEL;
 }

@@ -51,3 +51,16 @@ CString AfxFormatString2(UINT nIDS, LPCSTR lpsz1, LPCSTR lpsz2)
     LPCSTR rglpsz[2] = {lpsz1, lpsz2};
     return FormatStrings(nIDS, rglpsz, 2);
 }
+
+CString AfxFormatList(LPCSTR lpszHeading, const std::vector<CString>& lines, size_t nShown)
+{
+    CString strText(lpszHeading);
+    for (size_t i = 0; i < lines.size() && i < nShown; ++i)
+        strText += CString("\n") + lines[i];
+    if (lines.size() > nShown) {
+        char szMore[64];
+        ::wsprintfA(szMore, "\n... and %u more.", static_cast<unsigned>(lines.size() - nShown));
+        strText += szMore;
+    }
+    return strText;
+}

@@ -4,9 +4,15 @@
 
 #include "AfxString.h"
 
+#include <vector>
+
 int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
 int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = UINT(-1));
 
 // The string resource nIDS with %1 (and %2) replaced.
 CString AfxFormatString1(UINT nIDS, LPCSTR lpsz1);
 CString AfxFormatString2(UINT nIDS, LPCSTR lpsz1, LPCSTR lpsz2);
+
+// A heading and one line per item, at most nShown of them, then
+// "... and N more." for the rest: a list that still fits on the screen.
+CString AfxFormatList(LPCSTR lpszHeading, const std::vector<CString>& lines, size_t nShown = 10);

@@ -179,7 +179,16 @@ BOOL CWinApp::OnOpenRecentFile(UINT nID)
     if (nIndex < 0 || nIndex >= m_pRecentFileList->GetCount())
         return FALSE;
     const CString strPath = (*m_pRecentFileList)[nIndex];   // opening may reorder the list
-    OpenDocumentFile(strPath);
+    if (OpenDocumentFile(strPath) == nullptr && ::GetFileAttributesA(strPath) == INVALID_FILE_ATTRIBUTES) {
+        // The file is gone: the entry would fail the same way every time.
+        // One that failed for another reason (a cancelled save prompt, a
+        // damaged file that can still be mended) stays.
+        for (int i = 0; i < m_pRecentFileList->GetCount(); ++i)
+            if ((*m_pRecentFileList)[i].CompareNoCase(strPath) == 0) {
+                m_pRecentFileList->Remove(i);
+                break;
+            }
+    }
     return TRUE;
 }
 

@@ -29,6 +29,11 @@ BEGIN_MESSAGE_MAP(CTestView, CView)
     ON_UPDATE_COMMAND_UI(ID_ACTION_CREATE, OnUpdateCreateAnimation)
     ON_COMMAND(ID_ACTION_BATCH, OnBatchConvert)
     ON_UPDATE_COMMAND_UI(ID_ACTION_BATCH, OnUpdateBatchConvert)
+    ON_UPDATE_COMMAND_UI(ID_FILE_NEW, OnUpdateProjectCommand)
+    ON_UPDATE_COMMAND_UI(ID_FILE_OPEN, OnUpdateProjectCommand)
+    ON_UPDATE_COMMAND_UI(ID_FILE_IMPORT, OnUpdateProjectCommand)
+    ON_UPDATE_COMMAND_UI(ID_APP_EXIT, OnUpdateProjectCommand)
+    ON_UPDATE_COMMAND_UI_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE16, OnUpdateProjectCommand)
 END_MESSAGE_MAP()
 
 namespace {
@@ -131,29 +136,68 @@ void CTestView::OnUpdate(CView*, LPARAM, CObject*)
     m_tree.Expand(m_tree.GetRootItem(), TVE_EXPAND);
 }
 
+std::vector<CString> CTestView::DroppedPaths(HDROP hDropInfo, std::vector<CString>& refused)
+{
+    const UINT nFiles = ::DragQueryFileW(hDropInfo, 0xFFFFFFFF, nullptr, 0);
+    std::vector<CString> paths;
+    for (UINT i = 0; i < nFiles; ++i) {
+        // Asked for in full, whatever its length, so that a long path is
+        // refused rather than cut to another name.
+        const UINT nLength = ::DragQueryFileW(hDropInfo, i, nullptr, 0);
+        if (nLength == 0)
+            continue;
+        std::vector<WCHAR> wide(nLength + 1);
+        ::DragQueryFileW(hDropInfo, i, wide.data(), nLength + 1);
+        // Without best-fit mapping: a character the code page lacks must not
+        // quietly become a look-alike that names another file.
+        BOOL bLost = FALSE;
+        const int nBytes = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), -1, nullptr, 0, nullptr,
+                                                 &bLost);
+        std::vector<char> narrow(nBytes > 0 ? nBytes : 1, '\0');
+        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), -1, narrow.data(), nBytes, nullptr, &bLost);
+        const CString strPath(narrow.data());
+        LPCSTR pszWhy = bLost ? CTestDoc::WhyUnusablePath("?") : CTestDoc::WhyUnusablePath(strPath);
+        if (pszWhy != nullptr)
+            refused.push_back(strPath + ": " + pszWhy);
+        else
+            paths.push_back(strPath);
+    }
+    return paths;
+}
+
+BOOL CTestView::IsExportRunning() const
+{
+    return GetDocument() != nullptr && GetDocument()->IsExportRunning();
+}
+
 void CTestView::OnDropFiles(HDROP hDropInfo)
 {
-    const UINT nFiles = ::DragQueryFileA(hDropInfo, 0xFFFFFFFF, nullptr, 0);
-    std::vector<CString> paths;
-    int nProjects = 0;
-    for (UINT i = 0; i < nFiles; ++i) {
-        char szPath[MAX_PATH];
-        if (::DragQueryFileA(hDropInfo, i, szPath, sizeof szPath) == 0)
-            continue;
-        paths.push_back(CString(szPath));
-        nProjects += CTestDoc::IsProjectFileName(szPath) ? 1 : 0;
+    // The export is walking the tree that a drop would change or replace.
+    if (IsExportRunning()) {
+        ::DragFinish(hDropInfo);
+        ::MessageBeep(MB_ICONEXCLAMATION);
+        return;
     }
+    std::vector<CString> refused;
+    const std::vector<CString> paths = DroppedPaths(hDropInfo, refused);
     ::DragFinish(hDropInfo);
+    if (!refused.empty())
+        AfxMessageBox(CTestDoc::RefusedFilesMessage(refused));
 
+    int nProjects = 0;
+    for (const CString& strPath : paths)
+        nProjects += CTestDoc::IsProjectFileName(strPath) ? 1 : 0;
     // A project file comes alone; with anything else nothing is added, so
     // nothing can be half added and lost.
     if (nProjects > 0) {
-        if (paths.size() == 1)
+        if (paths.size() == 1 && refused.empty())
             AfxGetApp()->OpenDocumentFile(paths[0]);
         else
             AfxMessageBox("Only one .SEQ file at a time, please.", MB_OK);
         return;
     }
+    if (paths.empty() && !refused.empty())
+        return;
     CTestDoc* pDoc = GetDocument();
     pDoc->AddDroppedFiles(paths);
     pDoc->SetModifiedFlag();
@@ -184,7 +228,15 @@ void CTestView::OnDelete()
 
 void CTestView::OnUpdateDelete(CCmdUI* pCmdUI)
 {
-    pCmdUI->Enable(m_tree.m_hWnd != nullptr && m_tree.GetSelectedItem() != nullptr);
+    pCmdUI->Enable(!IsExportRunning() && m_tree.m_hWnd != nullptr && m_tree.GetSelectedItem() != nullptr);
+}
+
+void CTestView::OnUpdateProjectCommand(CCmdUI* pCmdUI)
+{
+    if (IsExportRunning())
+        pCmdUI->Enable(FALSE);
+    else
+        pCmdUI->ContinueRouting();
 }
 
 void CTestView::OnUpdateCopy(CCmdUI* pCmdUI)
@@ -217,13 +269,14 @@ void CTestView::OnCreateAnimation()
     options.m_nLoopCount = LOWORD(static_cast<DWORD>(dlg.m_nLoopCount));
     options.m_nTransparency = dlg.m_nTransparency;
 
+    CTestDoc::cExportRunning running(pDoc);
     CProgressDlg progress(this);
     ExportAnimation(&pDoc->m_root, options, &progress, pDoc->GetPathName());
 }
 
 void CTestView::OnUpdateCreateAnimation(CCmdUI* pCmdUI)
 {
-    pCmdUI->Enable(GetDocument()->GetTopLevelCount() > 0);
+    pCmdUI->Enable(!IsExportRunning() && GetDocument()->GetTopLevelCount() > 0);
 }
 
 void CTestView::OnBatchConvert()
@@ -235,6 +288,7 @@ void CTestView::OnBatchConvert()
     dlg.m_nTransparency = options.m_nTransparency;
     if (dlg.DoModal() != IDOK)
         return;
+    CTestDoc::cExportRunning running(pDoc);
     CProgressDlg progress(this);
     options.m_nTransparency = dlg.m_nTransparency;
     options.m_bExpand = dlg.m_bExpand != 0;
@@ -243,5 +297,5 @@ void CTestView::OnBatchConvert()
 
 void CTestView::OnUpdateBatchConvert(CCmdUI* pCmdUI)
 {
-    pCmdUI->Enable(GetDocument()->GetTopLevelCount() > 0);
+    pCmdUI->Enable(!IsExportRunning() && GetDocument()->GetTopLevelCount() > 0);
 }

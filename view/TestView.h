@@ -6,6 +6,8 @@
 #include "TreeCtrl.h"
 #include "View.h"
 
+#include <vector>
+
 class CTestDoc;
 class cTestNode;
 
@@ -50,9 +52,17 @@ public:
     // "Batch Convert": every file of the project into a GIF of its own.
     void OnBatchConvert();
     void OnUpdateBatchConvert(CCmdUI* pCmdUI);
+    // New, Open, the recent files, Import and Exit: grey while an export
+    // runs, otherwise as their owners say.
+    void OnUpdateProjectCommand(CCmdUI* pCmdUI);
 
 // Implementation
 protected:
+    // The dropped paths as the project keeps them; files whose names cannot
+    // be kept are listed in refused as "path: reason".
+    static std::vector<CString> DroppedPaths(HDROP hDropInfo, std::vector<CString>& refused);
+    BOOL IsExportRunning() const;
+
     CTreeCtrl m_tree;
     CImageList m_images;
 

@@ -46,7 +46,7 @@ BOOL NumberedPrefix(const CString& strName, CString& strPrefix)
 
 } // namespace
 
-CTestDoc::CTestDoc()
+CTestDoc::CTestDoc() : m_nExportsRunning(0)
 {
 }
 
@@ -81,6 +81,22 @@ BOOL CTestDoc::IsProjectFileName(LPCSTR lpszPathName)
     CString strName, strExtension;
     SplitName(lpszPathName, strName, strExtension);
     return strExtension.CompareNoCase("seq") == 0;
+}
+
+LPCSTR CTestDoc::WhyUnusablePath(LPCSTR lpszPathName)
+{
+    // Neither character can be in a file name: here they stand for
+    // characters the conversion to the ANSI code page could not carry.
+    if (std::strpbrk(lpszPathName, "?*") != nullptr)
+        return "its name has characters this program cannot use";
+    if (std::strlen(lpszPathName) >= MAX_PATH)
+        return "its path is longer than 259 characters";
+    return nullptr;
+}
+
+CString CTestDoc::RefusedFilesMessage(const std::vector<CString>& lines)
+{
+    return AfxFormatList("These files cannot be added:", lines);
 }
 
 void CTestDoc::AddDroppedFiles(const std::vector<CString>& paths, std::vector<CString>* pSkipped)
@@ -127,6 +143,15 @@ void CTestDoc::DeleteContents()
     CDocument::DeleteContents();    // the settings stay: they outlive New
 }
 
+BOOL CTestDoc::SaveModified()
+{
+    if (IsExportRunning()) {
+        ::MessageBeep(MB_ICONEXCLAMATION);
+        return FALSE;
+    }
+    return CDocument::SaveModified();
+}
+
 BOOL CTestDoc::OnNewDocument()
 {
     return CDocument::OnNewDocument() ? TRUE : FALSE;
@@ -161,7 +186,17 @@ void CTestDoc::OnImport()
                     "Images (*.bmp)|*.bmp|Movies (*.avi)|*.avi|All files|*.bmp;*.avi||");
     if (dlg.DoModal() != IDOK)
         return;
-    AddFile(dlg.GetPathName());
+    const CString strPath = dlg.GetPathName();
+    // The dialog hands back an ANSI name: a character it could not carry
+    // would make it name no file, or another one.
+    LPCSTR pszWhy = WhyUnusablePath(strPath);
+    if (pszWhy == nullptr && ::GetFileAttributesA(strPath) == INVALID_FILE_ATTRIBUTES)
+        pszWhy = "it cannot be found under this name";
+    if (pszWhy != nullptr) {
+        AfxMessageBox(RefusedFilesMessage({strPath + ": " + pszWhy}));
+        return;
+    }
+    AddFile(strPath);
     SetModifiedFlag();
     UpdateAllViews(nullptr, 0, nullptr);
 }

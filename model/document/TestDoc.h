@@ -19,6 +19,10 @@ public:
 // Attributes
     int GetTopLevelCount() { return m_root.GetChildCount(); }
     int CountFrames();
+    // Whether an export is walking the tree. Its message boxes run the
+    // message loop, so drops and commands still arrive: none of them may
+    // change or replace the project until it ends.
+    BOOL IsExportRunning() const { return m_nExportsRunning > 0; }
 
 // Operations
     // One node for the file (a still image, or a movie when AVIFile can read
@@ -35,6 +39,25 @@ public:
 
     // Whether the path names a project file by its extension (.seq, any case).
     static BOOL IsProjectFileName(LPCSTR lpszPathName);
+    // Why a path cannot join a project, or null when it can: a name with
+    // characters the ANSI code page lacks (they arrive as '?'), or a path too
+    // long for the files and the project to keep whole.
+    static LPCSTR WhyUnusablePath(LPCSTR lpszPathName);
+    // The message that refuses such files, "path: reason" a line.
+    static CString RefusedFilesMessage(const std::vector<CString>& lines);
+
+    // Brackets an export: see IsExportRunning.
+    class cExportRunning
+    {
+    public:
+        explicit cExportRunning(CTestDoc* pDoc) : m_pDoc(pDoc) { ++m_pDoc->m_nExportsRunning; }
+        ~cExportRunning() { --m_pDoc->m_nExportsRunning; }
+        cExportRunning(const cExportRunning&) = delete;
+        cExportRunning& operator=(const cExportRunning&) = delete;
+
+    private:
+        CTestDoc* m_pDoc;
+    };
 
 // Overridables
     void Serialize(CArchive& ar) override;
@@ -42,6 +65,8 @@ public:
     BOOL OnNewDocument() override;
     // Refuses a file without the project mark before anything is touched.
     BOOL OnOpenDocument(LPCSTR lpszPathName) override;
+    // Refused while an export runs: New, Open and closing all ask here first.
+    BOOL SaveModified() override;
 
 // Command handlers
     void OnImport();
@@ -49,6 +74,9 @@ public:
 // Implementation
     cImageList m_root;
     cGifOptions m_options;
+private:
+    int m_nExportsRunning;
+public:
 
     DECLARE_MESSAGE_MAP()
 };

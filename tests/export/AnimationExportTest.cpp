@@ -5,6 +5,7 @@
 #include "DrawDib.h"
 #include "GifOptions.h"
 #include "MemoryException.h"
+#include "OutputGuard.h"
 
 #include "ExportHarness.h"
 #include "FakeStream.h"
@@ -70,18 +71,17 @@ struct WalkCase
     std::vector<std::string> calls;
 };
 
+// The 24-bit frame is not sent: the handler would drop it, and it would
+// count as an image written.
 const WalkCase kWalkCases[] = {
-    {"mode 0", 0, true, -1, TRUE,
-     {"format 4x3x8", "write 0", "format 5x2x24", "write 1", "format 6x4x8", "write 2", "format 2x2x8", "write 3"}},
+    {"mode 0", 0, true, -1, TRUE, {"format 4x3x8", "write 0", "format 6x4x8", "write 1", "format 2x2x8", "write 2"}},
     {"mode 1: once, before sample 0", 1, true, -1, TRUE,
-     {"format 4x3x8", "transparency 5", "write 0", "format 5x2x24", "write 1", "format 6x4x8", "write 2",
-      "format 2x2x8", "write 3"}},
+     {"format 4x3x8", "transparency 5", "write 0", "format 6x4x8", "write 1", "format 2x2x8", "write 2"}},
     {"mode 2: before every write", 2, true, -1, TRUE,
-     {"format 4x3x8", "transparency 5", "write 0", "format 5x2x24", "transparency 5", "write 1", "format 6x4x8",
-      "transparency 5", "write 2", "format 2x2x8", "transparency 5", "write 3"}},
-    {"no options interface (an .avi name)", 2, false, -1, TRUE, {"write 0", "write 1", "write 2", "write 3"}},
-    {"a failed write stops the walk", 0, true, 1, FALSE,
-     {"format 4x3x8", "write 0", "format 5x2x24", "write 1"}},
+     {"format 4x3x8", "transparency 5", "write 0", "format 6x4x8", "transparency 5", "write 1", "format 2x2x8",
+      "transparency 5", "write 2"}},
+    {"no options interface", 2, false, -1, TRUE, {"write 0", "write 1", "write 2"}},
+    {"a failed write stops the walk", 0, true, 1, FALSE, {"format 4x3x8", "write 0", "format 6x4x8", "write 1"}},
 };
 
 TEST(WriteNodeFrames, Calls)
@@ -99,8 +99,10 @@ TEST(WriteNodeFrames, Calls)
         EXPECT_EQ(c.bResult, WriteNodeFrames(&root, &stream, &options, &nSample, &progress));
         EXPECT_EQ(c.calls, stream.calls);
         EXPECT_EQ(1, stream.nRef) << "every options interface released";
+        EXPECT_EQ(std::vector<std::string>{testsupport::WorkPath("w5x2.bmp") + " | is not a 256-colour picture"},
+                  progress.skipped);
         if (c.bResult) {
-            EXPECT_EQ(4, nSample);
+            EXPECT_EQ(3, nSample);
             EXPECT_EQ(4, progress.nSteps);
             EXPECT_TRUE(progress.messages.empty());
             ASSERT_EQ(6u, progress.statuses.size());        // root, two items, the group, two in it
@@ -109,7 +111,7 @@ TEST(WriteNodeFrames, Calls)
         } else {
             EXPECT_EQ(1, nSample) << "only the successful write counts";
             EXPECT_EQ(std::vector<std::string>{"Unable to Write to Stream"}, progress.messages);
-            EXPECT_EQ(3u, progress.statuses.size()) << "the group after the failure is never visited";
+            EXPECT_EQ(5u, progress.statuses.size()) << "the image after the failure is never visited";
         }
     }
 }
@@ -128,6 +130,25 @@ TEST(WriteNodeFrames, MissingFrameAdvancesTheBarNotTheSample)
     EXPECT_EQ((std::vector<std::string>{"format 6x4x8", "transparency 5", "write 0"}), stream.calls);
     EXPECT_EQ(1, nSample);
     EXPECT_EQ(2, progress.nSteps);
+    EXPECT_EQ(std::vector<std::string>{testsupport::WorkPath("missing.bmp") + " | could not be read"}, progress.skipped);
+}
+
+// A 24-bit or 1-bit frame first in the project lends the "first image"
+// colour to nobody: the first image written gives it.
+TEST(WriteNodeFrames, FirstImageIsTheFirstWritten)
+{
+    for (WORD bitCount : {WORD(24), WORD(1)}) {
+        SCOPED_TRACE(bitCount);
+        cImageList root;
+        BuildProject(root, {{"first_deep.bmp", 3, 3, bitCount, 0}, {"first8.bmp", 6, 4, 8, 0}});
+        FakeStream stream;
+        RecordingProgress progress;
+        const TransparencyOptions options = TransparencyOptions::FromMode(1);
+        LONG nSample = 0;
+        EXPECT_TRUE(WriteNodeFrames(&root, &stream, &options, &nSample, &progress));
+        EXPECT_EQ((std::vector<std::string>{"format 6x4x8", "transparency 5", "write 0"}), stream.calls);
+        EXPECT_EQ(1u, progress.skipped.size());
+    }
 }
 
 cGifOptions Options(const std::string& output, int rate, int loop, int mode)
@@ -149,6 +170,9 @@ TEST(ExportAnimation, MixedProjectEachImage)
     RecordingProgress progress;
     ASSERT_TRUE(ExportAnimation(&root, options, &progress));
     EXPECT_TRUE(progress.messages.empty());
+    EXPECT_EQ(std::vector<std::string>{testsupport::WorkPath("a24.bmp") + " | is not a 256-colour picture"},
+              progress.skipped);
+    EXPECT_EQ(1, progress.nSkipReports) << "told together, once";
     EXPECT_EQ(3 + 4 + 4, progress.nRange);
     EXPECT_EQ(3 + 4 + 4, progress.nSteps);
     EXPECT_EQ(0, progress.nShown);
@@ -191,20 +215,6 @@ TEST(ExportAnimation, NoTransparency)
     EXPECT_TRUE(expect.Write(static_cast<LPCSTR>(options.m_strOutput)));
 }
 
-TEST(ExportAnimation, AviOutputTakesTheAviHandler)
-{
-    cImageList root;
-    BuildProject(root, {{"v8x6.bmp", 8, 6, 8, 0}, {"v8x6b.bmp", 8, 6, 8, 0}});
-    const cGifOptions options = Options("anim.avi", 5, 0, 2);
-    RecordingProgress progress;
-    EXPECT_TRUE(ExportAnimation(&root, options, &progress));
-    EXPECT_TRUE(progress.messages.empty());
-    const std::vector<BYTE> bytes = testsupport::ReadFileBytes(static_cast<LPCSTR>(options.m_strOutput));
-    ASSERT_GT(bytes.size(), 12u);
-    EXPECT_EQ(0, memcmp(bytes.data(), "RIFF", 4));
-    EXPECT_EQ(0, memcmp(bytes.data() + 8, "AVI ", 4));
-}
-
 struct RefusalCase
 {
     const char* title;
@@ -217,6 +227,9 @@ struct RefusalCase
 const RefusalCase kRefusals[] = {
     {"all frames 24-bit", 24, "refused24.gif", "No valid images", true},
     {"folder missing", 8, "no such folder\\out.gif", "Unable to Open File", false},
+    // Another extension would have AVIFile write a movie over that file.
+    {"not a .gif name", 8, "important.doc", "The output file name must end in .gif.", true},
+    {"a name without an extension", 8, "noextension", "The output file name must end in .gif.", true},
 };
 
 TEST(ExportAnimation, Refusals)
@@ -231,6 +244,9 @@ TEST(ExportAnimation, Refusals)
         RecordingProgress progress;
         EXPECT_FALSE(ExportAnimation(&root, options, &progress));
         EXPECT_EQ(std::vector<std::string>{c.message}, progress.messages);
+        if (!progress.failures.empty() && progress.messages[0] != "No valid images") {
+            EXPECT_EQ(std::string(c.message) + " | " + path, progress.failures[0]) << "the message names the file";
+        }
         EXPECT_EQ(0, progress.nShown);
         EXPECT_EQ(0, progress.nWaits);
         if (c.bOldFileStays) {
@@ -239,41 +255,66 @@ TEST(ExportAnimation, Refusals)
     }
 }
 
-// The output is deleted before writing: a name that is one of the files the
-// project reads is refused with nothing touched, however it is spelled.
-TEST(ExportAnimation, RefusesToReplaceTheProjectsOwnFiles)
+// A file the project reads is never an output, whatever name reaches it:
+// the project may know a picture by its short name, the user by its long
+// one, through "..", in other case or through a link.
+TEST(OutputGuard, ComparesFilesNotNames)
 {
     testsupport::CreateDirectories(testsupport::WorkPath("own"));
-    const std::string image = WriteBmp("own\\pic8.bmp", 6, 4, 8);
+    const std::string image = WriteBmp("own\\long file name image.bmp", 6, 4, 8);
+    char szShort[MAX_PATH] = "";
+    ASSERT_NE(0u, ::GetShortPathNameA(image.c_str(), szShort, sizeof szShort));
+    ASSERT_NE(image, std::string(szShort)) << "the file system gives no short name";
     const std::string movie = testsupport::WorkPath("own\\clip_topdown.avi");
     ASSERT_TRUE(::CopyFileA(moviefiles::Path("clip_topdown.avi").c_str(), movie.c_str(), FALSE));
     const std::string project = testsupport::WorkPath("own\\project.seq");
     testsupport::WriteFileBytes(project, "project", 7);
+    const std::string link = testsupport::WorkPath("own\\link.bmp");
+    ::DeleteFileA(link.c_str());
+    ASSERT_TRUE(::CreateHardLinkA(link.c_str(), image.c_str(), nullptr));
+    const std::string other = WriteBmp("own\\other.bmp", 6, 4, 8);
     cImageList root;
     cImageList* pGroup = new cImageList;
     pGroup->m_nType = cTestNode::typeSequence;
-    pGroup->Add(new cImageFile(image.c_str()));
+    pGroup->Add(new cImageFile(szShort));
     root.Add(pGroup);
     root.Add(new cAVIFile(movie.c_str()));
 
     const std::string folder = testsupport::WorkPath("own");
-    const std::string outputs[] = {folder + "\\PIC8.BMP", folder + "\\.\\clip_topdown.avi", project};
-    for (const std::string& output : outputs) {
-        SCOPED_TRACE(output);
-        const size_t nBefore = testsupport::ReadFileBytes(output).size();
-        cGifOptions options = Options("unused.gif", 5, 0, 0);
-        options.m_strOutput = output.c_str();
-        RecordingProgress progress;
-        EXPECT_FALSE(ExportAnimation(&root, options, &progress, project.c_str()));
-        EXPECT_EQ(std::vector<std::string>{"The output file is one of the project's own files."}, progress.messages);
-        EXPECT_EQ(nBefore, testsupport::ReadFileBytes(output).size());
-        EXPECT_EQ(0, progress.nShown);
+    const struct { std::string output; BOOL bOwn; } cases[] = {
+        {image, TRUE},
+        {folder + "\\..\\own\\LONG FILE NAME IMAGE.BMP", TRUE},
+        {link, TRUE},
+        {folder + "\\.\\clip_topdown.avi", TRUE},
+        {folder + "\\PROJECT.SEQ", TRUE},
+        {other, FALSE},
+        {folder + "\\absent.gif", FALSE},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.output);
+        EXPECT_EQ(c.bOwn, IsProjectFile(&root, c.output.c_str(), project.c_str()));
     }
     // A name beside them is written as ever.
     cGifOptions options = Options("own\\pic8.gif", 5, 0, 0);
     RecordingProgress progress;
     EXPECT_TRUE(ExportAnimation(&root, options, &progress, project.c_str()));
     EXPECT_TRUE(progress.messages.empty());
+}
+
+// What an earlier export wrote stays as it was unless a whole new file
+// with at least one image replaces it; no temporary file is left behind.
+std::vector<std::string> TemporaryFiles(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = ::FindFirstFileA((testsupport::WorkPath(folder) + "\\~rw*.gif").c_str(), &found);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(found.cFileName);
+    while (::FindNextFileA(hFind, &found));
+    ::FindClose(hFind);
+    return names;
 }
 
 // A node whose one frame cannot be fetched: the framework's memory exception.
@@ -285,22 +326,59 @@ public:
     cDrawDib* GetFrame(int) override { AfxThrowMemoryException(); }
 };
 
-TEST(ExportAnimation, FrameworkExceptionEndsTheFileCleanly)
+TEST(ExportAnimation, FrameworkExceptionLeavesTheEarlierFile)
 {
+    testsupport::CreateDirectories(testsupport::WorkPath("kept"));
     cImageList root;
-    BuildProject(root, {{"x6x4.bmp", 6, 4, 8, 0}});
+    BuildProject(root, {{"kept\\x6x4.bmp", 6, 4, 8, 0}});
     root.Add(new cThrowingNode);
-    BuildProject(root, {{"x7x3.bmp", 7, 3, 8, 0}});
-    const cGifOptions options = Options("anim_thrown.gif", 5, 0, 0);
+    BuildProject(root, {{"kept\\x7x3.bmp", 7, 3, 8, 0}});
+    const cGifOptions options = Options("kept\\anim_thrown.gif", 5, 0, 0);
+    const std::string output = static_cast<LPCSTR>(options.m_strOutput);
+    testsupport::WriteFileBytes(output, "earlier", 7);
     RecordingProgress progress;
     EXPECT_FALSE(ExportAnimation(&root, options, &progress));
-    EXPECT_EQ(std::vector<std::string>{"Fatal error occurred writing GIF file."}, progress.messages);
+    EXPECT_EQ(std::vector<std::string>{"Fatal error occurred writing GIF file. | " + output}, progress.failures);
     EXPECT_EQ(0, progress.nShown) << "the progress display is taken down";
     EXPECT_EQ(0, progress.nWaits);
-    // Released in order, so the handler finished the file with what it had.
-    GifExpect expect(7, 4, BmpPicture(1, 1).rgb, 0);
-    expect.Image(BmpPicture(6, 4), 20, -1);
-    EXPECT_TRUE(expect.Write(static_cast<LPCSTR>(options.m_strOutput)));
+    EXPECT_EQ(7u, testsupport::ReadFileBytes(output).size()) << "the earlier file stays";
+    EXPECT_TRUE(TemporaryFiles("kept").empty());
+}
+
+// A node that shows a format but gives no frame: a movie that has become unreadable.
+class cFormatOnlyNode : public cTestNode
+{
+public:
+    explicit cFormatOnlyNode(const std::string& path) : m_strPath(path) { SetName(path.c_str()); m_nType = typeMovie; }
+    int GetFrameCount() override { return 2; }
+    cDrawDib* GetFrameFormat(int) override
+    {
+        cDrawDib* pFormat = new cDrawDib;
+        pFormat->Create(4, 4, 8);
+        return pFormat;
+    }
+    cDrawDib* GetFrame(int) override { return nullptr; }
+
+private:
+    std::string m_strPath;
+};
+
+TEST(ExportAnimation, NoImageWrittenKeepsTheEarlierFileAndSaysSo)
+{
+    testsupport::CreateDirectories(testsupport::WorkPath("kept"));
+    const std::string movie = testsupport::WorkPath("kept\\gone.avi");
+    cImageList root;
+    root.Add(new cFormatOnlyNode(movie));
+    const cGifOptions options = Options("kept\\empty.gif", 5, 0, 0);
+    const std::string output = static_cast<LPCSTR>(options.m_strOutput);
+    testsupport::WriteFileBytes(output, "earlier", 7);
+    RecordingProgress progress;
+    EXPECT_FALSE(ExportAnimation(&root, options, &progress));
+    EXPECT_EQ(std::vector<std::string>{"No image could be written; the file was left as it was. | " + output},
+              progress.failures);
+    EXPECT_EQ(std::vector<std::string>{movie + " | could not be read"}, progress.skipped);
+    EXPECT_EQ(7u, testsupport::ReadFileBytes(output).size());
+    EXPECT_TRUE(TemporaryFiles("kept").empty());
 }
 
 } // namespace

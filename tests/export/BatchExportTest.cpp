@@ -29,6 +29,8 @@ TEST(ExportBatch, TransparencyModes)
         RecordingProgress progress;
         EXPECT_TRUE(ExportBatch(&root, FALSE, nMode, &progress));
         EXPECT_TRUE(progress.messages.empty());
+        EXPECT_EQ(std::vector<std::string>{testsupport::WorkPath(names[1]) + " | is not a 256-colour picture"},
+                  progress.skipped);
         EXPECT_EQ(7, progress.nRange);
         EXPECT_EQ(7, progress.nSteps);
         EXPECT_EQ(0, progress.nShown);
@@ -40,7 +42,7 @@ TEST(ExportBatch, TransparencyModes)
         GifExpect dog(12, 10, BmpPicture(1, 1).rgb, 0);
         dog.Image(BmpPicture(12, 10), 100, nMode != 0 ? 5 : -1);
         EXPECT_TRUE(dog.Write(testsupport::WorkPath(Sub(folder, "dog.gif"))));
-        // Position 2 (the 24-bit picture counted too): only "each image".
+        // The second image written: only "each image".
         GifExpect cat(9, 7, BmpPicture(1, 1).rgb, 0);
         cat.Image(BmpPicture(9, 7), 100, nMode == 2 ? 5 : -1);
         EXPECT_TRUE(cat.Write(testsupport::WorkPath(Sub(folder, "cat.gif"))));
@@ -63,6 +65,8 @@ TEST(ExportBatch, ExpandedMovies)
     RecordingProgress progress;
     EXPECT_TRUE(ExportBatch(&root, TRUE, 1, &progress));
     EXPECT_TRUE(progress.messages.empty());
+    EXPECT_EQ(std::vector<std::string>{testsupport::WorkPath(Sub(folder, "cinepak.avi")) + " | is not a 256-colour picture"},
+              progress.skipped) << "named once, not once a frame";
     EXPECT_EQ(7, progress.nSteps);
     for (int n = 0; n < 4; ++n) {
         char name[64];
@@ -101,18 +105,24 @@ TEST(ExportBatch, SkipsAndFailuresDoNotStopTheBatch)
     cImageList root;
     root.Add(new cAVIFile(gifMovie.c_str()));
     BuildProject(root, {{"batch_skip\\cinepak.avi", 0, 0, 0, 0}, {"batch_skip\\blocked.bmp", 4, 4, 8, 0}});
-    root.Add(new cAVIFile(WriteTruncatedMovie(Sub(folder, "short.avi")).c_str()));
+    const std::string shortMovie = WriteTruncatedMovie(Sub(folder, "short.avi"));
+    root.Add(new cAVIFile(shortMovie.c_str()));
     BuildProject(root, {{"batch_skip\\after.bmp", 4, 4, 8, 0}});
+    // What an earlier run made of the movie that now gives nothing.
+    const std::string earlier = testsupport::WorkPath(Sub(folder, "short.gif"));
+    testsupport::WriteFileBytes(earlier, "earlier", 7);
 
     RecordingProgress progress;
     EXPECT_FALSE(ExportBatch(&root, FALSE, 2, &progress));
-    // The 24-bit movie's first format is refused by the GIF handler.
-    EXPECT_EQ((std::vector<std::string>{"Unable to Set Format", "Unable to Open File"}), progress.messages);
-    EXPECT_EQ("Unable to Open File | " + testsupport::WorkPath(Sub(folder, "blocked.gif")), progress.failures[1]);
+    EXPECT_EQ(std::vector<std::string>{"Unable to Open File | " + testsupport::WorkPath(Sub(folder, "blocked.gif"))},
+              progress.failures);
+    EXPECT_EQ((std::vector<std::string>{testsupport::WorkPath(Sub(folder, "cinepak.avi")) + " | is not a 256-colour picture",
+                                        shortMovie + " | could not be read"}),
+              progress.skipped);
     EXPECT_EQ(6u, testsupport::ReadFileBytes(gifMovie).size()) << "the GIF movie is not touched";
     EXPECT_FALSE(testsupport::FileExists(testsupport::WorkPath(Sub(folder, "cinepak.gif"))))
-        << "a file without images is removed";
-    EXPECT_FALSE(testsupport::FileExists(testsupport::WorkPath(Sub(folder, "short.gif"))));
+        << "no file without images";
+    EXPECT_EQ(7u, testsupport::ReadFileBytes(earlier).size()) << "the earlier GIF stays";
     EXPECT_TRUE(testsupport::FileExists(testsupport::WorkPath(Sub(folder, "after.gif"))))
         << "the batch goes on after a failure";
 }
@@ -140,6 +150,8 @@ TEST(ExportBatch, AnExceptionInAWriterEndsThatFileAndNotTheBatch)
     root.Add(new cThrowingMovie(movie.c_str()));
     BuildProject(root, {{"batch_thrown\\after.bmp", 5, 3, 8, 0}});
 
+    const std::string earlier = testsupport::WorkPath(Sub(folder, "thrown.gif"));
+    testsupport::WriteFileBytes(earlier, "earlier", 7);
     RecordingProgress progress;
     EXPECT_FALSE(ExportBatch(&root, FALSE, 0, &progress));
     EXPECT_EQ(std::vector<std::string>{"Fatal error occurred writing GIF file. | "
@@ -147,11 +159,9 @@ TEST(ExportBatch, AnExceptionInAWriterEndsThatFileAndNotTheBatch)
               progress.failures);
     EXPECT_EQ(0, progress.nShown);
     EXPECT_EQ(0, progress.nWaits);
-    // Released in order, so the handler finished the movie's file with the
-    // one image it had; the still image after it is written as ever.
-    GifExpect thrown(30, 20, ClipPicture(0).rgb, 0);
-    thrown.Image(ClipPicture(0), 8, -1);
-    EXPECT_TRUE(thrown.Write(testsupport::WorkPath(Sub(folder, "thrown.gif"))));
+    // The movie's half-written file replaces nothing; the still image after
+    // it is written as ever.
+    EXPECT_EQ(7u, testsupport::ReadFileBytes(earlier).size()) << "the earlier GIF stays";
     GifExpect after(5, 3, BmpPicture(1, 1).rgb, 0);
     after.Image(BmpPicture(5, 3), 100, -1);
     EXPECT_TRUE(after.Write(testsupport::WorkPath(Sub(folder, "after.gif"))));

@@ -36,9 +36,14 @@ public:
         failures.push_back(std::string(pszMessage) + (pszFileName != nullptr ? std::string(" | ") + pszFileName : ""));
         messages.push_back(pszMessage);
     }
+    void FileSkipped(LPCSTR pszFileName, LPCSTR pszReason) override
+    {
+        skipped.push_back(std::string(pszFileName) + " | " + pszReason);
+    }
+    void ReportSkippedFiles() override { ++nSkipReports; }
 
-    int nWaits = 0, nShown = 0, nRange = -1, nSteps = 0;
-    std::vector<std::string> statuses, failures, messages;
+    int nWaits = 0, nShown = 0, nRange = -1, nSteps = 0, nSkipReports = 0;
+    std::vector<std::string> statuses, failures, messages, skipped;
 };
 
 // A picture: colour indices top row first, with the colour table it is shown in.
