@@ -78,6 +78,9 @@ def main():
                         ("loop 32001", ["animate", "p.seq", "--loop", "32001"]),
                         ("loop not a number", ["animate", "p.seq", "--loop", "3x"]),
                         ("transparency choice", ["batch", "p.seq", "--transparency", "some"]),
+                        # Another extension would have AVIFile write a movie over that file.
+                        ("output not a .gif", ["animate", "p.seq", "--output", "important.doc"]),
+                        ("output without an extension", ["animate", "p.seq", "--output", "out"]),
                         ("option of another command", ["batch", "p.seq", "--rate", "5"])]:
         expect_run(f"usage: {title}", args, 2, stderr_has=["usage:"])
     expect_run("--help", ["--help"], 0, stdout_has=["reelwright-cli animate"])
@@ -91,6 +94,8 @@ def main():
     check("create over a project: project kept", open(os.path.join(WORK, "p.seq"), "rb").read() == before)
     expect_run("create --force", ["create", "q.seq", "cinepak.avi"], 0)
     expect_run("create --force", ["create", "q.seq", "cinepak.avi", "--force"], 0)
+    expect_run("create with a path too long", ["create", "r.seq", "clip000.bmp", "x" * 260 + ".bmp"], 1,
+               stderr_has=["refused: its path is longer than 259 characters"])
 
     out, _ = expect_run("show", ["show", "p.seq"], 0)
     wanted = ["Sequence : ", "  Sequence : clip", "    Image : Z:", "  Movie : Z:", "frame rate: 5", "loop count: 0",
@@ -154,13 +159,27 @@ def main():
     expect_run("unwritable output folder", ["animate", "p.seq", "--output", "no such folder/out.gif"], 1,
                stderr_has=["out.gif: Unable to Open File"])
     expect_run("no valid images", ["animate", "q.seq"], 1, stderr_has=["q.gif: No valid images"])
-    # An output that is one of the project's own files would be deleted first.
+    # An output that is one of the project's own files is not even a .gif.
     for title, given, on_disk in [("a picture of the project", "CLIP001.bmp", "clip001.bmp"),
                                   ("the project itself", "p.seq", "p.seq")]:
         kept = open(os.path.join(WORK, on_disk), "rb").read()
-        expect_run(f"output is {title}", ["animate", "p.seq", "--output", given], 1,
-                   stderr_has=["The output file is one of the project's own files."])
+        expect_run(f"output is {title}", ["animate", "p.seq", "--output", given], 2,
+                   stderr_has=["the output must be a .gif file"])
         check(f"output is {title}: the file is kept", open(os.path.join(WORK, on_disk), "rb").read() == kept)
+    # A named output that exists is replaced only with --force.
+    with open(os.path.join(WORK, "taken.gif"), "wb") as f:
+        f.write(b"earlier")
+    expect_run("output exists", ["animate", "p.seq", "--output", "taken.gif"], 1, stderr_has=["taken.gif: exists; --force"])
+    check("output exists: the file is kept", open(os.path.join(WORK, "taken.gif"), "rb").read() == b"earlier")
+    expect_run("output exists, --force", ["animate", "p.seq", "--output", "taken.gif", "--force"], 0)
+    check("output exists, --force: replaced", gifdump(os.path.join(WORK, "taken.gif"))[0] == 0)
+    # Files left out are named, and the run says it did not write everything.
+    shutil.copy(os.path.join(WORK, "clip000.bmp"), os.path.join(WORK, "vanishing.bmp"))
+    expect_run("create with a file that will go", ["create", "v.seq", "clip000.bmp", "vanishing.bmp"], 0)
+    os.remove(os.path.join(WORK, "vanishing.bmp"))
+    expect_run("animate with a file gone", ["animate", "v.seq"], 1,
+               stderr_has=["vanishing.bmp: skipped: could not be read"])
+    check("animate with a file gone: the rest is written", gifdump(os.path.join(WORK, "v.gif"))[0] == 0)
     os.remove(os.path.join(WORK, "clip001.gif"))
     os.makedirs(os.path.join(WORK, "clip001.gif"))
     expect_run("batch with a blocked output", ["batch", "p.seq"], 1, stderr_has=["clip001.gif: Unable to Open File"])

@@ -132,10 +132,9 @@ int CountDialogs()
     return nCount;
 }
 
-// A new project of one bitmap, dropped on the view, unmodified.
-void LoadProjectOfOneBitmap(const std::string& name, LONG width, LONG height, WORD bitCount)
+// A bitmap of the builder's picture in the work folder; its path.
+std::string WriteBitmap(const std::string& name, LONG width, LONG height, WORD bitCount)
 {
-    ResetProject();
     bmp::Layout layout;
     layout.width = width;
     layout.height = height;
@@ -143,6 +142,14 @@ void LoadProjectOfOneBitmap(const std::string& name, LONG width, LONG height, WO
     const bmp::Bytes file = bmp::File(layout);
     const std::string path = testsupport::WorkPath(name);
     testsupport::WriteFileBytes(path, file.data(), file.size());
+    return path;
+}
+
+// A new project of one bitmap, dropped on the view, unmodified.
+void LoadProjectOfOneBitmap(const std::string& name, LONG width, LONG height, WORD bitCount)
+{
+    ResetProject();
+    const std::string path = WriteBitmap(name, width, height, bitCount);
     View()->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({path})));
     Pump();
     Doc()->SetModifiedFlag(FALSE);      // so that the commands are seen not to set it
@@ -256,15 +263,25 @@ TEST(ConvertDialog, BrowseAddsTheDefaultExtension)
     LoadProjectWithoutValidImages();
     const std::string chosen = testsupport::WorkPath("chosen");
     std::string seen;
+    HWND hOwner = nullptr, hConvert = nullptr;
+    BOOL bMainEnabledAfter = TRUE;
     RunCommand(ID_ACTION_CREATE, "Convert to GIF",
                {// Posted: the file dialog runs its own loop, in which the timer goes on.
                 [](HWND hDlg) { ::PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED), 0); },
                 [](HWND) {},
+                OnWindow("Save As", [&](HWND hFile) { hOwner = ::GetWindow(hFile, GW_OWNER); }),
                 TypeInSaveAs(chosen), PostToSaveAs(IDOK),
                 [](HWND) {},
-                [&](HWND hDlg) { seen = Text(hDlg, IDC_FILENAME); },
+                [&](HWND hDlg) {
+                    hConvert = hDlg;
+                    seen = Text(hDlg, IDC_FILENAME);
+                    // Closing the file dialog gave the input back to its owner only.
+                    bMainEnabledAfter = ::IsWindowEnabled(Frame()->m_hWnd);
+                },
                 Press(IDCANCEL)});
     EXPECT_EQ(chosen + ".gif", seen);
+    EXPECT_EQ(hConvert, hOwner) << "the file dialog belongs to the dialog that opened it";
+    EXPECT_FALSE(bMainEnabledAfter) << "the main window stays disabled under the modal dialog";
     EXPECT_TRUE(App().m_messages.empty());
 }
 
@@ -338,7 +355,7 @@ TEST(ConvertDialog, TheProjectFileIsNoOutput)
     const std::vector<BYTE> saved = testsupport::ReadFileBytes(project);
     App().m_messages.clear();
     RunCommand(ID_ACTION_CREATE, "Convert to GIF", {SetText(IDC_FILENAME, project), Press(IDOK)});
-    EXPECT_EQ(std::vector<std::string>{"The output file is one of the project's own files."}, App().m_messages);
+    EXPECT_EQ(std::vector<std::string>{"The output file name must end in .gif.\n" + project}, App().m_messages);
     EXPECT_EQ(saved, testsupport::ReadFileBytes(project));
 }
 
@@ -381,8 +398,10 @@ TEST(BatchConvertDialog, PresetsCancelAndOk)
                {Click(IDC_EXPAND), Click(IDC_BATCH_TRANSPARENCY_FIRST), Press(IDOK)});
     EXPECT_EQ(0, options.m_bExpand);
     EXPECT_EQ(1, options.m_nTransparency);
-    // The 24-bit picture makes no file and no message.
-    EXPECT_TRUE(App().m_messages.empty());
+    // The 24-bit picture makes no file, and the user is told.
+    EXPECT_EQ(std::vector<std::string>{"These files were left out:\n" + testsupport::WorkPath("deep24.bmp")
+                                       + ": is not a 256-colour picture"},
+              App().m_messages);
     EXPECT_FALSE(testsupport::FileExists(testsupport::WorkPath("deep24.gif")));
     EXPECT_FALSE(Doc()->IsModified());
 }
@@ -420,5 +439,130 @@ TEST(ProgressWindow, StatusRangeAndSteps)
     progress.SetStatus("after");
     EXPECT_STREQ("after", progress.m_strStatus);
     progress.ReportFailure("Unable to Open File", "C:\\x.gif");
-    EXPECT_EQ(std::vector<std::string>{"Unable to Open File"}, App().m_messages);
+    EXPECT_EQ(std::vector<std::string>{"Unable to Open File\nC:\\x.gif"}, App().m_messages)
+        << "the file on a line of its own";
+}
+
+// A path too long for the status line loses whole folders from its middle;
+// the start of the line and the file name stay.
+TEST(ProgressWindow, LongPathsLoseFoldersNotCharacters)
+{
+    ResetProject();
+    CProgressDlg progress(View());
+    progress.Show();
+    const std::string path = "Writing image C:\\pictures of the summer\\a folder with a long name\\"
+                             "another folder with a longer name\\and one more folder\\walk001.bmp";
+    progress.SetStatus(path.c_str());
+    const std::string shown = Text(progress.m_hWnd, IDC_STATUS);
+    EXPECT_EQ(path, static_cast<LPCSTR>(progress.m_strStatus)) << "the whole text is kept";
+    EXPECT_EQ(0u, shown.find("Writing image C:\\...\\")) << shown;
+    EXPECT_EQ(shown.size() - 12, shown.find("\\walk001.bmp")) << shown;
+    // What is left of the path is a tail of whole folders.
+    EXPECT_NE(std::string::npos, path.find(shown.substr(std::string("Writing image C:\\...").size()))) << shown;
+    progress.SetStatus("Writing image C:\\short\\a.bmp");
+    EXPECT_EQ("Writing image C:\\short\\a.bmp", Text(progress.m_hWnd, IDC_STATUS));
+    progress.Hide();
+}
+
+// Whatever a user does while an export shows a message (a drop, New,
+// Open, Exit, closing the window), the tree the export walks stays as it
+// is, and the export goes on to its end.
+TEST(ExportCommands, TheProjectStaysPutWhileAnExportRuns)
+{
+    ResetProject();
+    const std::string first = WriteBitmap("busy_a.bmp", 4, 4, 8), second = WriteBitmap("busy_b.bmp", 5, 3, 8);
+    const std::string blocked = testsupport::WorkPath("busy_a.gif"), written = testsupport::WorkPath("busy_b.gif");
+    testsupport::CreateDirectories(blocked);     // a folder where the first output goes: it fails
+    ::DeleteFileA(written.c_str());
+    const std::string project = testsupport::WorkPath("busy.seq");
+    View()->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({first, second})));
+    Pump();
+    ASSERT_TRUE(Doc()->DoSave(project.c_str()));
+    const std::string tree = TreeText(View()->GetTreeCtrl());
+    App().m_messages.clear();
+
+    std::vector<bool> enabled;
+    std::string treeDuring;
+    App().m_onMessage = [&]() {
+        for (UINT nID : {UINT(ID_FILE_NEW), UINT(ID_FILE_OPEN), UINT(ID_FILE_IMPORT), UINT(ID_APP_EXIT),
+                         UINT(ID_ACTION_CREATE), UINT(ID_ACTION_BATCH), UINT(ID_EDIT_DELETE)})
+            enabled.push_back(MenuItemEnabled(nID));
+        View()->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({project})));
+        View()->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({second})));
+        Frame()->SendMessage(WM_COMMAND, ID_FILE_NEW);
+        Frame()->SendMessage(WM_COMMAND, ID_APP_EXIT);
+        Frame()->SendMessage(WM_CLOSE);
+        treeDuring = TreeText(View()->GetTreeCtrl());
+    };
+    Doc()->SetModifiedFlag(TRUE);       // so that a New or Open would ask, and go on at "No"
+    RunCommand(ID_ACTION_BATCH, "Convert all files", {Press(IDOK)});
+    ASSERT_FALSE(App().m_onMessage) << "the failure showed a message";
+    EXPECT_EQ(std::vector<bool>(7, false), enabled) << "New, Open, Import, Exit, the exports and Delete";
+    EXPECT_EQ(tree, treeDuring);
+    EXPECT_EQ(tree, TreeText(View()->GetTreeCtrl()));
+    EXPECT_TRUE(::IsWindow(Frame()->m_hWnd)) << "the window was not closed under the export";
+    EXPECT_EQ(std::vector<std::string>{"Unable to Open File\n" + blocked}, App().m_messages);
+    EXPECT_TRUE(testsupport::FileExists(written)) << "the batch went on after the message";
+    EXPECT_TRUE(MenuItemEnabled(ID_FILE_NEW)) << "and everything is back after it";
+    Doc()->SetModifiedFlag(FALSE);
+}
+
+// A typed output name gets ".gif" when it has no extension, is refused with
+// another one, and replaces an existing file only when the user says so.
+TEST(ConvertDialog, TypedNamesAreGifsAndExistingFilesAreAskedAbout)
+{
+    LoadProjectOfOneBitmap("typed8.bmp", 6, 4, 8);
+    const std::string bare = testsupport::WorkPath("typed_out"), document = testsupport::WorkPath("important.doc");
+    ::DeleteFileA((bare + ".gif").c_str());
+    testsupport::WriteFileBytes(document, "keep me", 7);
+    RunCommand(ID_ACTION_CREATE, "Convert to GIF", {SetText(IDC_FILENAME, document), Press(IDOK), Press(IDCANCEL)});
+    EXPECT_EQ(std::vector<std::string>{"The output file name must end in .gif.\n" + document}, App().m_messages);
+    EXPECT_EQ(7u, testsupport::ReadFileBytes(document).size());
+
+    App().m_messages.clear();
+    RunCommand(ID_ACTION_CREATE, "Convert to GIF", {SetText(IDC_FILENAME, bare), Press(IDOK)});
+    EXPECT_TRUE(App().m_messages.empty());
+    EXPECT_EQ(bare + ".gif", static_cast<LPCSTR>(Doc()->m_options.m_strOutput));
+    const std::vector<BYTE> first = testsupport::ReadFileBytes(bare + ".gif");
+    ASSERT_GT(first.size(), 13u);
+
+    // It exists now: "No" keeps the dialog and the file, "Yes" writes.
+    testsupport::WriteFileBytes(bare + ".gif", "earlier", 7);
+    std::string nameAfterNo;
+    RunCommand(ID_ACTION_CREATE, "Convert to GIF",
+               {SetText(IDC_FILENAME, bare + ".gif"), Press(IDOK),
+                [&](HWND hDlg) { nameAfterNo = Text(hDlg, IDC_FILENAME); }, Press(IDCANCEL)});
+    ASSERT_EQ(1u, App().m_messages.size());
+    EXPECT_EQ(bare + ".gif already exists.\nDo you want to replace it?", App().m_messages[0]);
+    EXPECT_EQ(bare + ".gif", nameAfterNo) << "the dialog stayed for another name";
+    EXPECT_EQ(7u, testsupport::ReadFileBytes(bare + ".gif").size());
+    App().m_messages.clear();
+    App().m_nAnswer = IDYES;
+    RunCommand(ID_ACTION_CREATE, "Convert to GIF", {SetText(IDC_FILENAME, bare + ".gif"), Press(IDOK)});
+    App().m_nAnswer = IDNO;
+    EXPECT_EQ(1u, App().m_messages.size());
+    EXPECT_EQ(first, testsupport::ReadFileBytes(bare + ".gif"));
+}
+
+// Sources that could not be used are named after the export, in one
+// message: ten of them, and how many more.
+TEST(ConvertDialog, LeftOutFilesAreListedInOneMessage)
+{
+    ResetProject();
+    std::vector<std::string> paths = {WriteBitmap("listed8.bmp", 4, 4, 8), WriteBitmap("listed24.bmp", 4, 4, 24)};
+    for (int i = 0; i < 11; ++i)
+        paths.push_back(testsupport::WorkPath("gone" + std::to_string(i) + ".bmp"));
+    View()->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)));
+    Pump();
+    App().m_messages.clear();
+    const std::string output = testsupport::WorkPath("listed.gif");
+    ::DeleteFileA(output.c_str());
+    RunCommand(ID_ACTION_CREATE, "Convert to GIF", {SetText(IDC_FILENAME, output), Press(IDOK)});
+    std::string expected = "These files were left out:\n" + paths[1] + ": is not a 256-colour picture";
+    for (int i = 0; i < 9; ++i)
+        expected += "\n" + paths[2 + i] + ": could not be read";
+    expected += "\n... and 2 more.";
+    EXPECT_EQ(std::vector<std::string>{expected}, App().m_messages);
+    EXPECT_TRUE(testsupport::FileExists(output)) << "what could be written was";
+    Doc()->SetModifiedFlag(FALSE);
 }

@@ -76,6 +76,24 @@ HDROP MakeDrop(const std::vector<std::string>& paths)
     return static_cast<HDROP>(hDrop);
 }
 
+HDROP MakeDropW(const std::vector<std::wstring>& paths)
+{
+    size_t cchNames = 1;
+    for (const std::wstring& path : paths)
+        cchNames += path.size() + 1;
+    HGLOBAL hDrop = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + cchNames * sizeof(WCHAR));
+    DROPFILES* pDrop = static_cast<DROPFILES*>(::GlobalLock(hDrop));
+    pDrop->pFiles = sizeof(DROPFILES);
+    pDrop->fWide = TRUE;
+    WCHAR* pNames = reinterpret_cast<WCHAR*>(pDrop + 1);
+    for (const std::wstring& path : paths) {
+        memcpy(pNames, path.c_str(), (path.size() + 1) * sizeof(WCHAR));
+        pNames += path.size() + 1;
+    }
+    ::GlobalUnlock(hDrop);
+    return static_cast<HDROP>(hDrop);
+}
+
 namespace {
 
 void AppendItems(CTreeCtrl& tree, HTREEITEM hItem, int nDepth, std::string& text)

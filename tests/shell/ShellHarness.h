@@ -10,6 +10,7 @@
 
 #include "TestSupport.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,12 +20,20 @@ public:
     int DoMessageBox(LPCSTR lpszPrompt, UINT nType, UINT) override
     {
         m_messages.push_back(lpszPrompt);
+        // What a user does while the box is up: its loop still delivers
+        // drops and commands to the windows.
+        if (m_onMessage) {
+            const std::function<void()> onMessage = std::move(m_onMessage);
+            m_onMessage = nullptr;
+            onMessage();
+        }
         const UINT nButtons = nType & MB_TYPEMASK;
         return nButtons == MB_YESNOCANCEL || nButtons == MB_YESNO ? m_nAnswer : IDOK;
     }
 
     std::vector<std::string> m_messages;
     int m_nAnswer = IDNO;       // for the save prompt
+    std::function<void()> m_onMessage;      // run once, at the next message
 };
 
 CShellTestApp& App();
@@ -39,6 +48,8 @@ void ResetProject();
 
 // A real shell drop handle carrying these paths, as the shell builds it.
 HDROP MakeDrop(const std::vector<std::string>& paths);
+// The same with the paths as the shell keeps them, in UTF-16.
+HDROP MakeDropW(const std::vector<std::wstring>& paths);
 
 // The tree as text, one line per item in order, indented by depth:
 // "  Image : C:\x.bmp [2]" with the item's image in brackets.

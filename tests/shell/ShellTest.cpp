@@ -288,6 +288,52 @@ TEST(Shell, RecentFilesKeepSixAndSurviveARestart)
     EXPECT_EQ(paths[2], std::string(reread[5]));
 }
 
+TEST(Shell, ARecentFileThatIsGoneLeavesTheList)
+{
+    const std::string kept = Work("recent_kept.seq"), gone = Work("recent_gone.seq");
+    SaveSmallProject(kept);
+    SaveSmallProject(gone);
+    ResetProject();
+    ASSERT_TRUE(::DeleteFileA(gone.c_str()));
+    CRecentFileList* pList = App().m_pRecentFileList;
+    ASSERT_EQ(gone, std::string((*pList)[0]));
+    Frame()->SendMessage(WM_COMMAND, ID_FILE_MRU_FILE1);
+    EXPECT_EQ(1u, App().m_messages.size()) << "the failure is told";
+    EXPECT_EQ(kept, std::string((*pList)[0])) << "the entry of the file that is gone is removed";
+    // One that fails while its file is there (here: damaged) stays, to be mended.
+    testsupport::WriteFileBytes(kept, "damaged", 7);
+    App().m_messages.clear();
+    Frame()->SendMessage(WM_COMMAND, ID_FILE_MRU_FILE1);
+    EXPECT_EQ(1u, App().m_messages.size());
+    EXPECT_EQ(kept, std::string((*pList)[0]));
+}
+
+// A name the ANSI code page cannot carry, or a path too long to keep, would
+// enter the tree as another name ("??.bmp") whose frames vanish.
+TEST(Shell, ADropRefusesNamesTheProjectCannotKeep)
+{
+    if (::GetACP() == CP_UTF8)
+        GTEST_SKIP() << "every name is representable in this code page";
+    ResetProject();
+    const std::wstring folder = L"C:\\pics\\";
+    const std::wstring longName = folder + std::wstring(260, L'x') + L".bmp";
+    const std::vector<std::wstring> paths = {
+        folder + L"plain.bmp",
+        folder + L"\x6F22\x5B57.bmp",       // not in a Western code page at all
+        folder + L"\x0100" L"bc.bmp",        // best fit would make it "Abc.bmp": another file
+        longName,
+    };
+    View()->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDropW(paths)));
+    Pump();
+    ASSERT_EQ(1u, App().m_messages.size());
+    const std::string message = App().m_messages[0];
+    EXPECT_EQ(0u, message.find("These files cannot be added:\n")) << message;
+    EXPECT_NE(std::string::npos, message.find("??.bmp: its name has characters this program cannot use")) << message;
+    EXPECT_NE(std::string::npos, message.find("bc.bmp: its name has characters this program cannot use")) << message;
+    EXPECT_NE(std::string::npos, message.find("xxx.bmp: its path is longer than 259 characters")) << message;
+    EXPECT_EQ("Sequence :  [1]\n  Image : C:\\pics\\plain.bmp [2]\n", TreeText(View()->GetTreeCtrl()));
+}
+
 TEST(Shell, CommandLinePathLosesOnePairOfQuotes)
 {
     EXPECT_STREQ("C:\\my projects\\a.seq", CTestApp::CommandLinePath("\"C:\\my projects\\a.seq\""));
