@@ -17,8 +17,8 @@
 //    error rather than by pixel count or volume spends the table on what the
 //    eye sees most: large areas and wide spreads, not scattered outliers.
 //  * The k-means pass moves each colour to the mean of the grid cells nearest
-//    to it: it never raises the error and takes off the boxes' straight edges,
-//    which are as coarse as the grid.
+//    to it, which takes off the boxes' straight edges (as coarse as the
+//    grid): a few percent less error on the test pictures, for little time.
 //  * Every distinct colour then gets its nearest table colour, exactly. The
 //    search sorts the table by green and walks outwards from the input's
 //    green, stopping on each side once the green difference alone exceeds the

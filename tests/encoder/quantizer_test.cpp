@@ -178,12 +178,13 @@ TEST(QuantizerReduction, ErrorIsLowAndRepeatable)
 
 TEST(QuantizerDither, OnlyWhereItHelps)
 {
-    // Left half a gradient, right half one colour the gradient passes through.
+    // Left half a gradient; on the right, noise above one colour that the
+    // gradient passes through: both pass large errors towards the flat area.
     const DWORD flat = 0x607F9F;
     Frame f = Gradient(256, 128);
     for (DWORD y = 0; y < f.h; ++y)
         for (DWORD x = 128; x < f.w; ++x)
-            f.px[y * f.w + x] = flat;
+            f.px[y * f.w + x] = y < 32 ? (y * f.w + x) * 2654435761u >> 8 : flat;
 
     const Result off = Quantize(f, false), on = Quantize(f, true);
     ASSERT_TRUE(on.Has(flat));
