@@ -47,16 +47,12 @@ public:
     void SetStatus(LPCSTR) override {}
     void SetRange(int) override {}
     void StepIt() override {}
-    void ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName) override
+
+protected:
+    void ShowFailure(LPCSTR pszMessage, LPCSTR pszFileName) override
     {
-        std::fprintf(stderr, "%s: %s\n", pszFileName != nullptr ? pszFileName : "", pszMessage);
-        m_bFailed = true;
+        std::fprintf(stderr, "%s: %s\n", pszFileName, pszMessage);
     }
-    void FileSkipped(LPCSTR pszFileName, LPCSTR pszReason) override
-    {
-        std::fprintf(stderr, "%s: skipped: %s\n", pszFileName, pszReason);
-    }
-    bool m_bFailed = false;
 };
 
 double Now()
@@ -122,12 +118,12 @@ int main(int argc, char** argv)
         nFrames = ReadFrames(&doc.m_root);
         read.push_back(Now() - t0);
 
-        cGifOptions options = doc.m_options;
-        options.m_strOutput = argv[2];
-        options.m_nTransparency = 0;
+        cExportSettings settings = doc.GetExportSettings(cExportSettings::animation);
+        settings.strOutput = argv[2];
+        settings.nTransparency = 0;
         cSilentProgress progress;
         t0 = Now();
-        if (!ExportAnimation(&doc.m_root, options, &progress) || progress.m_bFailed)
+        if (!doc.Export(settings, &progress).IsComplete())
             return 1;
         exported.push_back(Now() - t0);
     }

@@ -5,8 +5,6 @@
 //   batch PROJECT.seq [--expand] [--transparency none|first|each]
 //   show PROJECT.seq
 // Exit status: 0 everything written, 1 something failed, 2 usage error.
-#include "AnimationExport.h"
-#include "BatchExport.h"
 #include "ConsoleApp.h"
 #include "ConsoleProgress.h"
 #include "FrameRecord.h"
@@ -181,38 +179,51 @@ int Create(const CString& strProject, const Options& o)
     return nRefused == 0 ? kExitOk : kExitFailed;
 }
 
+// Runs the export the document way, tells what was left out, and gives
+// the exit status: 0 only when everything was written.
+int RunExport(CTestDoc& doc, const cExportSettings& settings, cConsoleProgress& progress)
+{
+    const cExportReport report = doc.Export(settings, &progress);
+    for (const cExportReport::SkippedFile& skipped : report.m_skipped)
+        std::fprintf(stderr, "%s: skipped: %s\n", static_cast<LPCSTR>(skipped.strFile),
+                     static_cast<LPCSTR>(skipped.strReason));
+    if (report.m_bCancelled)
+        std::fprintf(stderr, "stopped: nothing unfinished was kept\n");
+    std::fflush(stderr);
+    return report.IsComplete() ? kExitOk : kExitFailed;
+}
+
 int Animate(const CString& strProject, const Options& o)
 {
     CTestDoc doc;
     if (!LoadProject(doc, strProject))
         return kExitFailed;
     // The stored settings, with this run's choices over them; the project is not changed.
-    cGifOptions options = doc.m_options;
+    cExportSettings settings = doc.GetExportSettings(cExportSettings::animation);
     // The output: this run's name, else the one the project keeps, else PROJECT.gif beside it.
     if (o.pszOutput != nullptr) {
-        options.m_strOutput = FullPath(o.pszOutput);
+        settings.strOutput = FullPath(o.pszOutput);
         // A name the user typed just now may be a file they still want.
-        if (!o.bForce && ::GetFileAttributesA(options.m_strOutput) != INVALID_FILE_ATTRIBUTES) {
-            std::fprintf(stderr, "%s: exists; --force replaces it\n", static_cast<LPCSTR>(options.m_strOutput));
+        if (!o.bForce && ::GetFileAttributesA(settings.strOutput) != INVALID_FILE_ATTRIBUTES) {
+            std::fprintf(stderr, "%s: exists; --force replaces it\n", static_cast<LPCSTR>(settings.strOutput));
             return kExitFailed;
         }
+    } else if (settings.strOutput.IsEmpty()) {
+        settings.strOutput = GifOutputName(strProject);
     }
-    else if (options.m_strOutput.IsEmpty())
-        options.m_strOutput = GifOutputName(strProject);
     if (o.nRate > 0)
-        options.m_nFrameRate = static_cast<WORD>(o.nRate);
+        settings.nFrameRate = o.nRate;
     if (o.bLoop)
-        options.m_nLoopCount = LOWORD(static_cast<DWORD>(o.nLoop));
+        settings.nLoopCount = o.nLoop;
     if (o.nMode >= 0)
-        options.m_nTransparency = o.nMode;
-    theApp.SetCurrentFile(options.m_strOutput);
+        settings.nTransparency = o.nMode;
+    theApp.SetCurrentFile(settings.strOutput);
     cConsoleProgress progress;
-    progress.SetDefaultFile(options.m_strOutput);
-    const BOOL bWritten = ExportAnimation(&doc.m_root, options, &progress, strProject);
-    if (!bWritten || progress.GetFailureCount() > 0)
-        return kExitFailed;
-    std::fprintf(stderr, "%s: written\n", static_cast<LPCSTR>(options.m_strOutput));
-    return kExitOk;
+    progress.SetDefaultFile(settings.strOutput);
+    const int nExit = RunExport(doc, settings, progress);
+    if (nExit == kExitOk)
+        std::fprintf(stderr, "%s: written\n", static_cast<LPCSTR>(settings.strOutput));
+    return nExit;
 }
 
 int Batch(const CString& strProject, const Options& o)
@@ -220,12 +231,14 @@ int Batch(const CString& strProject, const Options& o)
     CTestDoc doc;
     if (!LoadProject(doc, strProject))
         return kExitFailed;
-    const BOOL bExpand = o.bExpand || doc.m_options.m_bExpand == 1;
-    const int nMode = o.nMode >= 0 ? o.nMode : doc.m_options.m_nTransparency;
+    cExportSettings settings = doc.GetExportSettings(cExportSettings::batch);
+    if (o.bExpand)
+        settings.bExpand = TRUE;
+    if (o.nMode >= 0)
+        settings.nTransparency = o.nMode;
     theApp.SetCurrentFile(nullptr);
     cConsoleProgress progress;
-    const BOOL bWritten = ExportBatch(&doc.m_root, bExpand, nMode, &progress);
-    return bWritten && progress.GetFailureCount() == 0 ? kExitOk : kExitFailed;
+    return RunExport(doc, settings, progress);
 }
 
 void ShowNode(cTestNode* pNode, int nDepth)

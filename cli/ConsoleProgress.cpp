@@ -15,14 +15,37 @@ const int kStatusWidth = 30;    // the tail of a long path is what tells files a
 // and always once more at its end.
 const DWORD kRedrawMilliseconds = 100;
 
+// Set by the console's control handler, which runs on a thread of its own;
+// read between frames.
+volatile LONG g_nStopRequested = 0;
+
+BOOL WINAPI OnConsoleControl(DWORD dwType)
+{
+    if (dwType != CTRL_C_EVENT && dwType != CTRL_BREAK_EVENT)
+        return FALSE;       // closing the console or ending the session: the default
+    ::InterlockedExchange(&g_nStopRequested, 1);
+    return TRUE;
+}
+
 } // namespace
 
 cConsoleProgress::cConsoleProgress()
-    : m_bConsole(FALSE), m_bBarShown(FALSE), m_bBarStale(FALSE), m_dwLastDraw(0), m_nMax(0), m_nPos(0),
-      m_nFailures(0)
+    : m_bConsole(FALSE), m_bBarShown(FALSE), m_bBarStale(FALSE), m_dwLastDraw(0), m_nMax(0), m_nPos(0)
 {
     DWORD dwMode = 0;
     m_bConsole = ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &dwMode);
+    ::InterlockedExchange(&g_nStopRequested, 0);
+    ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+cConsoleProgress::~cConsoleProgress()
+{
+    ::SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+}
+
+bool cConsoleProgress::PollCancel()
+{
+    return ::InterlockedCompareExchange(&g_nStopRequested, 0, 0) != 0;
 }
 
 void cConsoleProgress::Show()
@@ -64,23 +87,13 @@ void cConsoleProgress::StepIt()
         RedrawBar();
 }
 
-void cConsoleProgress::ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName)
+void cConsoleProgress::ShowFailure(LPCSTR pszMessage, LPCSTR pszFileName)
 {
-    ++m_nFailures;
     EndBar();
-    pszFileName = FileOrDefault(pszFileName);
     if (*pszFileName != '\0')
         std::fprintf(stderr, "%s: %s\n", pszFileName, pszMessage);
     else
         std::fprintf(stderr, "%s\n", pszMessage);
-    std::fflush(stderr);
-}
-
-void cConsoleProgress::FileSkipped(LPCSTR pszFileName, LPCSTR pszReason)
-{
-    ++m_nFailures;
-    EndBar();
-    std::fprintf(stderr, "%s: skipped: %s\n", pszFileName, pszReason);
     std::fflush(stderr);
 }
 

@@ -1,6 +1,7 @@
 // cConsoleProgress: the export's progress on the error stream: a bar
 // redrawn in place on a console, one line per file otherwise (a log or a
-// pipe), and every failure as "<file>: <message>".
+// pipe), and every failure as "<file>: <message>". Ctrl+C (or Ctrl+Break)
+// while it exists stops the export after the frame being written.
 #pragma once
 
 #include "ExportProgress.h"
@@ -12,9 +13,9 @@ class cConsoleProgress : public cExportProgress
 public:
 // Construction
     cConsoleProgress();
+    ~cConsoleProgress() override;
 
 // Attributes
-    int GetFailureCount() const { return m_nFailures; }
 
 // Overridables
     void Show() override;
@@ -22,9 +23,10 @@ public:
     void SetStatus(LPCSTR pszText) override;
     void SetRange(int nMax) override;
     void StepIt() override;
-    void ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName) override;
-    // Named at once, and counted as a failure: the run did not write everything.
-    void FileSkipped(LPCSTR pszFileName, LPCSTR pszReason) override;
+
+protected:
+    void ShowFailure(LPCSTR pszMessage, LPCSTR pszFileName) override;
+    bool PollCancel() override;
 
 // Implementation
 private:
@@ -39,5 +41,4 @@ private:
     CString m_strStatus;
     int m_nMax;
     int m_nPos;
-    int m_nFailures;
 };

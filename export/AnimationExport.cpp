@@ -2,16 +2,13 @@
 // the frames, and the command's work between the dialog and the end.
 #include "AnimationExport.h"
 
-#include "AVIHandles.h"
 #include "Exception.h"
 #include "ExportScopes.h"
 #include "FrameWalk.h"
 #include "FrameRecord.h"
-#include "GifOptions.h"
+#include "GifFileWriter.h"
 #include "OutputGuard.h"
-#include "OutputWrite.h"
 #include "TestNode.h"
-
 
 BOOL ScanFrames(cTestNode* pNode, cDrawDib& canvas)
 {
@@ -42,8 +39,8 @@ BOOL ScanFrames(cTestNode* pNode, cDrawDib& canvas)
     return canvas.GetInfo() != nullptr;
 }
 
-BOOL WriteNodeFrames(cTestNode* pNode, PAVISTREAM pStream, const TransparencyOptions* pOptions,
-                     LONG* pnSample, cExportProgress* pProgress)
+BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, const TransparencyOptions* pOptions,
+                     cExportProgress* pProgress)
 {
     CString strStatus("Writing image ");
     strStatus += pNode->GetName(-1);
@@ -56,6 +53,10 @@ BOOL WriteNodeFrames(cTestNode* pNode, PAVISTREAM pStream, const TransparencyOpt
             skips.Note(kSkipUnreadable);
         for (int i = 0; i < nFrames; ++i) {
             pProgress->StepIt();
+            if (pProgress->IsCancelled()) {
+                skips.Tell(pNode, pProgress);
+                return FALSE;
+            }
             FramePtr pFrame(pNode->GetFrame(i));
             if (pFrame == nullptr) {
                 skips.Note(kSkipUnreadable);
@@ -67,80 +68,50 @@ BOOL WriteNodeFrames(cTestNode* pNode, PAVISTREAM pStream, const TransparencyOpt
                 skips.Note(kSkipNotWritable);
                 continue;
             }
-            {
-                cGifStreamOptions gif(pStream);
-                if (gif.IsPresent()) {
-                    // Each image carries its own size; the GIF handler keeps the
-                    // colour table of the first format for all of them.
-                    ::AVIStreamSetFormat(pStream, 0, pFrame->GetInfo(), pFrame->GetInfoSize());
-                    if (pOptions->bEnabled && (pOptions->bEachImage || *pnSample == 0))
-                        gif->SetTransparency(1, TopLeftPixel(*pFrame));
-                }
-            }
-            if (::AVIStreamWrite(pStream, *pnSample, 1, pFrame->LockBits(), static_cast<LONG>(pFrame->GetBitsSize()),
-                                 AVIIF_KEYFRAME, nullptr, nullptr) != S_OK) {
-                pFrame->FreeBits();
+            const BOOL bTransparent = pOptions->bEnabled && (pOptions->bEachImage || writer.GetImageCount() == 0);
+            if (writer.WriteFrame(*pFrame, bTransparent) != S_OK) {
                 pProgress->ReportFailure("Unable to Write to Stream", nullptr);
                 skips.Tell(pNode, pProgress);
                 return FALSE;
             }
-            ++*pnSample;
-            pFrame->FreeBits();
         }
         skips.Tell(pNode, pProgress);
     }
     for (int j = 0; j < pNode->GetChildCount(); ++j)
-        if (!WriteNodeFrames(pNode->GetChild(j), pStream, pOptions, pnSample, pProgress))
+        if (!WriteNodeFrames(pNode->GetChild(j), writer, pOptions, pProgress))
             return FALSE;
     return TRUE;
 }
 
 namespace {
 
-// Steps from the open to the end of the walk, into pszName (the temporary
-// file); failures are reported naming the output. *pnImages counts the
-// images written.
-BOOL WriteAnimationFile(cTestNode* pRoot, const cGifOptions& options, LPCSTR pszName, cDrawDib& canvas,
-                        cAVIFileHandle& file, cAVIStreamHandle& stream, int* pnImages, cExportProgress* pProgress)
+// From the open to the end of the walk; the writer releases everything on
+// every way out. TRUE when the file holds what the walk sent.
+BOOL WriteAnimationFile(cTestNode* pRoot, const cExportSettings& settings, const cDrawDib& canvas,
+                        cGifFileWriter& file, cExportProgress* pProgress)
 {
-    LPCSTR pszOutput = options.m_strOutput;
-    if (file.OpenForWriting(pszName) != S_OK) {
-        pProgress->ReportFailure(kUnableToOpen, pszOutput);
+    if (!file.Open(static_cast<DWORD>(settings.nFrameRate), 1, canvas.GetWidth(), canvas.GetHeight()))
+        return FALSE;
+    cGifStreamWriter& writer = file.Stream();
+    // Before the first format: the GIF handler writes the loop count into
+    // the file header at that moment and never again.
+    writer.SetLoopCount(LOWORD(static_cast<DWORD>(settings.nLoopCount)));
+    if (writer.SetFormat(canvas) != S_OK) {
+        pProgress->ReportFailure("Unable to Set Format", nullptr);
         return FALSE;
     }
-    AVISTREAMINFOA info;
-    MakeVideoHeader(info, options.m_nFrameRate, 1, canvas.GetWidth(), canvas.GetHeight());
-    if (stream.Create(file.Get(), &info) != S_OK) {
-        pProgress->ReportFailure("Unable to Create Stream", pszOutput);
-        return FALSE;
-    }
-    {
-        // Before the first format: the GIF handler writes the loop count
-        // into the file header at that moment and never again.
-        cGifStreamOptions gif(stream.Get());
-        if (gif.IsPresent())
-            gif->SetLoopCount(options.m_nLoopCount);
-    }
-    if (::AVIStreamSetFormat(stream.Get(), 0, canvas.GetInfo(), canvas.GetInfoSize()) != S_OK) {
-        pProgress->ReportFailure("Unable to Set Format", pszOutput);
-        return FALSE;
-    }
-
     cWait wait(pProgress);
     const int nTotal = CountFrames(pRoot);
-    LONG nSample = 0;
-    const TransparencyOptions transparency = TransparencyOptions::FromMode(options.m_nTransparency);
+    const TransparencyOptions transparency = TransparencyOptions::FromMode(settings.nTransparency);
     cShown shown(pProgress);
     pProgress->SetRange(nTotal);
-    const BOOL bWalked = WriteNodeFrames(pRoot, stream.Get(), &transparency, &nSample, pProgress);
-    *pnImages = static_cast<int>(nSample);
-    return bWalked;
+    return WriteNodeFrames(pRoot, writer, &transparency, pProgress);
 }
 
-BOOL ExportAnimationUnguarded(cTestNode* pRoot, const cGifOptions& options, LPCSTR pszProject,
+BOOL ExportAnimationUnguarded(cTestNode* pRoot, const cExportSettings& settings, LPCSTR pszProject,
                               cExportProgress* pProgress)
 {
-    LPCSTR pszOutput = options.m_strOutput;
+    LPCSTR pszOutput = settings.strOutput;
     if (!IsGifOutputName(pszOutput)) {
         pProgress->ReportFailure(kOutputNotGif, pszOutput);
         return FALSE;
@@ -161,30 +132,30 @@ BOOL ExportAnimationUnguarded(cTestNode* pRoot, const cGifOptions& options, LPCS
         return FALSE;
     }
     pProgress->SetDefaultFile(pszOutput);
-    const OutputResult result = WriteOutputFile(
-        pszOutput,
-        [&](LPCSTR pszTemp, cAVIFileHandle& file, cAVIStreamHandle& stream, int* pnImages) {
-            return WriteAnimationFile(pRoot, options, pszTemp, canvas, file, stream, pnImages, pProgress);
-        },
-        pProgress);
-    if (result == outputEmpty)
+    cGifFileWriter file(pszOutput, pProgress);
+    const BOOL bWalked = WriteAnimationFile(pRoot, settings, canvas, file, pProgress);
+    switch (file.Finish(bWalked)) {
+    case cGifFileWriter::written:
+        return TRUE;
+    case cGifFileWriter::empty:
         pProgress->ReportFailure(kNothingWritten, pszOutput);
-    return result == outputWritten;
+        return FALSE;
+    default:
+        return FALSE;
+    }
 }
 
 } // namespace
 
-BOOL ExportAnimation(cTestNode* pRoot, const cGifOptions& options, cExportProgress* pProgress, LPCSTR pszProject)
+BOOL ExportAnimation(cTestNode* pRoot, const cExportSettings& settings, cExportProgress* pProgress,
+                     LPCSTR pszProject)
 {
-    BOOL bWritten;
     try {
-        bWritten = ExportAnimationUnguarded(pRoot, options, pszProject, pProgress);
+        return ExportAnimationUnguarded(pRoot, settings, pszProject, pProgress);
     } catch (CException* e) {
         // Everything acquired has been released on the way here.
         e->Delete();
-        pProgress->ReportFailure(kFatalWriteError, options.m_strOutput);
-        bWritten = FALSE;
+        pProgress->ReportFailure(kFatalWriteError, settings.strOutput);
+        return FALSE;
     }
-    pProgress->ReportSkippedFiles();
-    return bWritten;
 }

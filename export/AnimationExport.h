@@ -3,13 +3,13 @@
 #pragma once
 
 #include "ExportProgress.h"
+#include "ExportSettings.h"
 #include "TransparencyOptions.h"
 
 #include <windows.h>
-#include <vfw.h>
 
 class cDrawDib;
-class cGifOptions;
+class cGifStreamWriter;
 class cTestNode;
 
 // Walks the subtree asking only for frame formats and builds the output
@@ -18,17 +18,17 @@ class cTestNode;
 // canvas has a header afterwards.
 BOOL ScanFrames(cTestNode* pNode, cDrawDib& canvas);
 
-// Writes the subtree's frames to the stream, a node's own frames before its
-// children's; *pnSample is the position of the next write. FALSE after the
-// first failed write, which has been reported; nothing more is visited.
-BOOL WriteNodeFrames(cTestNode* pNode, PAVISTREAM pStream, const TransparencyOptions* pOptions,
-                     LONG* pnSample, cExportProgress* pProgress);
+// Writes the subtree's frames through the writer, a node's own frames
+// before its children's. FALSE after the first failed write, which has been
+// reported, or when the user stopped the export; nothing more is visited.
+BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, const TransparencyOptions* pOptions,
+                     cExportProgress* pProgress);
 
-// Writes the project under pRoot to options.m_strOutput with the frame rate,
-// loop count and transparency of options: the scan, the file and stream, the
-// walk and the clean-up. Every failure is reported through pProgress. TRUE
-// when the file was finished with every frame the project gave. An output
-// that names a still image or movie of the project, or pszProject (the
+// Writes the project under pRoot to settings.strOutput with its frame rate,
+// loop count and transparency: the scan, the file, the walk and the
+// clean-up. Every failure is reported through pProgress, which also keeps
+// the report. TRUE when the file was written. An output that is not a .gif
+// name, or is a still image or movie of the project or pszProject (the
 // project's own file, when it has one), is refused before anything is done.
-BOOL ExportAnimation(cTestNode* pRoot, const cGifOptions& options, cExportProgress* pProgress,
+BOOL ExportAnimation(cTestNode* pRoot, const cExportSettings& settings, cExportProgress* pProgress,
                      LPCSTR pszProject = nullptr);

@@ -2,83 +2,54 @@
 // output file per writer call with its own AVIFile session.
 #include "BatchExport.h"
 
-#include "AVIFile.h"
-#include "AVIHandles.h"
 #include "Exception.h"
 #include "ExportScopes.h"
 #include "FrameRecord.h"
 #include "FrameWalk.h"
-#include "OutputWrite.h"
+#include "GifFileWriter.h"
 
 #include <cstring>
 
 namespace {
 
-// The still image's file, from the open to the write; pszName is the
-// temporary file, pszTarget the name failures are reported under.
-BOOL WriteImageFile(LPCSTR pszName, LPCSTR pszTarget, cDrawDib* pFrame, BOOL bTransparent, cAVIFileHandle& file,
-                    cAVIStreamHandle& stream, int* pnImages, cExportProgress* pProgress)
+// The still image's file, from the open to the write.
+BOOL WriteImageFile(cDrawDib* pFrame, BOOL bTransparent, cGifFileWriter& file, cExportProgress* pProgress)
 {
-    if (file.OpenForWriting(pszName) != S_OK) {
-        pProgress->ReportFailure(kUnableToOpen, pszTarget);
+    if (!file.Open(1, 1, pFrame->GetWidth(), pFrame->GetHeight()))
+        return FALSE;
+    cGifStreamWriter& writer = file.Stream();
+    // No loop count: the file keeps the handler's own, 0.
+    if (writer.SetFormat(*pFrame) != S_OK) {
+        pProgress->ReportFailure("Unable to Set Format", nullptr);
         return FALSE;
     }
-    AVISTREAMINFOA info;
-    MakeVideoHeader(info, 1, 1, pFrame->GetWidth(), pFrame->GetHeight());
-    if (stream.Create(file.Get(), &info) != S_OK) {
-        pProgress->ReportFailure("Unable to Create Stream", pszTarget);
+    if (writer.WriteFrame(*pFrame, bTransparent) != S_OK) {
+        pProgress->ReportFailure("Unable to Write to Stream", nullptr);
         return FALSE;
     }
-    if (::AVIStreamSetFormat(stream.Get(), 0, pFrame->GetInfo(), pFrame->GetInfoSize()) != S_OK) {
-        pProgress->ReportFailure("Unable to Set Format", pszTarget);
-        return FALSE;
-    }
-    {
-        cGifStreamOptions gif(stream.Get());
-        if (gif.IsPresent()) {
-            // After the first format the loop count no longer reaches the
-            // file, which keeps the handler's own setting (also 0).
-            gif->SetLoopCount(0);
-            if (bTransparent)
-                gif->SetTransparency(bTransparent, TopLeftPixel(*pFrame));
-        }
-    }
-    if (::AVIStreamWrite(stream.Get(), 1, 1, pFrame->LockBits(), static_cast<LONG>(pFrame->GetBitsSize()),
-                         AVIIF_KEYFRAME, nullptr, nullptr) != S_OK) {
-        pProgress->ReportFailure("Unable to Write to Stream", pszTarget);
-        return FALSE;
-    }
-    ++*pnImages;
     return TRUE;
 }
 
-// The movie's file, from the open to the last frame; *pnImages counts the
-// images written. Why frames were left out goes to skips.
-BOOL WriteMovieFile(LPCSTR pszName, LPCSTR pszTarget, cTestNode* pMovie, BOOL bTransparent, cAVIFileHandle& file,
-                    cAVIStreamHandle& stream, int* pnImages, cNodeSkips& skips, cExportProgress* pProgress)
+// The movie's file, from the open to the last frame. Why frames were left
+// out goes to skips.
+BOOL WriteMovieFile(cTestNode* pMovie, BOOL bTransparent, cGifFileWriter& file, cNodeSkips& skips,
+                    cExportProgress* pProgress)
 {
-    if (file.OpenForWriting(pszName) != S_OK) {
-        pProgress->ReportFailure(kUnableToOpen, pszTarget);
-        return FALSE;
-    }
-    AVIFILEINFOA movieInfo;
-    ::ZeroMemory(&movieInfo, sizeof movieInfo);
-    if (pMovie->IsKindOf(RUNTIME_CLASS(cAVIFile)))
-        static_cast<cAVIFile*>(pMovie)->GetFileInfo(&movieInfo);
     // The movie's own clock, rate over scale, so that the images last as
     // long as the movie's frames do.
-    AVISTREAMINFOA info;
-    MakeVideoHeader(info, movieInfo.dwRate, movieInfo.dwScale, static_cast<LONG>(movieInfo.dwWidth),
-                    static_cast<LONG>(movieInfo.dwHeight));
-    if (stream.Create(file.Get(), &info) != S_OK) {
-        pProgress->ReportFailure("Unable to Create Stream", pszTarget);
+    DWORD dwRate = 0, dwScale = 0;
+    LONG nWidth = 0, nHeight = 0;
+    pMovie->GetFrameClock(dwRate, dwScale, nWidth, nHeight);
+    if (!file.Open(dwRate, dwScale, nWidth, nHeight))
         return FALSE;
-    }
+    cGifStreamWriter& writer = file.Stream();
     const int nFrames = pMovie->GetFrameCount();
     if (nFrames == 0)
         skips.Note(kSkipUnreadable);
     for (int i = 0; i < nFrames; ++i) {
         pProgress->StepIt();
+        if (pProgress->IsCancelled())
+            return FALSE;
         FramePtr pFrame(pMovie->GetFrame(i));
         if (pFrame == nullptr) {
             skips.Note(kSkipUnreadable);
@@ -89,27 +60,15 @@ BOOL WriteMovieFile(LPCSTR pszName, LPCSTR pszTarget, cTestNode* pMovie, BOOL bT
             continue;
         }
         // The first image's format is the file's screen and colour table.
-        if (*pnImages == 0
-            && ::AVIStreamSetFormat(stream.Get(), 0, pFrame->GetInfo(), pFrame->GetInfoSize()) != S_OK) {
-            pProgress->ReportFailure("Unable to Set Format", pszTarget);
+        if (writer.GetImageCount() == 0 && writer.SetFormat(*pFrame) != S_OK) {
+            pProgress->ReportFailure("Unable to Set Format", nullptr);
             return FALSE;
         }
-        {
-            cGifStreamOptions gif(stream.Get());
-            if (gif.IsPresent()) {
-                ::AVIStreamSetFormat(stream.Get(), 0, pFrame->GetInfo(), pFrame->GetInfoSize());
-                // Every frame of a movie file carries its own colour, in both modes.
-                if (bTransparent)
-                    gif->SetTransparency(bTransparent, TopLeftPixel(*pFrame));
-            }
-        }
-        if (::AVIStreamWrite(stream.Get(), i, 1, pFrame->LockBits(), static_cast<LONG>(pFrame->GetBitsSize()),
-                             AVIIF_KEYFRAME, nullptr, nullptr) != S_OK) {
-            pProgress->ReportFailure("Unable to Write to Stream", pszTarget);
+        // Every frame of a movie file carries its own colour, in both modes.
+        if (writer.WriteFrame(*pFrame, bTransparent) != S_OK) {
+            pProgress->ReportFailure("Unable to Write to Stream", nullptr);
             return FALSE;
         }
-        pFrame->FreeBits();
-        ++*pnImages;
     }
     return TRUE;
 }
@@ -121,18 +80,32 @@ BOOL IsGifName(LPCSTR pszName)
     return ::_stricmp(szExt, ".gif") == 0;
 }
 
+// Runs one file's writing, with a framework exception inside it reported
+// against that file, so that the batch goes on with the next one.
+template <typename Write>
+cGifFileWriter::Result WriteOneFile(const CString& strName, cExportProgress* pProgress, Write write)
+{
+    pProgress->SetDefaultFile(strName);
+    try {
+        cGifFileWriter file(strName, pProgress);
+        const BOOL bWritten = write(file);
+        return file.Finish(bWritten);
+    } catch (CException* e) {
+        // The writer has released everything on the way here.
+        e->Delete();
+        pProgress->ReportFailure(kFatalWriteError, strName);
+        return cGifFileWriter::failed;
+    }
+}
+
 } // namespace
 
 BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, cExportProgress* pProgress)
 {
     const CString strName = GifOutputName(pszSourceName);
-    const OutputResult result = WriteOutputFile(
-        strName,
-        [&](LPCSTR pszTemp, cAVIFileHandle& file, cAVIStreamHandle& stream, int* pnImages) {
-            return WriteImageFile(pszTemp, strName, pFrame, bTransparent, file, stream, pnImages, pProgress);
-        },
-        pProgress);
-    return result != outputFailed;
+    return WriteOneFile(strName, pProgress, [&](cGifFileWriter& file) {
+               return WriteImageFile(pFrame, bTransparent, file, pProgress);
+           }) != cGifFileWriter::failed;
 }
 
 BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, cExportProgress* pProgress)
@@ -143,15 +116,12 @@ BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, cExportProgress* pProgr
         return TRUE;
     const CString strName = GifOutputName(pMovie->GetName(-1));
     cNodeSkips skips;
-    const OutputResult result = WriteOutputFile(
-        strName,
-        [&](LPCSTR pszTemp, cAVIFileHandle& file, cAVIStreamHandle& stream, int* pnImages) {
-            return WriteMovieFile(pszTemp, strName, pMovie, bTransparent, file, stream, pnImages, skips, pProgress);
-        },
-        pProgress);
+    const cGifFileWriter::Result result = WriteOneFile(strName, pProgress, [&](cGifFileWriter& file) {
+        return WriteMovieFile(pMovie, bTransparent, file, skips, pProgress);
+    });
     // A movie that gave no image replaces nothing: an earlier run's GIF stays.
     skips.Tell(pMovie, pProgress);
-    return result != outputFailed;
+    return result != cGifFileWriter::failed;
 }
 
 BOOL BatchConvertNode(cTestNode* pNode, BOOL bExpand, const TransparencyOptions* pOptions, LONG* pnPosition,
@@ -169,7 +139,7 @@ BOOL BatchConvertNode(cTestNode* pNode, BOOL bExpand, const TransparencyOptions*
             const int nFrames = pNode->GetFrameCount();
             if (nFrames == 0 && pNode->m_nType == cTestNode::typeMovie)
                 skips.Note(kSkipUnreadable);
-            for (int i = 0; i < nFrames; ++i) {
+            for (int i = 0; i < nFrames && !pProgress->IsCancelled(); ++i) {
                 pProgress->SetStatus(pNode->GetName(-1));
                 pProgress->StepIt();
                 FramePtr pFrame(pNode->GetFrame(i));
@@ -193,24 +163,19 @@ BOOL BatchConvertNode(cTestNode* pNode, BOOL bExpand, const TransparencyOptions*
             skips.Tell(pNode, pProgress);
         }
     }
-    for (int j = 0; j < pNode->GetChildCount(); ++j)
+    for (int j = 0; j < pNode->GetChildCount() && !pProgress->IsCancelled(); ++j)
         if (!BatchConvertNode(pNode->GetChild(j), bExpand, pOptions, pnPosition, pProgress))
             bAllWritten = FALSE;
-    return bAllWritten;
+    return bAllWritten && !pProgress->IsCancelled();
 }
 
-BOOL ExportBatch(cTestNode* pRoot, BOOL bExpand, int nTransparency, cExportProgress* pProgress)
+BOOL ExportBatch(cTestNode* pRoot, const cExportSettings& settings, cExportProgress* pProgress)
 {
-    const TransparencyOptions transparency = TransparencyOptions::FromMode(nTransparency);
-    BOOL bWritten;
-    {
-        cWait wait(pProgress);
-        const int nTotal = CountFrames(pRoot);
-        LONG nPosition = 0;
-        cShown shown(pProgress);
-        pProgress->SetRange(nTotal);
-        bWritten = BatchConvertNode(pRoot, bExpand, &transparency, &nPosition, pProgress);
-    }
-    pProgress->ReportSkippedFiles();
-    return bWritten;
+    const TransparencyOptions transparency = TransparencyOptions::FromMode(settings.nTransparency);
+    cWait wait(pProgress);
+    const int nTotal = CountFrames(pRoot);
+    LONG nPosition = 0;
+    cShown shown(pProgress);
+    pProgress->SetRange(nTotal);
+    return BatchConvertNode(pRoot, settings.bExpand, &transparency, &nPosition, pProgress);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ExportProgress.h"
+#include "ExportSettings.h"
 #include "TransparencyOptions.h"
 
 #include <windows.h>
@@ -13,20 +14,22 @@ class cTestNode;
 // Converts the node and its subtree, a node's own frames before its
 // children's. *pnPosition counts the frame indices visited one by one (it
 // decides the "first image" rule). A failure in one file is reported and
-// the walk goes on. TRUE when no file failed.
+// the walk goes on; a cancelled export stops after the current frame. TRUE
+// when no file failed and the export was not stopped.
 BOOL BatchConvertNode(cTestNode* pNode, BOOL bExpand, const TransparencyOptions* pOptions, LONG* pnPosition,
                       cExportProgress* pProgress);
 
-// One 8-bit frame to a one-frame GIF named after the source; the frame
-// stays the caller's. TRUE unless a failure was reported.
+// One frame to a one-frame GIF named after the source; the frame stays the
+// caller's. TRUE unless a failure was reported.
 BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, cExportProgress* pProgress);
 
 // Every frame of an open movie node to one animated GIF named after it, at
 // the movie's own rate. A movie that is itself a .gif is skipped without a
-// word; a file that ends up without any image is removed. TRUE unless a
-// failure was reported.
+// word; one that gives no image replaces nothing and is reported as left
+// out. TRUE unless a failure was reported or the export was stopped.
 BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, cExportProgress* pProgress);
 
-// The command's work after the dialog: the progress display over the
-// project's frames and the walk from pRoot. TRUE when no file failed.
-BOOL ExportBatch(cTestNode* pRoot, BOOL bExpand, int nTransparency, cExportProgress* pProgress);
+// The command's work after the dialog, with the expand choice and the
+// transparency of settings: the progress display over the project's frames
+// and the walk from pRoot. TRUE when no file failed.
+BOOL ExportBatch(cTestNode* pRoot, const cExportSettings& settings, cExportProgress* pProgress);

@@ -1,9 +1,11 @@
 // cExportProgress: what the export walks tell whoever runs them (the
 // progress window of the program, or the console of the command-line
-// twin), so that one walk serves both.
+// twin), so that one walk serves both; and the report of the export, kept
+// here as the walks go, so that both tell the user the same.
 #pragma once
 
 #include "AfxString.h"
+#include "ExportReport.h"
 
 #include <windows.h>
 
@@ -20,6 +22,31 @@ public:
     {
         return pszFileName != nullptr && *pszFileName != '\0' ? pszFileName : static_cast<LPCSTR>(m_strDefaultFile);
     }
+    const cExportReport& GetReport() const { return m_report; }
+
+// Operations: what the walks report
+    // A failure the user must hear of, once, where it happened; pszFileName
+    // is the file being written (null: the default file, or none).
+    void ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName)
+    {
+        ++m_report.m_nFailures;
+        ShowFailure(pszMessage, FileOrDefault(pszFileName));
+    }
+    // A source file the export left out, wholly or in part, and why; each
+    // node tells it once.
+    void FileSkipped(LPCSTR pszFileName, LPCSTR pszReason)
+    {
+        m_report.m_skipped.push_back({CString(pszFileName), CString(pszReason)});
+    }
+    void FileWritten(LPCSTR pszFileName) { m_report.m_written.push_back(CString(pszFileName)); }
+    // Whether the user asked to stop; asked between frames, where stopping
+    // loses nothing. Once true, it stays true for this export.
+    bool IsCancelled()
+    {
+        if (!m_report.m_bCancelled && PollCancel())
+            m_report.m_bCancelled = true;
+        return m_report.m_bCancelled;
+    }
 
 // Overridables
     // The wait cursor, in the program; nothing elsewhere.
@@ -32,17 +59,16 @@ public:
     // The bar runs from 0 to nMax frame indices.
     virtual void SetRange(int nMax) = 0;
     virtual void StepIt() = 0;
-    // A failure the user must hear of, once, where it happened; pszFileName
-    // is the file being written (null when none is).
-    virtual void ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName) = 0;
-    // A source file the export left out, wholly or in part, and why; each
-    // node tells it once. The console says so at once; the window gathers
-    // them into one message after the export (ReportSkippedFiles).
-    virtual void FileSkipped(LPCSTR pszFileName, LPCSTR pszReason) = 0;
-    // The files left out, told together where the display gathers them.
-    virtual void ReportSkippedFiles() {}
+
+protected:
+    // Tells the user of a failure; pszFileName is empty when there is none.
+    virtual void ShowFailure(LPCSTR pszMessage, LPCSTR pszFileName) = 0;
+    // Whether a request to stop has come; the window lets its messages run
+    // here, so that it paints and its Cancel button works.
+    virtual bool PollCancel() { return false; }
 
 // Implementation
 private:
     CString m_strDefaultFile;
+    cExportReport m_report;
 };

@@ -86,3 +86,8 @@ BOOL cTestNode::Open()
 void cTestNode::Close()
 {
 }
+
+BOOL cTestNode::GetFrameClock(DWORD&, DWORD&, LONG&, LONG&)
+{
+    return FALSE;
+}

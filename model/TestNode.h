@@ -43,6 +43,10 @@ public:
     virtual cTestNode* GetChild(int i);         // null out of range
     virtual BOOL Open();
     virtual void Close();
+    // The clock and frame size of a node whose frames have their own (a
+    // movie): rate over scale frames a second. FALSE, with nothing set, for
+    // a node that has none or is not open.
+    virtual BOOL GetFrameClock(DWORD& dwRate, DWORD& dwScale, LONG& nWidth, LONG& nHeight);
 
 // Implementation
     CString m_strName;

@@ -52,6 +52,18 @@ BOOL cAVIFile::GetFileInfo(AVIFILEINFOA* pInfo)
     return TRUE;
 }
 
+BOOL cAVIFile::GetFrameClock(DWORD& dwRate, DWORD& dwScale, LONG& nWidth, LONG& nHeight)
+{
+    AVIFILEINFOA info;
+    if (!GetFileInfo(&info))
+        return FALSE;
+    dwRate = info.dwRate;
+    dwScale = info.dwScale;
+    nWidth = static_cast<LONG>(info.dwWidth);
+    nHeight = static_cast<LONG>(info.dwHeight);
+    return TRUE;
+}
+
 void cAVIFile::Serialize(CArchive& ar)
 {
     cImageList::Serialize(ar);

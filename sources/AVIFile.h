@@ -33,6 +33,8 @@ public:
     int GetFrameCount() override;                       // 0 when not open
     cDrawDib* GetFrame(int nFrame) override;            // null when it cannot be decoded
     cDrawDib* GetFrameFormat(int nFrame) override;      // the stream's stored format, no pixels
+    // The file's own rate, scale and frame size, as AVIFile reports them.
+    BOOL GetFrameClock(DWORD& dwRate, DWORD& dwScale, LONG& nWidth, LONG& nHeight) override;
     int GetChildCount() override;
     cTestNode* GetChild(int i) override;
     BOOL Open() override;

@@ -11,7 +11,7 @@ const char* const kFunctionNames[] = {
 #undef AVIFILE_LIBRARY_NAME
 };
 const int kFunctionCount = sizeof(kFunctionNames) / sizeof(kFunctionNames[0]);
-static_assert(kFunctionCount == 50, "AVIFile binds 50 entry points");
+static_assert(kFunctionCount == 14, "AVIFile binds 14 entry points");
 
 // Entry points change type through the untyped function pointer, which the
 // compiler accepts between any two function types.
@@ -114,6 +114,25 @@ HRESULT cAVIFileLibrary::FileRelease(PAVIFILE pFile)
 {
     return m_pfnAVIFileRelease != nullptr ? static_cast<HRESULT>(m_pfnAVIFileRelease(pFile))
                                           : AVIERR_ERROR;
+}
+
+HRESULT cAVIFileLibrary::FileCreateStream(PAVIFILE pFile, PAVISTREAM* ppStream, AVISTREAMINFOA* pInfo)
+{
+    return m_pfnAVIFileCreateStream != nullptr ? m_pfnAVIFileCreateStream(pFile, ppStream, pInfo) : AVIERR_ERROR;
+}
+
+HRESULT cAVIFileLibrary::StreamSetFormat(PAVISTREAM pStream, LONG lPos, LPVOID pFormat, LONG cbFormat)
+{
+    return m_pfnAVIStreamSetFormat != nullptr ? m_pfnAVIStreamSetFormat(pStream, lPos, pFormat, cbFormat)
+                                              : AVIERR_ERROR;
+}
+
+HRESULT cAVIFileLibrary::StreamWrite(PAVISTREAM pStream, LONG lStart, LONG lSamples, LPVOID pBuffer, LONG cbBuffer,
+                                     DWORD dwFlags)
+{
+    return m_pfnAVIStreamWrite != nullptr
+               ? m_pfnAVIStreamWrite(pStream, lStart, lSamples, pBuffer, cbBuffer, dwFlags, nullptr, nullptr)
+               : AVIERR_ERROR;
 }
 
 HRESULT cAVIFileLibrary::StreamReadFormat(PAVISTREAM pStream, LONG lPos, LPVOID pFormat, LONG* pcbFormat)

@@ -1,26 +1,20 @@
 // cAVIFileLibrary: the Video for Windows AVIFile library, loaded at run time
-// and bound by name, through which the movie reader makes every AVIFile call.
+// and bound by name: the program's one way to AVIFile, for the movie reader
+// and for the export's writer alike.
 #pragma once
 
 #include "Library.h"
 
 #include <vfw.h>
 
-// The 50 entry points, in binding order; every one must be present.
+// The entry points the movie reader and the export's writer use, in binding
+// order; every one must be present. Nothing else of the library is bound,
+// so a library that lacks only calls we never make still serves.
 #define AVIFILE_LIBRARY_FUNCTIONS(X) \
-    X(AVIFileInit) X(AVIFileExit) X(AVIFileAddRef) X(AVIFileRelease) X(AVIFileOpenA) \
-    X(AVIFileInfoA) X(AVIFileGetStream) X(AVIFileCreateStream) X(AVIFileWriteData) \
-    X(AVIFileReadData) X(AVIFileEndRecord) X(AVIStreamAddRef) X(AVIStreamRelease) \
-    X(AVIStreamInfoA) X(AVIStreamFindSample) X(AVIStreamReadFormat) X(AVIStreamSetFormat) \
-    X(AVIStreamReadData) X(AVIStreamWriteData) X(AVIStreamRead) X(AVIStreamWrite) \
-    X(AVIStreamStart) X(AVIStreamLength) X(AVIStreamTimeToSample) X(AVIStreamSampleToTime) \
-    X(AVIStreamBeginStreaming) X(AVIStreamEndStreaming) X(AVIStreamGetFrameOpen) \
-    X(AVIStreamGetFrame) X(AVIStreamGetFrameClose) X(AVIStreamOpenFromFileA) \
-    X(AVIStreamCreate) X(AVIMakeCompressedStream) X(AVISaveA) X(AVISaveVA) \
-    X(AVISaveOptions) X(AVISaveOptionsFree) X(AVIBuildFilterA) X(AVIMakeFileFromStreams) \
-    X(AVIMakeStreamFromClipboard) X(AVIPutFileOnClipboard) X(AVIGetFromClipboard) \
-    X(AVIClearClipboard) X(CreateEditableStream) X(EditStreamCut) X(EditStreamCopy) \
-    X(EditStreamPaste) X(EditStreamClone) X(EditStreamSetNameA) X(EditStreamSetInfoA)
+    X(AVIFileInit) X(AVIFileExit) X(AVIFileRelease) X(AVIFileOpenA) X(AVIFileInfoA) \
+    X(AVIFileGetStream) X(AVIFileCreateStream) X(AVIStreamRelease) X(AVIStreamReadFormat) \
+    X(AVIStreamSetFormat) X(AVIStreamWrite) X(AVIStreamGetFrameOpen) X(AVIStreamGetFrame) \
+    X(AVIStreamGetFrameClose)
 
 class cAVIFileLibrary : public cLibrary
 {
@@ -35,14 +29,17 @@ public:
     // The bound address of entry point nIndex, null while unbound.
     FARPROC GetFunction(int nIndex) const;
 
-// Operations: the calls the movie reader makes. Unbound, each does nothing
-// and answers AVIERR_ERROR, or null where the call gives a pointer.
+// Operations: the calls the reader and the writer make. Unbound, each does
+// nothing and answers AVIERR_ERROR, or null where the call gives a pointer.
     void FileInit();
     void FileExit();
     HRESULT FileOpen(PAVIFILE* ppFile, LPCSTR pszFile, UINT uMode, CLSID* pHandler);
     HRESULT FileInfo(PAVIFILE pFile, AVIFILEINFOA* pInfo, LONG cbInfo);
     HRESULT FileGetStream(PAVIFILE pFile, PAVISTREAM* ppStream, DWORD fccType, LONG lParam);
     HRESULT FileRelease(PAVIFILE pFile);
+    HRESULT FileCreateStream(PAVIFILE pFile, PAVISTREAM* ppStream, AVISTREAMINFOA* pInfo);
+    HRESULT StreamSetFormat(PAVISTREAM pStream, LONG lPos, LPVOID pFormat, LONG cbFormat);
+    HRESULT StreamWrite(PAVISTREAM pStream, LONG lStart, LONG lSamples, LPVOID pBuffer, LONG cbBuffer, DWORD dwFlags);
     HRESULT StreamReadFormat(PAVISTREAM pStream, LONG lPos, LPVOID pFormat, LONG* pcbFormat);
     HRESULT StreamRelease(PAVISTREAM pStream);
     PGETFRAME StreamGetFrameOpen(PAVISTREAM pStream, BITMAPINFOHEADER* pWanted);

@@ -1,9 +1,7 @@
 // CTestView: the tree, drops and Delete.
 #include "TestView.h"
 #include "AfxRes.h"
-#include "AnimationExport.h"
 #include "BatchConvertDlg.h"
-#include "BatchExport.h"
 #include "CmdUI.h"
 #include "ConvertDlg.h"
 #include "ProgressDlg.h"
@@ -252,26 +250,22 @@ void CTestView::OnUpdatePaste(CCmdUI* pCmdUI)
 void CTestView::OnCreateAnimation()
 {
     CTestDoc* pDoc = GetDocument();
-    cGifOptions& options = pDoc->m_options;
+    cExportSettings settings = pDoc->GetExportSettings(cExportSettings::animation);
     CConvertDlg dlg(this);
-    dlg.m_strFileName = options.m_strOutput;
-    dlg.m_nFrameRate = options.m_nFrameRate;
-    // Read as signed, so that a loop count of -1 (stored as 0xFFFF) comes
-    // back as -1, which the dialog accepts, and not as 65535, which it refuses.
-    dlg.m_nLoopCount = static_cast<short>(options.m_nLoopCount);
-    dlg.m_nTransparency = options.m_nTransparency;
+    dlg.m_strFileName = settings.strOutput;
+    dlg.m_nFrameRate = settings.nFrameRate;
+    dlg.m_nLoopCount = settings.nLoopCount;
+    dlg.m_nTransparency = settings.nTransparency;
     if (dlg.DoModal() != IDOK)
         return;
-    // Stored before anything is tried, and kept whatever happens next; the
-    // document is not marked modified by a choice of settings.
-    options.m_strOutput = dlg.m_strFileName;
-    options.m_nFrameRate = LOWORD(static_cast<DWORD>(dlg.m_nFrameRate));
-    options.m_nLoopCount = LOWORD(static_cast<DWORD>(dlg.m_nLoopCount));
-    options.m_nTransparency = dlg.m_nTransparency;
-
-    CTestDoc::cExportRunning running(pDoc);
+    // Stored before anything is tried, and kept whatever happens next.
+    settings.strOutput = dlg.m_strFileName;
+    settings.nFrameRate = dlg.m_nFrameRate;
+    settings.nLoopCount = dlg.m_nLoopCount;
+    settings.nTransparency = dlg.m_nTransparency;
+    pDoc->StoreExportSettings(settings);
     CProgressDlg progress(this);
-    ExportAnimation(&pDoc->m_root, options, &progress, pDoc->GetPathName());
+    CProgressDlg::ShowSkippedFiles(pDoc->Export(settings, &progress));
 }
 
 void CTestView::OnUpdateCreateAnimation(CCmdUI* pCmdUI)
@@ -282,17 +276,17 @@ void CTestView::OnUpdateCreateAnimation(CCmdUI* pCmdUI)
 void CTestView::OnBatchConvert()
 {
     CTestDoc* pDoc = GetDocument();
-    cGifOptions& options = pDoc->m_options;
+    cExportSettings settings = pDoc->GetExportSettings(cExportSettings::batch);
     CBatchConvertDlg dlg;
-    dlg.m_bExpand = options.m_bExpand == 1;
-    dlg.m_nTransparency = options.m_nTransparency;
+    dlg.m_bExpand = settings.bExpand;
+    dlg.m_nTransparency = settings.nTransparency;
     if (dlg.DoModal() != IDOK)
         return;
-    CTestDoc::cExportRunning running(pDoc);
+    settings.bExpand = dlg.m_bExpand != 0;
+    settings.nTransparency = dlg.m_nTransparency;
+    pDoc->StoreExportSettings(settings);
     CProgressDlg progress(this);
-    options.m_nTransparency = dlg.m_nTransparency;
-    options.m_bExpand = dlg.m_bExpand != 0;
-    ExportBatch(&pDoc->m_root, options.m_bExpand, options.m_nTransparency, &progress);
+    CProgressDlg::ShowSkippedFiles(pDoc->Export(settings, &progress));
 }
 
 void CTestView::OnUpdateBatchConvert(CCmdUI* pCmdUI)

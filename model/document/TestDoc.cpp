@@ -1,6 +1,8 @@
 // CTestDoc: the project file, Import, and adding files to the tree.
 #include "TestDoc.h"
 #include "AVIFile.h"
+#include "AnimationExport.h"
+#include "BatchExport.h"
 #include "AfxRes.h"
 #include "FileException.h"
 #include "FileDialog.h"
@@ -81,6 +83,42 @@ BOOL CTestDoc::IsProjectFileName(LPCSTR lpszPathName)
     CString strName, strExtension;
     SplitName(lpszPathName, strName, strExtension);
     return strExtension.CompareNoCase("seq") == 0;
+}
+
+cExportSettings CTestDoc::GetExportSettings(cExportSettings::Kind nKind) const
+{
+    cExportSettings settings;
+    settings.nKind = nKind;
+    settings.strOutput = m_options.m_strOutput;
+    settings.nFrameRate = m_options.m_nFrameRate;
+    // Read as signed, so that a loop count of -1 (stored as 0xFFFF) comes
+    // back as -1, which the dialog accepts, and not as 65535, which it refuses.
+    settings.nLoopCount = static_cast<short>(m_options.m_nLoopCount);
+    settings.nTransparency = m_options.m_nTransparency;
+    settings.bExpand = m_options.m_bExpand == 1;
+    return settings;
+}
+
+void CTestDoc::StoreExportSettings(const cExportSettings& settings)
+{
+    m_options.m_nTransparency = settings.nTransparency;
+    if (settings.nKind == cExportSettings::animation) {
+        m_options.m_strOutput = settings.strOutput;
+        m_options.m_nFrameRate = LOWORD(static_cast<DWORD>(settings.nFrameRate));
+        m_options.m_nLoopCount = LOWORD(static_cast<DWORD>(settings.nLoopCount));
+    } else {
+        m_options.m_bExpand = settings.bExpand ? 1 : 0;
+    }
+}
+
+cExportReport CTestDoc::Export(const cExportSettings& settings, cExportProgress* pProgress)
+{
+    cExportRunning running(this);
+    if (settings.nKind == cExportSettings::animation)
+        ExportAnimation(&m_root, settings, pProgress, GetPathName());
+    else
+        ExportBatch(&m_root, settings, pProgress);
+    return pProgress->GetReport();
 }
 
 LPCSTR CTestDoc::WhyUnusablePath(LPCSTR lpszPathName)

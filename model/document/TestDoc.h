@@ -4,6 +4,9 @@
 #pragma once
 
 #include "Document.h"
+#include "ExportProgress.h"
+#include "ExportReport.h"
+#include "ExportSettings.h"
 #include "GifOptions.h"
 #include "ImageList.h"
 
@@ -39,6 +42,20 @@ public:
 
     // Whether the path names a project file by its extension (.seq, any case).
     static BOOL IsProjectFileName(LPCSTR lpszPathName);
+    // The export settings the project keeps, for one kind of export, as
+    // the dialogs and the console show them (a stored 0xFFFF loop count is
+    // -1, the expand flag is set only when stored as 1).
+    cExportSettings GetExportSettings(cExportSettings::Kind nKind) const;
+    // Keeps a kind's settings for the next export and the project file, in
+    // the record's 16-bit fields; the other kind's fields stay. Choosing
+    // settings does not modify the project.
+    void StoreExportSettings(const cExportSettings& settings);
+    // The one way the window and the console export the project: the tree
+    // cannot change while it runs (IsExportRunning), failures are told
+    // through pProgress as they happen, and the report says what was
+    // written, what was left out and why, and whether the user stopped it.
+    cExportReport Export(const cExportSettings& settings, cExportProgress* pProgress);
+
     // Why a path cannot join a project, or null when it can: a name with
     // characters the ANSI code page lacks (they arrive as '?'), or a path too
     // long for the files and the project to keep whole.

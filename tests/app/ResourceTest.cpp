@@ -161,9 +161,10 @@ const DialogShape kDialogs[] = {
         {"-1 Static 'Copyright \xA9 1996 Reelwright' 0x10020000", 41, 31, 119, 8},
         {"1 Button 'OK' 0x10030001", 176, 6, 32, 14},
     }},
-    {131, "", WS_POPUP | WS_BORDER | WS_VISIBLE, 185, 53, {
+    {131, "", WS_POPUP | WS_BORDER | WS_VISIBLE, 185, 70, {
         {"1000 msctls_progress32 '' 0x10000000", 11, 28, 162, 11},
         {"1001 Static 'Status' 0x1002008C", 9, 11, 165, 13},
+        {"2 Button 'Cancel' 0x10030000", 67, 48, 50, 14},
     }},
     {132, "Convert to GIF", kModal, 249, 154, {
         {"-1 Static '&Output filename:' 0x10020000", 8, 9, 112, 10},

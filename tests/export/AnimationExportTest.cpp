@@ -3,7 +3,7 @@
 // handler, each with a .expect for the host-side check.
 #include "AnimationExport.h"
 #include "DrawDib.h"
-#include "GifOptions.h"
+#include "GifStreamWriter.h"
 #include "MemoryException.h"
 #include "OutputGuard.h"
 
@@ -96,11 +96,15 @@ TEST(WriteNodeFrames, Calls)
         RecordingProgress progress;
         const TransparencyOptions options = TransparencyOptions::FromMode(c.nMode);
         LONG nSample = 0;
-        EXPECT_EQ(c.bResult, WriteNodeFrames(&root, &stream, &options, &nSample, &progress));
+        {
+            cGifStreamWriter writer(&stream);
+            EXPECT_EQ(c.bResult, WriteNodeFrames(&root, writer, &options, &progress));
+            nSample = writer.GetImageCount();
+        }
         EXPECT_EQ(c.calls, stream.calls);
         EXPECT_EQ(1, stream.nRef) << "every options interface released";
         EXPECT_EQ(std::vector<std::string>{testsupport::WorkPath("w5x2.bmp") + " | is not a 256-colour picture"},
-                  progress.skipped);
+                  progress.Skipped());
         if (c.bResult) {
             EXPECT_EQ(3, nSample);
             EXPECT_EQ(4, progress.nSteps);
@@ -124,13 +128,14 @@ TEST(WriteNodeFrames, MissingFrameAdvancesTheBarNotTheSample)
     FakeStream stream;
     RecordingProgress progress;
     const TransparencyOptions options = TransparencyOptions::FromMode(1);
-    LONG nSample = 0;
-    EXPECT_TRUE(WriteNodeFrames(&root, &stream, &options, &nSample, &progress));
+    cGifStreamWriter writer(&stream);
+    EXPECT_TRUE(WriteNodeFrames(&root, writer, &options, &progress));
+    const LONG nSample = writer.GetImageCount();
     // The first frame written still takes the "first image" colour.
     EXPECT_EQ((std::vector<std::string>{"format 6x4x8", "transparency 5", "write 0"}), stream.calls);
     EXPECT_EQ(1, nSample);
     EXPECT_EQ(2, progress.nSteps);
-    EXPECT_EQ(std::vector<std::string>{testsupport::WorkPath("missing.bmp") + " | could not be read"}, progress.skipped);
+    EXPECT_EQ(std::vector<std::string>{testsupport::WorkPath("missing.bmp") + " | could not be read"}, progress.Skipped());
 }
 
 // A 24-bit or 1-bit frame first in the project lends the "first image"
@@ -144,21 +149,11 @@ TEST(WriteNodeFrames, FirstImageIsTheFirstWritten)
         FakeStream stream;
         RecordingProgress progress;
         const TransparencyOptions options = TransparencyOptions::FromMode(1);
-        LONG nSample = 0;
-        EXPECT_TRUE(WriteNodeFrames(&root, &stream, &options, &nSample, &progress));
+        cGifStreamWriter writer(&stream);
+        EXPECT_TRUE(WriteNodeFrames(&root, writer, &options, &progress));
         EXPECT_EQ((std::vector<std::string>{"format 6x4x8", "transparency 5", "write 0"}), stream.calls);
-        EXPECT_EQ(1u, progress.skipped.size());
+        EXPECT_EQ(1u, progress.Skipped().size());
     }
-}
-
-cGifOptions Options(const std::string& output, int rate, int loop, int mode)
-{
-    cGifOptions o;
-    o.m_strOutput = testsupport::WorkPath(output).c_str();
-    o.m_nFrameRate = static_cast<WORD>(rate);
-    o.m_nLoopCount = static_cast<WORD>(loop);
-    o.m_nTransparency = mode;
-    return o;
 }
 
 TEST(ExportAnimation, MixedProjectEachImage)
@@ -166,13 +161,12 @@ TEST(ExportAnimation, MixedProjectEachImage)
     cImageList root;
     BuildProject(root, {{"a100x50.bmp", 100, 50, 8, 0}, {"a80x120.bmp", 80, 120, 8, 0}, {"a24.bmp", 7, 7, 24, 0},
                         {"clip_topdown.avi", 0, 0, 0, 1}, {"clip_bottomup.avi", 0, 0, 0, 1}});
-    const cGifOptions options = Options("anim_each.gif", 4, -1, 2);
+    const cExportSettings options = AnimationSettings("anim_each.gif", 4, -1, 2);
     RecordingProgress progress;
     ASSERT_TRUE(ExportAnimation(&root, options, &progress));
     EXPECT_TRUE(progress.messages.empty());
     EXPECT_EQ(std::vector<std::string>{testsupport::WorkPath("a24.bmp") + " | is not a 256-colour picture"},
-              progress.skipped);
-    EXPECT_EQ(1, progress.nSkipReports) << "told together, once";
+              progress.Skipped());
     EXPECT_EQ(3 + 4 + 4, progress.nRange);
     EXPECT_EQ(3 + 4 + 4, progress.nSteps);
     EXPECT_EQ(0, progress.nShown);
@@ -185,14 +179,14 @@ TEST(ExportAnimation, MixedProjectEachImage)
     for (int movie = 0; movie < 2; ++movie)
         for (int n = 0; n < 4; ++n)
             expect.Image(ClipPicture(n), 25, ClipPicture(n).TopLeft());
-    EXPECT_TRUE(expect.Write(static_cast<LPCSTR>(options.m_strOutput)));
+    EXPECT_TRUE(expect.Write(static_cast<LPCSTR>(options.strOutput)));
 }
 
 TEST(ExportAnimation, FirstImageColourForAll)
 {
     cImageList root;
     BuildProject(root, {{"clip_topdown.avi", 0, 0, 0, 0}, {"f9x7.bmp", 9, 7, 8, 0}});
-    const cGifOptions options = Options("anim_first.gif", 10, 3, 1);
+    const cExportSettings options = AnimationSettings("anim_first.gif", 10, 3, 1);
     RecordingProgress progress;
     ASSERT_TRUE(ExportAnimation(&root, options, &progress));
     // The first frame's table; its top-left colour stays on for every image.
@@ -200,19 +194,19 @@ TEST(ExportAnimation, FirstImageColourForAll)
     for (int n = 0; n < 4; ++n)
         expect.Image(ClipPicture(n), 10, ClipPicture(0).TopLeft());
     expect.Image(BmpPicture(9, 7), 10, ClipPicture(0).TopLeft());
-    EXPECT_TRUE(expect.Write(static_cast<LPCSTR>(options.m_strOutput)));
+    EXPECT_TRUE(expect.Write(static_cast<LPCSTR>(options.strOutput)));
 }
 
 TEST(ExportAnimation, NoTransparency)
 {
     cImageList root;
     root.Add(new cImageFile(WriteBmp("n8x8.bmp", 8, 8, 8, true).c_str()));
-    const cGifOptions options = Options("anim_none.gif", 1, 0, 0);
+    const cExportSettings options = AnimationSettings("anim_none.gif", 1, 0, 0);
     RecordingProgress progress;
     ASSERT_TRUE(ExportAnimation(&root, options, &progress));
     GifExpect expect(8, 8, BmpPicture(1, 1).rgb, 0);
     expect.Image(BmpPicture(8, 8), 100, -1);
-    EXPECT_TRUE(expect.Write(static_cast<LPCSTR>(options.m_strOutput)));
+    EXPECT_TRUE(expect.Write(static_cast<LPCSTR>(options.strOutput)));
 }
 
 struct RefusalCase
@@ -238,8 +232,8 @@ TEST(ExportAnimation, Refusals)
         SCOPED_TRACE(c.title);
         cImageList root;
         root.Add(new cImageFile(WriteBmp("r5x5.bmp", 5, 5, c.bitCount).c_str()));
-        const cGifOptions options = Options(c.output, 5, 0, 0);
-        const std::string path = static_cast<LPCSTR>(options.m_strOutput);
+        const cExportSettings options = AnimationSettings(c.output, 5, 0, 0);
+        const std::string path = static_cast<LPCSTR>(options.strOutput);
         testsupport::WriteFileBytes(path, "old", 3);
         RecordingProgress progress;
         EXPECT_FALSE(ExportAnimation(&root, options, &progress));
@@ -295,7 +289,7 @@ TEST(OutputGuard, ComparesFilesNotNames)
         EXPECT_EQ(c.bOwn, IsProjectFile(&root, c.output.c_str(), project.c_str()));
     }
     // A name beside them is written as ever.
-    cGifOptions options = Options("own\\pic8.gif", 5, 0, 0);
+    cExportSettings options = AnimationSettings("own\\pic8.gif", 5, 0, 0);
     RecordingProgress progress;
     EXPECT_TRUE(ExportAnimation(&root, options, &progress, project.c_str()));
     EXPECT_TRUE(progress.messages.empty());
@@ -333,8 +327,8 @@ TEST(ExportAnimation, FrameworkExceptionLeavesTheEarlierFile)
     BuildProject(root, {{"kept\\x6x4.bmp", 6, 4, 8, 0}});
     root.Add(new cThrowingNode);
     BuildProject(root, {{"kept\\x7x3.bmp", 7, 3, 8, 0}});
-    const cGifOptions options = Options("kept\\anim_thrown.gif", 5, 0, 0);
-    const std::string output = static_cast<LPCSTR>(options.m_strOutput);
+    const cExportSettings options = AnimationSettings("kept\\anim_thrown.gif", 5, 0, 0);
+    const std::string output = static_cast<LPCSTR>(options.strOutput);
     testsupport::WriteFileBytes(output, "earlier", 7);
     RecordingProgress progress;
     EXPECT_FALSE(ExportAnimation(&root, options, &progress));
@@ -369,14 +363,14 @@ TEST(ExportAnimation, NoImageWrittenKeepsTheEarlierFileAndSaysSo)
     const std::string movie = testsupport::WorkPath("kept\\gone.avi");
     cImageList root;
     root.Add(new cFormatOnlyNode(movie));
-    const cGifOptions options = Options("kept\\empty.gif", 5, 0, 0);
-    const std::string output = static_cast<LPCSTR>(options.m_strOutput);
+    const cExportSettings options = AnimationSettings("kept\\empty.gif", 5, 0, 0);
+    const std::string output = static_cast<LPCSTR>(options.strOutput);
     testsupport::WriteFileBytes(output, "earlier", 7);
     RecordingProgress progress;
     EXPECT_FALSE(ExportAnimation(&root, options, &progress));
     EXPECT_EQ(std::vector<std::string>{"No image could be written; the file was left as it was. | " + output},
               progress.failures);
-    EXPECT_EQ(std::vector<std::string>{movie + " | could not be read"}, progress.skipped);
+    EXPECT_EQ(std::vector<std::string>{movie + " | could not be read"}, progress.Skipped());
     EXPECT_EQ(7u, testsupport::ReadFileBytes(output).size());
     EXPECT_TRUE(TemporaryFiles("kept").empty());
 }

@@ -27,10 +27,10 @@ TEST(ExportBatch, TransparencyModes)
         BuildProject(root, {{names[0].c_str(), 12, 10, 8, 0}, {names[1].c_str(), 6, 6, 24, 0},
                             {names[2].c_str(), 9, 7, 8, 0}, {names[3].c_str(), 0, 0, 0, 0}});
         RecordingProgress progress;
-        EXPECT_TRUE(ExportBatch(&root, FALSE, nMode, &progress));
+        EXPECT_TRUE(ExportBatch(&root, BatchSettings(FALSE, nMode), &progress));
         EXPECT_TRUE(progress.messages.empty());
         EXPECT_EQ(std::vector<std::string>{testsupport::WorkPath(names[1]) + " | is not a 256-colour picture"},
-                  progress.skipped);
+                  progress.Skipped());
         EXPECT_EQ(7, progress.nRange);
         EXPECT_EQ(7, progress.nSteps);
         EXPECT_EQ(0, progress.nShown);
@@ -63,10 +63,10 @@ TEST(ExportBatch, ExpandedMovies)
     cImageList root;
     BuildProject(root, {{"batch_expand\\clip_bottomup.avi", 0, 0, 0, 0}, {"batch_expand\\cinepak.avi", 0, 0, 0, 1}});
     RecordingProgress progress;
-    EXPECT_TRUE(ExportBatch(&root, TRUE, 1, &progress));
+    EXPECT_TRUE(ExportBatch(&root, BatchSettings(TRUE, 1), &progress));
     EXPECT_TRUE(progress.messages.empty());
     EXPECT_EQ(std::vector<std::string>{testsupport::WorkPath(Sub(folder, "cinepak.avi")) + " | is not a 256-colour picture"},
-              progress.skipped) << "named once, not once a frame";
+              progress.Skipped()) << "named once, not once a frame";
     EXPECT_EQ(7, progress.nSteps);
     for (int n = 0; n < 4; ++n) {
         char name[64];
@@ -113,12 +113,12 @@ TEST(ExportBatch, SkipsAndFailuresDoNotStopTheBatch)
     testsupport::WriteFileBytes(earlier, "earlier", 7);
 
     RecordingProgress progress;
-    EXPECT_FALSE(ExportBatch(&root, FALSE, 2, &progress));
+    EXPECT_FALSE(ExportBatch(&root, BatchSettings(FALSE, 2), &progress));
     EXPECT_EQ(std::vector<std::string>{"Unable to Open File | " + testsupport::WorkPath(Sub(folder, "blocked.gif"))},
               progress.failures);
     EXPECT_EQ((std::vector<std::string>{testsupport::WorkPath(Sub(folder, "cinepak.avi")) + " | is not a 256-colour picture",
                                         shortMovie + " | could not be read"}),
-              progress.skipped);
+              progress.Skipped());
     EXPECT_EQ(6u, testsupport::ReadFileBytes(gifMovie).size()) << "the GIF movie is not touched";
     EXPECT_FALSE(testsupport::FileExists(testsupport::WorkPath(Sub(folder, "cinepak.gif"))))
         << "no file without images";
@@ -153,7 +153,7 @@ TEST(ExportBatch, AnExceptionInAWriterEndsThatFileAndNotTheBatch)
     const std::string earlier = testsupport::WorkPath(Sub(folder, "thrown.gif"));
     testsupport::WriteFileBytes(earlier, "earlier", 7);
     RecordingProgress progress;
-    EXPECT_FALSE(ExportBatch(&root, FALSE, 0, &progress));
+    EXPECT_FALSE(ExportBatch(&root, BatchSettings(FALSE, 0), &progress));
     EXPECT_EQ(std::vector<std::string>{"Fatal error occurred writing GIF file. | "
                                        + testsupport::WorkPath(Sub(folder, "thrown.gif"))},
               progress.failures);

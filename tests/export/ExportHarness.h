@@ -31,20 +31,49 @@ public:
     void SetStatus(LPCSTR pszText) override { statuses.push_back(pszText); }
     void SetRange(int nMax) override { nRange = nMax; }
     void StepIt() override { ++nSteps; }
-    void ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName) override
+
+    // "file | reason" for each file the report says was left out.
+    std::vector<std::string> Skipped() const
     {
-        failures.push_back(std::string(pszMessage) + (pszFileName != nullptr ? std::string(" | ") + pszFileName : ""));
+        std::vector<std::string> lines;
+        for (const cExportReport::SkippedFile& s : GetReport().m_skipped)
+            lines.push_back(std::string(s.strFile) + " | " + static_cast<LPCSTR>(s.strReason));
+        return lines;
+    }
+
+    int nWaits = 0, nShown = 0, nRange = -1, nSteps = 0;
+    int nCancelAtStep = -1;         // the user stops the export once the bar reaches it
+    std::vector<std::string> statuses, failures, messages;
+
+protected:
+    void ShowFailure(LPCSTR pszMessage, LPCSTR pszFileName) override
+    {
+        failures.push_back(std::string(pszMessage) + (*pszFileName != '\0' ? std::string(" | ") + pszFileName : ""));
         messages.push_back(pszMessage);
     }
-    void FileSkipped(LPCSTR pszFileName, LPCSTR pszReason) override
-    {
-        skipped.push_back(std::string(pszFileName) + " | " + pszReason);
-    }
-    void ReportSkippedFiles() override { ++nSkipReports; }
-
-    int nWaits = 0, nShown = 0, nRange = -1, nSteps = 0, nSkipReports = 0;
-    std::vector<std::string> statuses, failures, messages, skipped;
+    bool PollCancel() override { return nCancelAtStep >= 0 && nSteps >= nCancelAtStep; }
 };
+
+// The settings of an export of either kind, the output in the work folder.
+inline cExportSettings AnimationSettings(const std::string& output, int rate, int loop, int mode)
+{
+    cExportSettings s;
+    s.nKind = cExportSettings::animation;
+    s.strOutput = testsupport::WorkPath(output).c_str();
+    s.nFrameRate = rate;
+    s.nLoopCount = loop;
+    s.nTransparency = mode;
+    return s;
+}
+
+inline cExportSettings BatchSettings(BOOL bExpand, int mode)
+{
+    cExportSettings s;
+    s.nKind = cExportSettings::batch;
+    s.bExpand = bExpand;
+    s.nTransparency = mode;
+    return s;
+}
 
 // A picture: colour indices top row first, with the colour table it is shown in.
 struct Picture

@@ -4,10 +4,11 @@
 #include "DataExchange.h"
 #include "MessageBox.h"
 #include "PathEllipsis.h"
+#include "WinApp.h"
 #include "resource.h"
 
 CProgressDlg::CProgressDlg(CWnd* pParent)
-    : CDialog(IDD_PROGRESS, pParent)
+    : CDialog(IDD_PROGRESS, pParent), m_bCancelRequested(FALSE), m_hWndDisabled(nullptr)
 {
 }
 
@@ -68,34 +69,60 @@ void CProgressDlg::StepIt()
 
 void CProgressDlg::Show()
 {
+    m_bCancelRequested = FALSE;
+    // Input goes to this window alone, as under a modal dialog: the export
+    // lets messages run, and the project must stay as it is meanwhile.
+    if (CWnd* pMain = AfxGetMainWnd())
+        if (pMain->m_hWnd != nullptr && ::IsWindowEnabled(pMain->m_hWnd)) {
+            m_hWndDisabled = pMain->m_hWnd;
+            ::EnableWindow(m_hWndDisabled, FALSE);
+        }
     Create(IDD_PROGRESS, m_pParentWnd);
 }
 
 void CProgressDlg::Hide()
 {
+    // Enabled again first, so that it is the window activated when this one goes.
+    if (m_hWndDisabled != nullptr)
+        ::EnableWindow(m_hWndDisabled, TRUE);
+    m_hWndDisabled = nullptr;
     if (m_hWnd != nullptr)
         DestroyWindow();
 }
 
-void CProgressDlg::ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName)
+void CProgressDlg::OnCancel()
+{
+    m_bCancelRequested = TRUE;
+}
+
+bool CProgressDlg::PollCancel()
+{
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Left for the main loop, which ends the program after the export.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            m_bCancelRequested = TRUE;
+            break;
+        }
+        if (m_hWnd != nullptr && ::IsDialogMessageA(m_hWnd, &msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return m_bCancelRequested != FALSE;
+}
+
+void CProgressDlg::ShowFailure(LPCSTR pszMessage, LPCSTR pszFileName)
 {
     CString strText(pszMessage);
-    pszFileName = FileOrDefault(pszFileName);
     if (*pszFileName != '\0')
         strText += CString("\n") + pszFileName;
     AfxMessageBox(strText);
 }
 
-void CProgressDlg::FileSkipped(LPCSTR pszFileName, LPCSTR pszReason)
+void CProgressDlg::ShowSkippedFiles(const cExportReport& report)
 {
-    m_skipped.push_back(CString(pszFileName) + ": " + pszReason);
-}
-
-void CProgressDlg::ReportSkippedFiles()
-{
-    if (m_skipped.empty())
-        return;
-    const CString strText = AfxFormatList("These files were left out:", m_skipped);
-    m_skipped.clear();
-    AfxMessageBox(strText);
+    if (!report.m_skipped.empty())
+        AfxMessageBox(AfxFormatList("These files were left out:", report.SkippedLines()));
 }

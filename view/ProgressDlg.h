@@ -1,13 +1,13 @@
-// CProgressDlg: the small modeless window with a bar and a status line that
-// both export commands show while they write; it is also how the export
-// walks reach the user in the program.
+// CProgressDlg: the small modeless window with a bar, a status line and a
+// Cancel button that both export commands show while they write; it is also
+// how the export walks reach the user in the program. While it is up the
+// main window takes no input, and the messages of the thread run between
+// frames, so that every window paints and Cancel is heard.
 #pragma once
 
 #include "Dialog.h"
 #include "ExportProgress.h"
 #include "ProgressCtrl.h"
-
-#include <vector>
 
 class CProgressDlg : public CDialog, public cExportProgress
 {
@@ -29,15 +29,17 @@ public:
     void EndWait() override { EndWaitCursor(); }
     void Show() override;
     void Hide() override;
-    // A message box with the fixed text, and the file on a line of its own.
-    void ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName) override;
-    // Gathered, and told in one message by ReportSkippedFiles.
-    void FileSkipped(LPCSTR pszFileName, LPCSTR pszReason) override;
-    void ReportSkippedFiles() override;
+    // Cancel and Esc ask the export to stop; the window stays until it has.
+    void OnCancel() override;
+    // The files an export left out, in one message; nothing when none were.
+    static void ShowSkippedFiles(const cExportReport& report);
 
 // Implementation
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
+    // A message box with the fixed text, and the file on a line of its own.
+    void ShowFailure(LPCSTR pszMessage, LPCSTR pszFileName) override;
+    bool PollCancel() override;
 
     // The status text as the line can show it: a long path shortened.
     CString FitStatus(LPCSTR pszText);
@@ -45,5 +47,6 @@ protected:
 public:
     CProgressCtrl m_progress;
     CString m_strStatus;
-    std::vector<CString> m_skipped;     // "file: reason", in the order met
+    BOOL m_bCancelRequested;
+    HWND m_hWndDisabled;        // the main window, while the export holds its input
 };

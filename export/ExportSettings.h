@@ -1,0 +1,25 @@
+// cExportSettings: what one export is asked to do, in the terms the
+// dialogs and the console use. The document turns its stored record into
+// these and back (CTestDoc::GetExportSettings), so that the window and the
+// console cannot read the record two ways.
+#pragma once
+
+#include "AfxString.h"
+
+#include <windows.h>
+
+struct cExportSettings
+{
+    enum Kind
+    {
+        animation,      // "Create animation": the project into one file
+        batch           // "Batch Convert": a file beside each source
+    };
+
+    Kind nKind = animation;
+    CString strOutput;          // animation: the file to write
+    int nFrameRate = 5;         // animation: frames a second, 1 to 100
+    int nLoopCount = 0;         // animation: -1 to 32000, 0 for ever
+    int nTransparency = 0;      // 0 none, 1 from the first image, 2 from each image
+    BOOL bExpand = FALSE;       // batch: a file for each frame of a movie
+};

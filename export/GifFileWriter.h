@@ -1,0 +1,64 @@
+// cGifFileWriter: one GIF file written through AVIFile, from the temporary
+// file beside the target to the target replaced. It holds, in order of
+// acquisition, the temporary file, the AVIFile library and its session, the
+// file, the stream and the stream's writer, and releases them in reverse on
+// every path, a framework exception included.
+#pragma once
+
+#include "AVIFileLibrary.h"
+#include "ExportProgress.h"
+#include "GifStreamWriter.h"
+#include "OutputFile.h"
+
+#include <windows.h>
+#include <vfw.h>
+
+#include <memory>
+
+// What an export says when it cannot write its file, and when a framework
+// exception ended the writing.
+extern const char kUnableToOpen[];
+extern const char kFatalWriteError[];
+
+class cGifFileWriter
+{
+public:
+    enum Result
+    {
+        written,        // the target now holds the new file
+        failed,         // reported; the target is as it was
+        empty           // no image came; not reported; the target is as it was
+    };
+
+// Construction
+    cGifFileWriter(LPCSTR pszTarget, cExportProgress* pProgress);
+    // Whatever was written is dropped unless Finish kept it.
+    ~cGifFileWriter();
+    cGifFileWriter(const cGifFileWriter&) = delete;
+    cGifFileWriter& operator=(const cGifFileWriter&) = delete;
+
+// Operations
+    // Makes the temporary file and opens it with one video stream: its clock
+    // (rate over scale, in frames a second) and frame size. Failures are
+    // reported, naming the target.
+    BOOL Open(DWORD dwRate, DWORD dwScale, LONG nWidth, LONG nHeight);
+    // The stream's writer; only between a successful Open and Finish.
+    cGifStreamWriter& Stream() { return *m_pWriter; }
+    // Releases the stream and the file (the handler finishes the file
+    // then) and AVIFile, and replaces the target when the file is whole and
+    // holds an image. A cancelled export passes bKeep FALSE.
+    Result Finish(BOOL bKeep = TRUE);
+
+// Implementation
+private:
+    void Release();
+
+    CString m_strTarget;
+    cExportProgress* m_pProgress;
+    cOutputFile m_output;
+    cAVIFileLibrary m_lib;
+    BOOL m_bSession;
+    PAVIFILE m_pFile;
+    PAVISTREAM m_pStream;
+    std::unique_ptr<cGifStreamWriter> m_pWriter;
+};
