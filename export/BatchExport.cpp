@@ -139,9 +139,11 @@ BOOL BatchConvertNode(cTestNode* pNode, BOOL bExpand, const TransparencyOptions*
             const int nFrames = pNode->GetFrameCount();
             if (nFrames == 0 && pNode->m_nType == cTestNode::typeMovie)
                 skips.Note(kSkipUnreadable);
-            for (int i = 0; i < nFrames && !pProgress->IsCancelled(); ++i) {
+            for (int i = 0; i < nFrames; ++i) {
                 pProgress->SetStatus(pNode->GetName(-1));
                 pProgress->StepIt();
+                if (pProgress->IsCancelled())
+                    break;
                 FramePtr pFrame(pNode->GetFrame(i));
                 if (pFrame == nullptr) {
                     skips.Note(kSkipUnreadable);

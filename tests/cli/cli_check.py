@@ -149,6 +149,19 @@ def main():
     code, dump = gifdump(os.path.join(WORK, "clip_topdown002.gif"))
     check("batch: a frame file with its top-left colour", code == 0 and "control 89 100 6" in dump, dump[:5])
 
+    # batch without options takes the project's stored expand and transparency.
+    with open(os.path.join(WORK, "stored.seq"), "wb") as f:
+        f.write(seqfile.project_bytes([seqfile.movie("clip_topdown.avi")],
+                                      seqfile.Settings(transparency=2, expand=1)))
+    for n in range(4):
+        path = os.path.join(WORK, f"clip_topdown{n:03d}.gif")
+        if os.path.exists(path):
+            os.remove(path)
+    expect_run("batch with stored settings", ["batch", "stored.seq"], 0)
+    code, dump = gifdump(os.path.join(WORK, "clip_topdown003.gif"))
+    check("batch with stored settings: expanded, each frame transparent",
+          code == 0 and any(line.startswith("control 89 ") for line in dump), dump[:5])
+
     # Failures: exit 1 and a message naming the file.
     expect_run("missing project", ["show", "absent.seq"], 1, stderr_has=["absent.seq"])
     shutil.copy(os.path.join(WORK, "notes.txt"), os.path.join(WORK, "notes.seq"))

@@ -2,7 +2,9 @@
 // on a recording stream, and whole files written through the installed GIF
 // handler, each with a .expect for the host-side check.
 #include "AnimationExport.h"
+#include "BatchExport.h"
 #include "DrawDib.h"
+#include "FrameWalk.h"
 #include "GifStreamWriter.h"
 #include "MemoryException.h"
 #include "OutputGuard.h"
@@ -373,6 +375,94 @@ TEST(ExportAnimation, NoImageWrittenKeepsTheEarlierFileAndSaysSo)
     EXPECT_EQ(std::vector<std::string>{movie + " | could not be read"}, progress.Skipped());
     EXPECT_EQ(7u, testsupport::ReadFileBytes(output).size());
     EXPECT_TRUE(TemporaryFiles("kept").empty());
+}
+
+} // namespace
+
+namespace {
+
+// A node that counts its Opens and Closes, with one 8-bit frame.
+class cCountingNode : public cImageFile
+{
+public:
+    explicit cCountingNode(const std::string& path) : cImageFile(path.c_str()) {}
+    BOOL Open() override { ++nOpen; return cImageFile::Open(); }
+    void Close() override { --nOpen; cImageFile::Close(); }
+    int nOpen = 0;
+};
+
+// Every node that a count, a scan or an export opens is closed again,
+// whichever way the walk ends: a movie left open keeps its file and its
+// decoder for the life of the project.
+TEST(ExportWalks, EveryOpenNodeIsClosed)
+{
+    const std::string path = WriteBmp("balance8.bmp", 4, 4, 8);
+    std::vector<cCountingNode*> nodes;
+    cImageList root;
+    cImageList* pGroup = new cImageList;
+    root.Add(pGroup);
+    for (int i = 0; i < 3; ++i) {
+        nodes.push_back(new cCountingNode(path));
+        (i == 0 ? root : *pGroup).Add(nodes.back());
+    }
+    const auto expectClosed = [&](const char* walk) {
+        for (cCountingNode* pNode : nodes)
+            EXPECT_EQ(0, pNode->nOpen) << walk;
+    };
+    EXPECT_EQ(3, CountFrames(&root));
+    expectClosed("count");
+    cDrawDib canvas;
+    ScanFrames(&root, canvas);
+    expectClosed("scan");
+    RecordingProgress progress;
+    EXPECT_TRUE(ExportAnimation(&root, AnimationSettings("balance.gif", 5, 0, 0), &progress));
+    expectClosed("animation");
+    RecordingProgress cancelled;
+    cancelled.nCancelAtStep = 1;
+    EXPECT_FALSE(ExportAnimation(&root, AnimationSettings("balance.gif", 5, 0, 0), &cancelled));
+    expectClosed("cancelled animation");
+    testsupport::CreateDirectories(testsupport::WorkPath("balance"));
+    RecordingProgress batch;
+    EXPECT_TRUE(ExportBatch(&root, BatchSettings(FALSE, 0), &batch));
+    expectClosed("batch");
+}
+
+// Cancel stops after the frame being written: nothing unfinished replaces
+// the earlier file, and nothing half-written is left beside it.
+TEST(ExportAnimation, CancelKeepsTheEarlierFile)
+{
+    testsupport::CreateDirectories(testsupport::WorkPath("cancel"));
+    cImageList root;
+    BuildProject(root, {{"cancel\\c1.bmp", 4, 4, 8, 0}, {"cancel\\c2.bmp", 4, 4, 8, 0}, {"cancel\\c3.bmp", 4, 4, 8, 0}});
+    const cExportSettings settings = AnimationSettings("cancel\\anim.gif", 5, 0, 0);
+    const std::string output = static_cast<LPCSTR>(settings.strOutput);
+    testsupport::WriteFileBytes(output, "earlier", 7);
+    RecordingProgress progress;
+    progress.nCancelAtStep = 2;
+    EXPECT_FALSE(ExportAnimation(&root, settings, &progress));
+    EXPECT_TRUE(progress.GetReport().m_bCancelled);
+    EXPECT_EQ(2, progress.nSteps) << "stopped at once, not at the end";
+    EXPECT_TRUE(progress.messages.empty()) << "a stop the user asked for is no failure";
+    EXPECT_EQ(0, progress.nShown);
+    EXPECT_EQ(7u, testsupport::ReadFileBytes(output).size());
+    EXPECT_TRUE(TemporaryFiles("cancel").empty());
+}
+
+TEST(ExportBatch, CancelStopsTheBatchAndKeepsWhatWasFinished)
+{
+    testsupport::CreateDirectories(testsupport::WorkPath("cancelb"));
+    cImageList root;
+    BuildProject(root, {{"cancelb\\b1.bmp", 4, 4, 8, 0}, {"cancelb\\b2.bmp", 4, 4, 8, 0}, {"cancelb\\b3.bmp", 4, 4, 8, 0}});
+    for (const char* name : {"cancelb\\b1.gif", "cancelb\\b2.gif", "cancelb\\b3.gif"})
+        ::DeleteFileA(testsupport::WorkPath(name).c_str());
+    RecordingProgress progress;
+    progress.nCancelAtStep = 2;
+    EXPECT_FALSE(ExportBatch(&root, BatchSettings(FALSE, 0), &progress));
+    EXPECT_TRUE(progress.GetReport().m_bCancelled);
+    EXPECT_TRUE(testsupport::FileExists(testsupport::WorkPath("cancelb\\b1.gif"))) << "finished before the stop";
+    EXPECT_FALSE(testsupport::FileExists(testsupport::WorkPath("cancelb\\b2.gif")));
+    EXPECT_FALSE(testsupport::FileExists(testsupport::WorkPath("cancelb\\b3.gif")));
+    EXPECT_EQ(std::vector<CString>{testsupport::WorkPath("cancelb\\b1.gif").c_str()}, progress.GetReport().m_written);
 }
 
 } // namespace

@@ -464,6 +464,31 @@ TEST(ProgressWindow, LongPathsLoseFoldersNotCharacters)
     progress.Hide();
 }
 
+// Cancel, or Esc, asks the export to stop; the window stays up until the
+// export has, and the main window takes input again only then.
+TEST(ProgressWindow, CancelAndEscapeAskTheExportToStop)
+{
+    ResetProject();
+    for (bool bEscape : {false, true}) {
+        SCOPED_TRACE(bEscape ? "Esc" : "Cancel");
+        CProgressDlg progress(View());
+        progress.Show();
+        EXPECT_FALSE(::IsWindowEnabled(Frame()->m_hWnd)) << "input goes to the progress window alone";
+        EXPECT_FALSE(progress.IsCancelled());
+        HWND hCancel = ::GetDlgItem(progress.m_hWnd, IDCANCEL);
+        ASSERT_NE(nullptr, hCancel);
+        if (bEscape)
+            ::PostMessageA(hCancel, WM_KEYDOWN, VK_ESCAPE, 0);
+        else
+            ::PostMessageA(progress.m_hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(hCancel));
+        EXPECT_TRUE(progress.IsCancelled());
+        EXPECT_TRUE(::IsWindow(progress.m_hWnd)) << "up until the export has stopped";
+        progress.Hide();
+        EXPECT_TRUE(::IsWindowEnabled(Frame()->m_hWnd));
+    }
+}
+
 // Whatever a user does while an export shows a message (a drop, New,
 // Open, Exit, closing the window), the tree the export walks stays as it
 // is, and the export goes on to its end.
