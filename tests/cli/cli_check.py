@@ -4,7 +4,9 @@ messages and the files written (read back with giflib's gifdump).
 Usage: cli_check.py <wine.sh> <reelwright-cli.exe> <movie folder> <work folder> <gifdump>"""
 import os
 import pty
+import select
 import shutil
+import signal
 import subprocess
 import sys
 
@@ -54,6 +56,34 @@ def run_on_terminal(*args):
         if not chunk:
             break
         output += chunk
+    os.close(master)
+    return p.wait(), output.decode("latin-1")
+
+
+def interrupt_on_terminal(*args):
+    """Runs the program on a terminal and, once its bar shows progress, sends
+    the interrupt a terminal sends for Ctrl+C to its process group; the exit
+    status and the screen."""
+    master, slave = pty.openpty()
+    p = subprocess.Popen([WINE, CLI] + list(args), cwd=WORK, stdin=slave, stdout=slave, stderr=slave,
+                         start_new_session=True)
+    os.close(slave)
+    output, sent = b"", False
+    while True:
+        ready, _, _ = select.select([master], [], [], 0.1)
+        if ready:
+            try:
+                chunk = os.read(master, 65536)
+            except OSError:
+                break
+            if not chunk:
+                break
+            output += chunk
+        if not sent and b"#" in output:
+            os.killpg(p.pid, signal.SIGINT)
+            sent = True
+        if p.poll() is not None and not ready:
+            break
     os.close(master)
     return p.wait(), output.decode("latin-1")
 
@@ -148,6 +178,22 @@ def main():
           sorted(os.listdir(WORK)))
     code, dump = gifdump(os.path.join(WORK, "clip_topdown002.gif"))
     check("batch: a frame file with its top-left colour", code == 0 and "control 89 100 6" in dump, dump[:5])
+
+    # Ctrl+C stops the export after the frame being written; the earlier file stays.
+    frames = []
+    for n in range(120):
+        picture = Image.frombytes("P", (640, 480), os.urandom(640 * 480))
+        picture.putpalette(list(os.urandom(768)))
+        frames.append(f"noise{n:03d}.bmp")
+        picture.save(os.path.join(WORK, frames[-1]))
+    expect_run("create a long project", ["create", "long.seq"] + frames, 0)
+    with open(os.path.join(WORK, "long.gif"), "wb") as f:
+        f.write(b"earlier")
+    code, screen = interrupt_on_terminal("animate", "long.seq")
+    check("Ctrl+C: exit 1", code == 1, screen[-300:])
+    check("Ctrl+C: says it stopped", "stopped" in screen, screen[-300:])
+    check("Ctrl+C: the earlier file stays", open(os.path.join(WORK, "long.gif"), "rb").read() == b"earlier")
+    check("Ctrl+C: nothing half-written left", not [n for n in os.listdir(WORK) if n.startswith("~rw")])
 
     # batch without options takes the project's stored expand and transparency.
     with open(os.path.join(WORK, "stored.seq"), "wb") as f:
