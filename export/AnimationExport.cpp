@@ -57,17 +57,9 @@ BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, const Transpare
                 skips.Tell(pNode, pProgress);
                 return FALSE;
             }
-            FramePtr pFrame(pNode->GetFrame(i));
-            if (pFrame == nullptr) {
-                skips.Note(kSkipUnreadable);
+            FramePtr pFrame = WritableFrame(pNode, i, skips);
+            if (pFrame == nullptr)
                 continue;
-            }
-            // A frame the handler would take and drop is not sent: it would
-            // count as the first image and lend it its transparent colour.
-            if (!IsWritableFrame(*pFrame)) {
-                skips.Note(kSkipNotWritable);
-                continue;
-            }
             const BOOL bTransparent = pOptions->bEnabled && (pOptions->bEachImage || writer.GetImageCount() == 0);
             if (writer.WriteFrame(*pFrame, bTransparent) != S_OK) {
                 pProgress->ReportFailure("Unable to Write to Stream", nullptr);

@@ -50,15 +50,12 @@ BOOL WriteMovieFile(cTestNode* pMovie, BOOL bTransparent, cGifFileWriter& file, 
         pProgress->StepIt();
         if (pProgress->IsCancelled())
             return FALSE;
-        FramePtr pFrame(pMovie->GetFrame(i));
-        if (pFrame == nullptr) {
-            skips.Note(kSkipUnreadable);
+        bool bMissing = false;
+        FramePtr pFrame = WritableFrame(pMovie, i, skips, &bMissing);
+        if (bMissing)
             break;      // the file ends with the frames so far
-        }
-        if (!IsWritableFrame(*pFrame)) {
-            skips.Note(kSkipNotWritable);
+        if (pFrame == nullptr)
             continue;
-        }
         // The first image's format is the file's screen and colour table.
         if (writer.GetImageCount() == 0 && writer.SetFormat(*pFrame) != S_OK) {
             pProgress->ReportFailure("Unable to Set Format", nullptr);
@@ -144,17 +141,10 @@ BOOL BatchConvertNode(cTestNode* pNode, BOOL bExpand, const TransparencyOptions*
                 pProgress->StepIt();
                 if (pProgress->IsCancelled())
                     break;
-                FramePtr pFrame(pNode->GetFrame(i));
-                if (pFrame == nullptr) {
-                    skips.Note(kSkipUnreadable);
+                // Frames the handler does not write have no file of their own.
+                FramePtr pFrame = WritableFrame(pNode, i, skips);
+                if (pFrame == nullptr)
                     continue;
-                }
-                // Frames the handler does not write have no file of their own,
-                // and do not take the "first image" colour from the next one.
-                if (!IsWritableFrame(*pFrame)) {
-                    skips.Note(kSkipNotWritable);
-                    continue;
-                }
                 const BOOL bTransparent = pOptions->bEnabled && (*pnPosition == 0 || pOptions->bEachImage);
                 // GetName(i) of a movie is a buffer the next call reuses: copy it.
                 const CString strSource(pNode->GetName(i));

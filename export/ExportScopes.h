@@ -5,10 +5,12 @@
 //   cShown      the progress display up
 //   FramePtr    a frame handed out by a node, deleted after use
 //   cNodeSkips  why a node's file was left out, told once for the node
+// and WritableFrame, a node's frame when the GIF handler can write it.
 #pragma once
 
 #include "DrawDib.h"
 #include "ExportProgress.h"
+#include "FrameRecord.h"
 #include "TestNode.h"
 
 #include <memory>
@@ -72,3 +74,22 @@ public:
 private:
     LPCSTR m_pszReason;
 };
+
+// Frame nFrame of the node when the GIF handler writes such frames; null
+// otherwise, with the reason noted. A frame the handler would take and drop
+// is not sent at all: it would count as an image written and lend the
+// "first image" its transparent colour. *pbMissing, when given, tells a
+// frame that did not come at all from one that came unusable.
+inline FramePtr WritableFrame(cTestNode* pNode, int nFrame, cNodeSkips& skips, bool* pbMissing = nullptr)
+{
+    FramePtr pFrame(pNode->GetFrame(nFrame));
+    if (pbMissing != nullptr)
+        *pbMissing = pFrame == nullptr;
+    if (pFrame == nullptr) {
+        skips.Note(kSkipUnreadable);
+    } else if (!IsWritableFrame(*pFrame)) {
+        skips.Note(kSkipNotWritable);
+        pFrame.reset();
+    }
+    return pFrame;
+}
