@@ -39,8 +39,7 @@ BOOL ScanFrames(cTestNode* pNode, cDrawDib& canvas)
     return canvas.GetInfo() != nullptr;
 }
 
-BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, const TransparencyOptions* pOptions,
-                     cExportProgress* pProgress)
+BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, cExportProgress* pProgress)
 {
     CString strStatus("Writing image ");
     strStatus += pNode->GetName(-1);
@@ -60,8 +59,7 @@ BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, const Transpare
             FramePtr pFrame = WritableFrame(pNode, i, skips);
             if (pFrame == nullptr)
                 continue;
-            const BOOL bTransparent = pOptions->bEnabled && (pOptions->bEachImage || writer.GetImageCount() == 0);
-            if (writer.WriteFrame(*pFrame, bTransparent) != S_OK) {
+            if (writer.WriteFrame(*pFrame) != S_OK) {
                 pProgress->ReportFailure("Unable to Write to Stream", nullptr);
                 skips.Tell(pNode, pProgress);
                 return FALSE;
@@ -70,7 +68,7 @@ BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, const Transpare
         skips.Tell(pNode, pProgress);
     }
     for (int j = 0; j < pNode->GetChildCount(); ++j)
-        if (!WriteNodeFrames(pNode->GetChild(j), writer, pOptions, pProgress))
+        if (!WriteNodeFrames(pNode->GetChild(j), writer, pProgress))
             return FALSE;
     return TRUE;
 }
@@ -88,16 +86,17 @@ BOOL WriteAnimationFile(cTestNode* pRoot, const cExportSettings& settings, const
     // Before the first format: the GIF handler writes the loop count into
     // the file header at that moment and never again.
     writer.SetLoopCount(LOWORD(static_cast<DWORD>(settings.nLoopCount)));
+    writer.SetDithering(settings.bDither);
+    writer.SetTransparency(settings.nTransparency);
     if (writer.SetFormat(canvas) != S_OK) {
         pProgress->ReportFailure("Unable to Set Format", nullptr);
         return FALSE;
     }
     cWait wait(pProgress);
     const int nTotal = CountFrames(pRoot);
-    const TransparencyOptions transparency = TransparencyOptions::FromMode(settings.nTransparency);
     cShown shown(pProgress);
     pProgress->SetRange(nTotal);
-    return WriteNodeFrames(pRoot, writer, &transparency, pProgress);
+    return WriteNodeFrames(pRoot, writer, pProgress);
 }
 
 BOOL ExportAnimationUnguarded(cTestNode* pRoot, const cExportSettings& settings, LPCSTR pszProject,

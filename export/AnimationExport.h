@@ -4,7 +4,6 @@
 
 #include "ExportProgress.h"
 #include "ExportSettings.h"
-#include "TransparencyOptions.h"
 
 #include <windows.h>
 
@@ -18,11 +17,11 @@ class cTestNode;
 // canvas has a header afterwards.
 BOOL ScanFrames(cTestNode* pNode, cDrawDib& canvas);
 
-// Writes the subtree's frames through the writer, a node's own frames
-// before its children's. FALSE after the first failed write, which has been
-// reported, or when the user stopped the export; nothing more is visited.
-BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, const TransparencyOptions* pOptions,
-                     cExportProgress* pProgress);
+// Writes the subtree's frames through the writer (its transparency set), a
+// node's own frames before its children's. FALSE after the first failed
+// write, which has been reported, or when the user stopped the export;
+// nothing more is visited.
+BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, cExportProgress* pProgress);
 
 // Writes the project under pRoot to settings.strOutput with its frame rate,
 // loop count and transparency: the scan, the file, the walk and the

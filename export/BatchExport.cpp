@@ -13,17 +13,20 @@
 namespace {
 
 // The still image's file, from the open to the write.
-BOOL WriteImageFile(cDrawDib* pFrame, BOOL bTransparent, cGifFileWriter& file, cExportProgress* pProgress)
+BOOL WriteImageFile(cDrawDib* pFrame, BOOL bTransparent, BOOL bDither, cGifFileWriter& file,
+                    cExportProgress* pProgress)
 {
     if (!file.Open(1, 1, pFrame->GetWidth(), pFrame->GetHeight()))
         return FALSE;
     cGifStreamWriter& writer = file.Stream();
+    writer.SetDithering(bDither);
+    writer.SetTransparency(bTransparent ? 2 : 0);
     // No loop count: the file keeps the handler's own, 0.
     if (writer.SetFormat(*pFrame) != S_OK) {
         pProgress->ReportFailure("Unable to Set Format", nullptr);
         return FALSE;
     }
-    if (writer.WriteFrame(*pFrame, bTransparent) != S_OK) {
+    if (writer.WriteFrame(*pFrame) != S_OK) {
         pProgress->ReportFailure("Unable to Write to Stream", nullptr);
         return FALSE;
     }
@@ -32,7 +35,7 @@ BOOL WriteImageFile(cDrawDib* pFrame, BOOL bTransparent, cGifFileWriter& file, c
 
 // The movie's file, from the open to the last frame. Why frames were left
 // out goes to skips.
-BOOL WriteMovieFile(cTestNode* pMovie, BOOL bTransparent, cGifFileWriter& file, cNodeSkips& skips,
+BOOL WriteMovieFile(cTestNode* pMovie, BOOL bTransparent, BOOL bDither, cGifFileWriter& file, cNodeSkips& skips,
                     cExportProgress* pProgress)
 {
     // The movie's own clock, rate over scale, so that the images last as
@@ -43,6 +46,9 @@ BOOL WriteMovieFile(cTestNode* pMovie, BOOL bTransparent, cGifFileWriter& file, 
     if (!file.Open(dwRate, dwScale, nWidth, nHeight))
         return FALSE;
     cGifStreamWriter& writer = file.Stream();
+    writer.SetDithering(bDither);
+    // Every frame of a movie file carries its own colour, in both modes.
+    writer.SetTransparency(bTransparent ? 2 : 0);
     const int nFrames = pMovie->GetFrameCount();
     if (nFrames == 0)
         skips.Note(kSkipUnreadable);
@@ -61,8 +67,7 @@ BOOL WriteMovieFile(cTestNode* pMovie, BOOL bTransparent, cGifFileWriter& file, 
             pProgress->ReportFailure("Unable to Set Format", nullptr);
             return FALSE;
         }
-        // Every frame of a movie file carries its own colour, in both modes.
-        if (writer.WriteFrame(*pFrame, bTransparent) != S_OK) {
+        if (writer.WriteFrame(*pFrame) != S_OK) {
             pProgress->ReportFailure("Unable to Write to Stream", nullptr);
             return FALSE;
         }
@@ -97,15 +102,15 @@ cGifFileWriter::Result WriteOneFile(const CString& strName, cExportProgress* pPr
 
 } // namespace
 
-BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, cExportProgress* pProgress)
+BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, BOOL bDither, cExportProgress* pProgress)
 {
     const CString strName = GifOutputName(pszSourceName);
     return WriteOneFile(strName, pProgress, [&](cGifFileWriter& file) {
-               return WriteImageFile(pFrame, bTransparent, file, pProgress);
+               return WriteImageFile(pFrame, bTransparent, bDither, file, pProgress);
            }) != cGifFileWriter::failed;
 }
 
-BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, cExportProgress* pProgress)
+BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, BOOL bDither, cExportProgress* pProgress)
 {
     // Converting a GIF movie would replace its own source: skipped, which
     // is not a failure.
@@ -114,22 +119,23 @@ BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, cExportProgress* pProgr
     const CString strName = GifOutputName(pMovie->GetName(-1));
     cNodeSkips skips;
     const cGifFileWriter::Result result = WriteOneFile(strName, pProgress, [&](cGifFileWriter& file) {
-        return WriteMovieFile(pMovie, bTransparent, file, skips, pProgress);
+        return WriteMovieFile(pMovie, bTransparent, bDither, file, skips, pProgress);
     });
     // A movie that gave no image replaces nothing: an earlier run's GIF stays.
     skips.Tell(pMovie, pProgress);
     return result != cGifFileWriter::failed;
 }
 
-BOOL BatchConvertNode(cTestNode* pNode, BOOL bExpand, const TransparencyOptions* pOptions, LONG* pnPosition,
-                      cExportProgress* pProgress)
+BOOL BatchConvertNode(cTestNode* pNode, const cExportSettings& settings, LONG* pnPosition, cExportProgress* pProgress)
 {
+    const BOOL bTransparentAll = settings.nTransparency != 0;
+    const BOOL bEachImage = settings.nTransparency == 2;
     BOOL bAllWritten = TRUE;
     {
         cNodeOpen open(pNode);
-        if (pNode->m_nType == cTestNode::typeMovie && !bExpand) {
+        if (pNode->m_nType == cTestNode::typeMovie && !settings.bExpand) {
             pProgress->SetStatus(pNode->GetName(-1));
-            if (!WriteMovieGif(pNode, pOptions->bEnabled, pProgress))
+            if (!WriteMovieGif(pNode, bTransparentAll, settings.bDither, pProgress))
                 bAllWritten = FALSE;
         } else {
             cNodeSkips skips;
@@ -145,10 +151,10 @@ BOOL BatchConvertNode(cTestNode* pNode, BOOL bExpand, const TransparencyOptions*
                 FramePtr pFrame = WritableFrame(pNode, i, skips);
                 if (pFrame == nullptr)
                     continue;
-                const BOOL bTransparent = pOptions->bEnabled && (*pnPosition == 0 || pOptions->bEachImage);
+                const BOOL bTransparent = bTransparentAll && (*pnPosition == 0 || bEachImage);
                 // GetName(i) of a movie is a buffer the next call reuses: copy it.
                 const CString strSource(pNode->GetName(i));
-                if (!WriteImageGif(strSource, pFrame.get(), bTransparent, pProgress))
+                if (!WriteImageGif(strSource, pFrame.get(), bTransparent, settings.bDither, pProgress))
                     bAllWritten = FALSE;
                 ++*pnPosition;
             }
@@ -156,18 +162,17 @@ BOOL BatchConvertNode(cTestNode* pNode, BOOL bExpand, const TransparencyOptions*
         }
     }
     for (int j = 0; j < pNode->GetChildCount() && !pProgress->IsCancelled(); ++j)
-        if (!BatchConvertNode(pNode->GetChild(j), bExpand, pOptions, pnPosition, pProgress))
+        if (!BatchConvertNode(pNode->GetChild(j), settings, pnPosition, pProgress))
             bAllWritten = FALSE;
     return bAllWritten && !pProgress->IsCancelled();
 }
 
 BOOL ExportBatch(cTestNode* pRoot, const cExportSettings& settings, cExportProgress* pProgress)
 {
-    const TransparencyOptions transparency = TransparencyOptions::FromMode(settings.nTransparency);
     cWait wait(pProgress);
     const int nTotal = CountFrames(pRoot);
     LONG nPosition = 0;
     cShown shown(pProgress);
     pProgress->SetRange(nTotal);
-    return BatchConvertNode(pRoot, settings.bExpand, &transparency, &nPosition, pProgress);
+    return BatchConvertNode(pRoot, settings, &nPosition, pProgress);
 }

@@ -4,7 +4,6 @@
 
 #include "ExportProgress.h"
 #include "ExportSettings.h"
-#include "TransparencyOptions.h"
 
 #include <windows.h>
 
@@ -16,18 +15,17 @@ class cTestNode;
 // decides the "first image" rule). A failure in one file is reported and
 // the walk goes on; a cancelled export stops after the current frame. TRUE
 // when no file failed and the export was not stopped.
-BOOL BatchConvertNode(cTestNode* pNode, BOOL bExpand, const TransparencyOptions* pOptions, LONG* pnPosition,
-                      cExportProgress* pProgress);
+BOOL BatchConvertNode(cTestNode* pNode, const cExportSettings& settings, LONG* pnPosition, cExportProgress* pProgress);
 
 // One frame to a one-frame GIF named after the source; the frame stays the
 // caller's. TRUE unless a failure was reported.
-BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, cExportProgress* pProgress);
+BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, BOOL bDither, cExportProgress* pProgress);
 
 // Every frame of an open movie node to one animated GIF named after it, at
 // the movie's own rate. A movie that is itself a .gif is skipped without a
 // word; one that gives no image replaces nothing and is reported as left
 // out. TRUE unless a failure was reported or the export was stopped.
-BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, cExportProgress* pProgress);
+BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, BOOL bDither, cExportProgress* pProgress);
 
 // The command's work after the dialog, with the expand choice and the
 // transparency of settings: the progress display over the project's frames

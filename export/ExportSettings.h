@@ -22,4 +22,5 @@ struct cExportSettings
     int nLoopCount = 0;         // animation: -1 to 32000, 0 for ever
     int nTransparency = 0;      // 0 none, 1 from the first image, 2 from each image
     BOOL bExpand = FALSE;       // batch: a file for each frame of a movie
+    BOOL bDither = TRUE;        // dither frames reduced to 256 colours (not stored)
 };

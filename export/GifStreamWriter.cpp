@@ -6,16 +6,35 @@
 #include "FrameRecord.h"
 
 cGifStreamWriter::cGifStreamWriter(PAVISTREAM pStream)
-    : m_pStream(pStream), m_pOptions(nullptr), m_nImages(0)
+    : m_pStream(pStream), m_pOptions(nullptr), m_pOptions2(nullptr), m_nTransparency(0), m_nImages(0)
 {
     if (FAILED(m_pStream->QueryInterface(IID_IGifStreamOptions, reinterpret_cast<void**>(&m_pOptions))))
         m_pOptions = nullptr;
+    if (FAILED(m_pStream->QueryInterface(IID_IGifStreamOptions2, reinterpret_cast<void**>(&m_pOptions2))))
+        m_pOptions2 = nullptr;
 }
 
 cGifStreamWriter::~cGifStreamWriter()
 {
+    if (m_pOptions2 != nullptr)
+        m_pOptions2->Release();
     if (m_pOptions != nullptr)
         m_pOptions->Release();
+}
+
+void cGifStreamWriter::SetDithering(BOOL bDither)
+{
+    if (m_pOptions2 != nullptr)
+        m_pOptions2->SetDithering(bDither);
+}
+
+void cGifStreamWriter::SetTransparency(int nMode)
+{
+    m_nTransparency = nMode;
+    // The handler knows the colour each image's top-left pixel gets, even
+    // in an image it reduced; an older one is told indices as they come.
+    if (m_pOptions2 != nullptr)
+        m_pOptions2->SetTopLeftTransparency(static_cast<DWORD>(nMode));
 }
 
 void cGifStreamWriter::SetLoopCount(WORD wCount)
@@ -29,13 +48,12 @@ HRESULT cGifStreamWriter::SetFormat(const cDib& format)
     return m_pStream->SetFormat(0, format.GetInfo(), static_cast<LONG>(format.GetInfoSize()));
 }
 
-HRESULT cGifStreamWriter::WriteFrame(cDib& frame, BOOL bTransparent)
+HRESULT cGifStreamWriter::WriteFrame(cDib& frame)
 {
     if (m_pOptions != nullptr) {
-        // The handler keeps the first format's colour table; this one gives
-        // the image its size. Its answer does not matter.
+        // The image's own size and colours; its answer does not matter.
         SetFormat(frame);
-        if (bTransparent)
+        if (m_pOptions2 == nullptr && (m_nTransparency == 2 || (m_nTransparency == 1 && m_nImages == 0)))
             m_pOptions->SetTransparency(1, TopLeftPixel(frame));
     }
     const HRESULT hr = m_pStream->Write(m_nImages, 1, frame.LockBits(), static_cast<LONG>(frame.GetBitsSize()),

@@ -1,6 +1,6 @@
 // cGifStreamWriter: the frames of one GIF file as AVIFile's stream takes
-// them: the loop count, the first format, then each image with its own
-// format and transparent colour. It writes to a stream it does not own, so
+// them: the loop count, dithering and transparency, the first format, then
+// each image with its own format. It writes to a stream it does not own, so
 // that the same code serves a real file and a test's recording stream.
 #pragma once
 
@@ -16,7 +16,9 @@ class cGifStreamWriter
 public:
 // Construction
     // Asks the stream for the GIF handler's options; a stream without them
-    // (another handler) takes formats and rows only.
+    // (another handler) takes formats and rows only, and an older GIF
+    // handler without the second options interface is given transparent
+    // indices image by image, as it always was.
     explicit cGifStreamWriter(PAVISTREAM pStream);
     ~cGifStreamWriter();
     cGifStreamWriter(const cGifStreamWriter&) = delete;
@@ -30,16 +32,22 @@ public:
 // Operations
     // Only a loop count set before the first format reaches the file.
     void SetLoopCount(WORD wCount);
+    // Dithering of frames the handler reduces to 256 colours (on by default).
+    void SetDithering(BOOL bDither);
+    // 0 none; 1 the first image's top-left colour, transparent wherever it
+    // is in later images; 2 each image's own top-left pixel.
+    void SetTransparency(int nMode);
     // The file's first format: the GIF's screen and global colour table.
     HRESULT SetFormat(const cDib& format);
     // One image: with the GIF handler, its own format first (each image
-    // keeps its size) and, when bTransparent, its top-left colour made
-    // transparent; then its rows, as one key-frame sample.
-    HRESULT WriteFrame(cDib& frame, BOOL bTransparent);
+    // keeps its size and its colours); then its rows, as one key-frame sample.
+    HRESULT WriteFrame(cDib& frame);
 
 // Implementation
 private:
     PAVISTREAM m_pStream;
     IGifStreamOptions* m_pOptions;
+    IGifStreamOptions2* m_pOptions2;    // null for an older handler
+    int m_nTransparency;
     LONG m_nImages;
 };

@@ -18,8 +18,13 @@ const DWORD kDefaultRate = 30;
 
 CGifHandler::CGifHandler()
     : m_cRef(0), m_bStreamCreated(FALSE), m_bHeaderWritten(FALSE), m_hFile(nullptr),
-      m_nImagesWritten(0), m_bClientRate(FALSE)
+      m_nImagesWritten(0), m_bClientRate(FALSE), m_bFormatUsable(FALSE), m_bTableGiven(FALSE), m_nScreenWidth(0),
+      m_nScreenHeight(0), m_bDither(TRUE), m_nTopLeftMode(0), m_bFirstTransparentKnown(FALSE),
+      m_bFirstOnGlobal(FALSE), m_nFirstTransparentIndex(0)
 {
+    ::ZeroMemory(m_format, sizeof m_format);
+    ::ZeroMemory(m_globalTable, sizeof m_globalTable);
+    ::ZeroMemory(&m_firstTransparentColour, sizeof m_firstTransparentColour);
     ::ZeroMemory(&m_gifFileInfo, sizeof m_gifFileInfo);
     ::ZeroMemory(&m_gifStreamInfo, sizeof m_gifStreamInfo);
     ::ZeroMemory(&m_bmih, sizeof m_bmih);
@@ -45,8 +50,9 @@ HRESULT STDMETHODCALLTYPE CGifHandler::QueryInterface(REFIID riid, void** ppv)
         return E_POINTER;
     *ppv = nullptr;
 
-    if (::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, IID_IGifStreamOptions))
-        *ppv = static_cast<IGifStreamOptions*>(this);
+    if (::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, IID_IGifStreamOptions)
+        || ::IsEqualIID(riid, IID_IGifStreamOptions2))
+        *ppv = static_cast<IGifStreamOptions2*>(this);
     else if (::IsEqualIID(riid, IID_IAVIFile))
         *ppv = static_cast<IAVIFile*>(this);
     else if (::IsEqualIID(riid, IID_IAVIStream))
@@ -86,8 +92,26 @@ ULONG STDMETHODCALLTYPE CGifHandler::Release()
 
 HRESULT STDMETHODCALLTYPE CGifHandler::SetTransparency(DWORD bEnable, WORD wIndex)
 {
+    // An index given by the client is its own choice: no top-left mode then.
+    m_nTopLeftMode = 0;
     m_options.bTransparent = bEnable;
     m_options.wTransparentIndex = wIndex;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::SetDithering(DWORD bEnable)
+{
+    m_bDither = bEnable != 0;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::SetTopLeftTransparency(DWORD dwMode)
+{
+    if (dwMode > 2)
+        return E_INVALIDARG;
+    m_nTopLeftMode = dwMode;
+    m_options.bTransparent = dwMode != 0;
+    m_bFirstTransparentKnown = FALSE;
     return S_OK;
 }
 

@@ -6,10 +6,11 @@
 #include <windows.h>
 #include <vfw.h>
 
+#include "FrameImage.h"
 #include "GifEncoder.h"
 #include "IGifStreamOptions.h"
 
-class CGifHandler final : public IGifStreamOptions,
+class CGifHandler final : public IGifStreamOptions2,
                           public IAVIFile,
                           public IAVIStream,
                           public IGetFrame,
@@ -31,6 +32,9 @@ public:
     HRESULT STDMETHODCALLTYPE SetTransparency(DWORD bEnable, WORD wIndex) override;
     HRESULT STDMETHODCALLTYPE SetReservedValue(DWORD dwValue) override;
     HRESULT STDMETHODCALLTYPE SetLoopCount(WORD wCount) override;
+// IGifStreamOptions2
+    HRESULT STDMETHODCALLTYPE SetDithering(DWORD bEnable) override;
+    HRESULT STDMETHODCALLTYPE SetTopLeftTransparency(DWORD dwMode) override;
 
 // IAVIFile
     HRESULT STDMETHODCALLTYPE Info(AVIFILEINFOW* pfi, LONG lSize) override;
@@ -92,6 +96,13 @@ private:
 
     bool StreamMatches(DWORD fccType, LONG lParam) const;
     HRESULT WriteFileHeader(const BITMAPINFO* pFormat);
+    // The header of a file whose first format was not 8-bit: the screen of
+    // that format, and the first image's colours as the global table.
+    HRESULT WriteDeferredHeader(const GifImage& image);
+    // Whether the image's colours are the global table's, index for index.
+    bool UsesGlobalTable(const GifImage& image) const;
+    // The transparent colour a top-left mode gives this image.
+    void ApplyTopLeftTransparency(const GifImage& image, bool bOnGlobal, GifWriteOptions& options);
 
     // The Info methods: at most cbRecord bytes of the record, as many as the
     // caller's lSize allows.
@@ -109,4 +120,20 @@ private:
     GifWriteOptions m_options;
     DWORD m_nImagesWritten;     // images given to the encoder, for their delays
     BOOL m_bClientRate;         // the stream's rate came from the client, not from Load
+
+    // The current format as the client gave it (header, then colour table
+    // or masks), as far as it fits; the colours of palette frames come from here.
+    BYTE m_format[sizeof(BITMAPV5HEADER) + 256 * sizeof(RGBQUAD)];
+    BOOL m_bFormatUsable;       // the frames of the current format can be written
+    BOOL m_bTableGiven;         // the block holds the whole colour table of an 8-bit format
+    RGBQUAD m_globalTable[256]; // as the file header wrote it
+    LONG m_nScreenWidth;        // the first usable format's size, for a header
+    LONG m_nScreenHeight;       // written only with the first image
+    CFrameImage m_frames;
+    BOOL m_bDither;
+    DWORD m_nTopLeftMode;       // 0: SetTransparency decides; 1: the first image's colour; 2: each image's own
+    BOOL m_bFirstTransparentKnown;
+    BOOL m_bFirstOnGlobal;      // the first image used the global table
+    BYTE m_nFirstTransparentIndex;
+    RGBQUAD m_firstTransparentColour;
 };

@@ -5,7 +5,9 @@
 #include <vfw.h>
 
 #include "DibGeometry.h"
+#include "DibPixels.h"
 #include "GifHandler.h"
+#include "GifImageBlocks.h"
 
 namespace {
 
@@ -29,6 +31,33 @@ DWORD ColourTableBytes(const BITMAPINFOHEADER& bmih)
     const DWORD used = bmih.biClrUsed == 0 || bmih.biClrUsed > kColourTableEntries
                            ? kColourTableEntries : bmih.biClrUsed;
     return used * sizeof(RGBQUAD);
+}
+
+// Bytes after the header that frames of this format are read with: the
+// colour table of a palette format, the masks of a 40-byte BI_BITFIELDS one.
+DWORD FormatTrailerBytes(const BITMAPINFOHEADER& bmih)
+{
+    if (bmih.biCompression == BI_RGB && bmih.biBitCount <= 8) {
+        const DWORD nMax = 1u << bmih.biBitCount;
+        return (bmih.biClrUsed == 0 || bmih.biClrUsed > nMax ? nMax : bmih.biClrUsed) * sizeof(RGBQUAD);
+    }
+    if (bmih.biCompression == BI_BITFIELDS && bmih.biSize == sizeof(BITMAPINFOHEADER))
+        return 3 * sizeof(DWORD);
+    return 0;
+}
+
+// Bytes of rows a frame of this accepted format has.
+ULONGLONG FrameRowBytes(const BITMAPINFOHEADER& bmih)
+{
+    const ULONGLONG width = static_cast<ULONGLONG>(bmih.biWidth);
+    const ULONGLONG height = static_cast<ULONGLONG>(bmih.biHeight < 0 ? -static_cast<LONGLONG>(bmih.biHeight)
+                                                                       : bmih.biHeight);
+    return (bmih.biBitCount * width + 31) / 32 * 4 * height;
+}
+
+bool SameColour(const RGBQUAD& a, const RGBQUAD& b)
+{
+    return a.rgbRed == b.rgbRed && a.rgbGreen == b.rgbGreen && a.rgbBlue == b.rgbBlue;
 }
 
 } // namespace
@@ -56,10 +85,12 @@ HRESULT STDMETHODCALLTYPE CGifHandler::ReadFormat(LONG, LPVOID, LONG*)
     return AVIERR_UNSUPPORTED;
 }
 
-// Every format becomes the size of the images that follow; the first 8-bit
-// one also becomes the file header: logical screen, global colour table and
-// loop count. Formats of other depths are kept so that their samples are
-// skipped, but they cannot start the file.
+// Every format becomes the format of the images that follow. The first
+// 8-bit one also becomes the file header: logical screen, global colour
+// table and loop count. A first format of another depth that the handler can
+// reduce gives the screen, and the first image written from it the global
+// table. Formats the handler cannot write are kept so that their samples
+// are skipped, but they cannot start the file.
 HRESULT STDMETHODCALLTYPE CGifHandler::SetFormat(LONG, LPVOID lpFormat, LONG cbFormat)
 {
     if (lpFormat == nullptr || cbFormat < static_cast<LONG>(sizeof(BITMAPINFOHEADER)))
@@ -71,6 +102,7 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetFormat(LONG, LPVOID lpFormat, LONG cbF
     if (m_hFile == nullptr)
         return E_UNEXPECTED;    // no Load yet: nowhere to write
 
+    const ULONGLONG cbNeeded = static_cast<ULONGLONG>(bmih.biSize) + FormatTrailerBytes(bmih);
     if (bmih.biBitCount == 8) {
         DibGeometry geometry;
         if (!geometry.Read(&bmih) || bmih.biCompression != BI_RGB)
@@ -84,11 +116,25 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetFormat(LONG, LPVOID lpFormat, LONG cbF
     }
 
     m_bmih = bmih;
+    ::ZeroMemory(m_format, sizeof m_format);
+    ::CopyMemory(m_format, lpFormat,
+                 static_cast<ULONGLONG>(cbFormat) < sizeof m_format ? static_cast<DWORD>(cbFormat) : sizeof m_format);
+    // A later 8-bit format without its table is shown with the global one,
+    // as it always was; other formats are read with what follows the header.
+    m_bTableGiven = cbNeeded <= static_cast<ULONGLONG>(cbFormat) && cbNeeded <= sizeof m_format;
+    m_bFormatUsable = CFrameImage::Accepts(&bmih) && (bmih.biBitCount == 8 || m_bTableGiven);
     if (m_bHeaderWritten)
         return S_OK;
-    if (bmih.biBitCount != 8)
+    if (bmih.biBitCount == 8)
+        return WriteFileHeader(static_cast<const BITMAPINFO*>(lpFormat));
+    if (!m_bFormatUsable)
         return AVIERR_COMPRESSOR;
-    return WriteFileHeader(static_cast<const BITMAPINFO*>(lpFormat));
+    // The first such format is the screen, as an 8-bit one would have been.
+    if (m_nScreenWidth == 0) {
+        m_nScreenWidth = bmih.biWidth;
+        m_nScreenHeight = bmih.biHeight < 0 ? -bmih.biHeight : bmih.biHeight;
+    }
+    return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE CGifHandler::Read(LONG, LONG, LPVOID, LONG, LONG* plBytes,
@@ -103,7 +149,9 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Read(LONG, LONG, LPVOID, LONG, LONG* plBy
 
 // One sample is one image: a control extension with this image's delay and
 // the current transparency, an image descriptor of the current format's size,
-// and the LZW data of its rows.
+// a local colour table when the image's colours are not the global ones,
+// and the LZW data of its indices. 8-bit rows on the global table go to the
+// encoder as they are, so such files keep the bytes they always had.
 HRESULT STDMETHODCALLTYPE CGifHandler::Write(LONG, LONG lSamples, LPVOID lpBuffer, LONG cbBuffer,
                                              DWORD, LONG* plSampWritten, LONG* plBytesWritten)
 {
@@ -115,26 +163,41 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Write(LONG, LONG lSamples, LPVOID lpBuffe
         return AVIERR_UNSUPPORTED;
     if (m_hFile == nullptr)
         return E_UNEXPECTED;
-    // Frames of other depths cannot be shown with the file's colour table:
-    // they are left out, and the client goes on with the next frame.
-    if (m_bmih.biBitCount != 8)
+    // Frames of a format the handler cannot write are left out, and the
+    // client goes on with the next frame.
+    if (m_bmih.biBitCount != 8 && !m_bFormatUsable)
         return S_OK;
 
     DibGeometry geometry;
-    if (!geometry.Read(&m_bmih) || m_bmih.biCompression != BI_RGB)
+    if (m_bmih.biBitCount == 8 && (!geometry.Read(&m_bmih) || m_bmih.biCompression != BI_RGB))
         return AVIERR_BADFORMAT;
     if (lpBuffer == nullptr)
         return AVIERR_BADPARAM;
     // The encoder reads every row the format describes, whatever the client says.
-    const ULONGLONG cbRows = static_cast<ULONGLONG>(geometry.stride) * geometry.height;
+    const ULONGLONG cbRows = FrameRowBytes(m_bmih);
     if (cbBuffer < 0 || static_cast<ULONGLONG>(cbBuffer) < cbRows)
         return AVIERR_BADSIZE;
+
+    GifImage image;
+    const HRESULT hr = m_frames.Convert(reinterpret_cast<const BITMAPINFOHEADER*>(m_format),
+                                        static_cast<const BYTE*>(lpBuffer), m_bDither != FALSE, image);
+    if (FAILED(hr))
+        return hr == E_OUTOFMEMORY ? AVIERR_MEMORY : AVIERR_BADFORMAT;
+    if (!m_bHeaderWritten && WriteDeferredHeader(image) != S_OK)
+        return AVIERR_FILEWRITE;
+    const bool bOnGlobal = UsesGlobalTable(image);
 
     GifWriteOptions options = m_options;
     options.wDelay = ImageDelay(m_nImagesWritten);
     ++m_nImagesWritten;
-    if (!::GifWriteImageHeader(m_hFile, &m_bmih, &options)
-        || !::GifWriteImage(m_hFile, &m_bmih, static_cast<const BYTE*>(lpBuffer)))
+    ApplyTopLeftTransparency(image, bOnGlobal, options);
+    const bool bWritten =
+        image.clientRows && bOnGlobal
+            ? ::GifWriteImageHeader(m_hFile, &m_bmih, &options)
+                  && ::GifWriteImage(m_hFile, &m_bmih, static_cast<const BYTE*>(lpBuffer))
+            : GifWriteImageBlocks(m_hFile, image.geometry, &options, bOnGlobal ? nullptr : image.table, image.count,
+                                  image.indices);
+    if (!bWritten)
         return AVIERR_FILEWRITE;
 
     if (plSampWritten != nullptr)
@@ -233,7 +296,73 @@ HRESULT CGifHandler::CopyInfo(void* pDest, LONG lSize, const void* pRecord, DWOR
 HRESULT CGifHandler::WriteFileHeader(const BITMAPINFO* pFormat)
 {
     m_bHeaderWritten = TRUE;
+    // The global table as the header writes it: unused entries black.
+    ::ZeroMemory(m_globalTable, sizeof m_globalTable);
+    ::CopyMemory(m_globalTable, reinterpret_cast<const BYTE*>(pFormat) + pFormat->bmiHeader.biSize,
+                 ColourTableBytes(pFormat->bmiHeader));
     return ::GifWriteFileHeader(m_hFile, pFormat, &m_options) ? S_OK : AVIERR_FILEWRITE;
+}
+
+HRESULT CGifHandler::WriteDeferredHeader(const GifImage& image)
+{
+    struct
+    {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[kColourTableEntries];
+    } format;
+    ::ZeroMemory(&format, sizeof format);
+    format.header.biSize = sizeof format.header;
+    format.header.biWidth = m_nScreenWidth;
+    format.header.biHeight = m_nScreenHeight;
+    format.header.biPlanes = 1;
+    format.header.biBitCount = 8;
+    format.header.biClrUsed = image.count;
+    ::CopyMemory(format.colours, image.table, image.count * sizeof(RGBQUAD));
+    return WriteFileHeader(reinterpret_cast<const BITMAPINFO*>(&format));
+}
+
+bool CGifHandler::UsesGlobalTable(const GifImage& image) const
+{
+    // An 8-bit format given without its table has always meant the global one.
+    if (image.clientRows && !m_bTableGiven)
+        return true;
+    for (DWORD i = 0; i < image.count; ++i)
+        if (!SameColour(image.table[i], m_globalTable[i]))
+            return false;
+    return true;
+}
+
+// Mode 2 takes each image's own top-left index. Mode 1 takes the first
+// image's, and later images show the same colour transparent: by index where
+// they share the first image's table, by colour where they have their own,
+// and not at all where their table lacks it.
+void CGifHandler::ApplyTopLeftTransparency(const GifImage& image, bool bOnGlobal, GifWriteOptions& options)
+{
+    if (m_nTopLeftMode == 0)
+        return;
+    options.bTransparent = TRUE;
+    if (m_nTopLeftMode == 2 || !m_bFirstTransparentKnown) {
+        options.wTransparentIndex = image.topLeft;
+        if (m_nTopLeftMode == 1) {
+            m_bFirstTransparentKnown = TRUE;
+            m_bFirstOnGlobal = bOnGlobal;
+            m_nFirstTransparentIndex = image.topLeft;
+            m_firstTransparentColour = bOnGlobal ? m_globalTable[image.topLeft] : image.table[image.topLeft];
+        }
+        return;
+    }
+    if (bOnGlobal && m_bFirstOnGlobal) {
+        options.wTransparentIndex = m_nFirstTransparentIndex;
+        return;
+    }
+    const RGBQUAD* table = bOnGlobal ? m_globalTable : image.table;
+    const DWORD count = bOnGlobal ? kColourTableEntries : image.count;
+    for (DWORD i = 0; i < count; ++i)
+        if (SameColour(table[i], m_firstTransparentColour)) {
+            options.wTransparentIndex = static_cast<WORD>(i);
+            return;
+        }
+    options.bTransparent = FALSE;
 }
 
 // Images follow the stream's clock: image n ends at round(100 (n + 1) scale /

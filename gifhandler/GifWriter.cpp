@@ -1,6 +1,8 @@
-// The four exported GIF89a writers: one small builder per GIF block, each
-// block handed to WriteFile whole.
+// The four exported GIF89a writers, and the handler's writer of images with
+// a table of their own: one small builder per GIF block, each block handed
+// to WriteFile whole.
 #include "GifEncoder.h"
+#include "GifImageBlocks.h"
 #include "DibGeometry.h"
 #include "FileWrite.h"
 #include "LzwEncoder.h"
@@ -74,16 +76,26 @@ void BuildControlExtension(BYTE* p, const GifWriteOptions& options)
     p[1] = 0x00;
 }
 
-// Image descriptor at the top-left corner: 10 bytes. The packed byte carries
-// table-size bits although no local table follows; readers ignore them.
-void BuildImageDescriptor(BYTE* p, const DibGeometry& g)
+// Image descriptor at the top-left corner: 10 bytes. Without a local table
+// the packed byte still carries table-size bits, as files written by
+// earlier versions have it; readers ignore them.
+void BuildImageDescriptor(BYTE* p, const DibGeometry& g, DWORD localTableBits = 0)
 {
     p[0] = 0x2C;
     p = PutWord(p + 1, 0);
     p = PutWord(p, 0);
     p = PutWord(p, g.width);
     p = PutWord(p, g.height);
-    p[0] = (8 - 1) & 7;
+    p[0] = localTableBits != 0 ? static_cast<BYTE>(0x80 | (localTableBits - 1)) : (8 - 1) & 7;
+}
+
+// Bits of the smallest GIF colour table, 2 to 256 entries, that holds count.
+DWORD TableBits(DWORD count)
+{
+    DWORD bits = 1;
+    while ((1u << bits) < count && bits < 8)
+        ++bits;
+    return bits;
 }
 
 } // namespace
@@ -153,4 +165,33 @@ extern "C" BOOL WINAPI GifWriteFileTerminator(HANDLE hFile)
 {
     static const BYTE kTrailer = 0x3B;
     return WriteAll(hFile, &kTrailer, 1);
+}
+
+bool GifWriteImageBlocks(HANDLE hFile, const DibGeometry& geometry, const GifWriteOptions* options,
+                         const RGBQUAD* localTable, DWORD count, const BYTE* indices)
+{
+    if (hFile == nullptr || indices == nullptr || (localTable != nullptr && (count == 0 || count > 256)))
+        return false;
+    BYTE blocks[8 + 10 + 3 * kColourTableEntries];
+    DWORD size = 0;
+    if (options != nullptr) {
+        BuildControlExtension(blocks, *options);
+        size = 8;
+    }
+    const DWORD bits = localTable != nullptr ? TableBits(count) : 0;
+    BuildImageDescriptor(blocks + size, geometry, bits);
+    size += 10;
+    if (localTable != nullptr) {
+        // Entries past count are black: no index refers to them.
+        BYTE* table = blocks + size;
+        const DWORD entries = 1u << bits;
+        ::ZeroMemory(table, 3 * entries);
+        for (DWORD i = 0; i < count; ++i) {
+            table[3 * i + 0] = localTable[i].rgbRed;
+            table[3 * i + 1] = localTable[i].rgbGreen;
+            table[3 * i + 2] = localTable[i].rgbBlue;
+        }
+        size += 3 * entries;
+    }
+    return WriteAll(hFile, blocks, size) && LzwWriteImageData(hFile, geometry, indices);
 }

@@ -1,5 +1,6 @@
-// IGifStreamOptions, the GIF stream's private options interface, and the class
-// identifier of the handler. Self-contained: a client needs no import library.
+// IGifStreamOptions and IGifStreamOptions2, the GIF stream's private options
+// interfaces, and the class identifier of the handler. Self-contained: a
+// client needs no import library.
 #pragma once
 
 #include <windows.h>
@@ -27,4 +28,28 @@ struct IGifStreamOptions : public IUnknown
     // Loop count of the animation (0 repeats for ever). Only a call made
     // before the stream's first format reaches the file.
     virtual HRESULT STDMETHODCALLTYPE SetLoopCount(WORD wCount) = 0;
+};
+
+// {1C649FA6-A1DB-11CF-AC12-0000F61E6593}
+inline constexpr IID IID_IGifStreamOptions2 =
+    { 0x1C649FA6, 0xA1DB, 0x11CF, { 0xAC, 0x12, 0x00, 0x00, 0xF6, 0x1E, 0x65, 0x93 } };
+
+// The options of handlers that also write frames of other formats than
+// 8-bit ones, reducing them to 256 colours. An interface of its own, asked
+// for by its own identifier: a client finds out whether the handler it got
+// has these methods instead of calling past the end of an older one's table.
+struct IGifStreamOptions2 : public IGifStreamOptions
+{
+    // Error-diffusion dithering of the frames reduced to 256 colours: on
+    // (non-zero, the default) or off. Areas that do not change from one
+    // frame to the next are never dithered, nor are colours the reduced
+    // table holds exactly.
+    virtual HRESULT STDMETHODCALLTYPE SetDithering(DWORD bEnable) = 0;
+
+    // Transparency taken from the images themselves, for images written from
+    // now on: 0 leaves it to SetTransparency; 1 makes the colour that the top-
+    // left pixel of the next image gets transparent, in that image and in
+    // every later one that has that colour; 2 makes each image's own top-left
+    // pixel transparent. SetTransparency afterwards goes back to mode 0.
+    virtual HRESULT STDMETHODCALLTYPE SetTopLeftTransparency(DWORD dwMode) = 0;
 };

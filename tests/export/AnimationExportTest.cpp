@@ -96,11 +96,11 @@ TEST(WriteNodeFrames, Calls)
         stream.bOptions = c.bOptions;
         stream.nFailWrite = c.nFailWrite;
         RecordingProgress progress;
-        const TransparencyOptions options = TransparencyOptions::FromMode(c.nMode);
         LONG nSample = 0;
         {
             cGifStreamWriter writer(&stream);
-            EXPECT_EQ(c.bResult, WriteNodeFrames(&root, writer, &options, &progress));
+            writer.SetTransparency(c.nMode);
+            EXPECT_EQ(c.bResult, WriteNodeFrames(&root, writer, &progress));
             nSample = writer.GetImageCount();
         }
         EXPECT_EQ(c.calls, stream.calls);
@@ -129,9 +129,9 @@ TEST(WriteNodeFrames, MissingFrameAdvancesTheBarNotTheSample)
     BuildProject(root, {{"m6x4.bmp", 6, 4, 8, 0}});
     FakeStream stream;
     RecordingProgress progress;
-    const TransparencyOptions options = TransparencyOptions::FromMode(1);
     cGifStreamWriter writer(&stream);
-    EXPECT_TRUE(WriteNodeFrames(&root, writer, &options, &progress));
+    writer.SetTransparency(1);
+    EXPECT_TRUE(WriteNodeFrames(&root, writer, &progress));
     const LONG nSample = writer.GetImageCount();
     // The first frame written still takes the "first image" colour.
     EXPECT_EQ((std::vector<std::string>{"format 6x4x8", "transparency 5", "write 0"}), stream.calls);
@@ -150,9 +150,9 @@ TEST(WriteNodeFrames, FirstImageIsTheFirstWritten)
         BuildProject(root, {{"first_deep.bmp", 3, 3, bitCount, 0}, {"first8.bmp", 6, 4, 8, 0}});
         FakeStream stream;
         RecordingProgress progress;
-        const TransparencyOptions options = TransparencyOptions::FromMode(1);
         cGifStreamWriter writer(&stream);
-        EXPECT_TRUE(WriteNodeFrames(&root, writer, &options, &progress));
+        writer.SetTransparency(1);
+        EXPECT_TRUE(WriteNodeFrames(&root, writer, &progress));
         EXPECT_EQ((std::vector<std::string>{"format 6x4x8", "transparency 5", "write 0"}), stream.calls);
         EXPECT_EQ(1u, progress.Skipped().size());
     }
@@ -178,9 +178,10 @@ TEST(ExportAnimation, MixedProjectEachImage)
     GifExpect expect(100, 120, BmpPicture(1, 1).rgb, 65535);
     expect.Image(BmpPicture(100, 50), 25, 5);
     expect.Image(BmpPicture(80, 120), 25, 5);
+    // The movies' colours are not the bitmaps': each frame carries its own.
     for (int movie = 0; movie < 2; ++movie)
         for (int n = 0; n < 4; ++n)
-            expect.Image(ClipPicture(n), 25, ClipPicture(n).TopLeft());
+            expect.Image(ClipPicture(n), 25, ClipPicture(n).TopLeft(), true);
     EXPECT_TRUE(expect.Write(static_cast<LPCSTR>(options.strOutput)));
 }
 
@@ -191,11 +192,18 @@ TEST(ExportAnimation, FirstImageColourForAll)
     const cExportSettings options = AnimationSettings("anim_first.gif", 10, 3, 1);
     RecordingProgress progress;
     ASSERT_TRUE(ExportAnimation(&root, options, &progress));
-    // The first frame's table; its top-left colour stays on for every image.
+    // The first frame's table; its top-left colour stays transparent in
+    // every image, found by colour in the bitmap's own table.
     GifExpect expect(30, 20, ClipPicture(0).rgb, 3);
     for (int n = 0; n < 4; ++n)
         expect.Image(ClipPicture(n), 10, ClipPicture(0).TopLeft());
-    expect.Image(BmpPicture(9, 7), 10, ClipPicture(0).TopLeft());
+    const Picture bitmap = BmpPicture(9, 7);
+    const uint8_t* colour = &ClipPicture(0).rgb[3 * ClipPicture(0).TopLeft()];
+    int nSameColour = -1;
+    for (int i = 255; i >= 0; --i)
+        if (memcmp(&bitmap.rgb[3 * i], colour, 3) == 0)
+            nSameColour = i;
+    expect.Image(bitmap, 10, nSameColour, true);
     EXPECT_TRUE(expect.Write(static_cast<LPCSTR>(options.strOutput)));
 }
 

@@ -124,14 +124,17 @@ public:
         m_text = "screen " + std::to_string(width) + " " + std::to_string(height) + " 8 0\n"
                  + "colours " + testsupport::Hex(rgb.data(), rgb.size()) + "\n" + "loop " + std::to_string(loop) + "\n";
     }
-    // transparent < 0: no transparent colour.
-    void Image(const Picture& p, int delay, int transparent)
+    // transparent < 0: no transparent colour. localTable: the image carries
+    // the picture's colours as a table of its own.
+    void Image(const Picture& p, int delay, int transparent, bool localTable = false)
     {
         char control[64];
         std::snprintf(control, sizeof control, "control %02x %d %d\n", transparent >= 0 ? 0x89 : 0x80, delay,
                       transparent >= 0 ? transparent : 0);
         m_text += control;
-        m_text += "image 0 0 " + std::to_string(p.width) + " " + std::to_string(p.height) + " 0 0\n";
+        m_text += "image 0 0 " + std::to_string(p.width) + " " + std::to_string(p.height) + (localTable ? " 0 1\n" : " 0 0\n");
+        if (localTable)
+            m_text += "local " + testsupport::Hex(p.rgb.data(), p.rgb.size()) + "\n";
         m_text += "pixels " + testsupport::Hex(p.pixels.data(), p.pixels.size()) + "\n";
     }
     // Writes <stem>.expect beside the output, for the host-side check.

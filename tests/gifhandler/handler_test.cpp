@@ -476,27 +476,58 @@ TEST_F(HandlerTest, SecondFormatSizesTheImagesButNotTheScreen)
     EXPECT_EQ(first[40 + 4 * 9 + 2], layout.colours[3 * 9]) << "the first format's table";
 }
 
-// A frame of another depth cannot start the file; it writes nothing, and the
-// first 8-bit format after it writes the header.
-TEST_F(HandlerTest, OtherDepthsWriteNothing)
+// A format the handler cannot write (here 16 bits with 4-4-4 masks) cannot
+// start the file; its frames write nothing, and the first format the
+// handler can write after it starts the file.
+TEST_F(HandlerTest, FormatsItCannotWriteWriteNothing)
 {
     HandlerFile gif("depths.gif");
     ASSERT_TRUE(gif.Ready());
-    const std::vector<BYTE> truecolour = MakeFormat(4, 4, 24);
-    EXPECT_EQ(AVIERR_COMPRESSOR, SetFormat(gif.Stream(), truecolour));
-    EXPECT_EQ(S_OK, WriteRows(gif.Stream(), std::vector<BYTE>(48, 1)));
+    std::vector<BYTE> packed = MakeFormat(4, 4, 16);
+    BITMAPINFOHEADER* h = reinterpret_cast<BITMAPINFOHEADER*>(packed.data());
+    h->biCompression = BI_BITFIELDS;
+    const DWORD masks[3] = {0x0F00, 0x00F0, 0x000F};
+    memcpy(packed.data() + sizeof(BITMAPINFOHEADER), masks, sizeof masks);
+    EXPECT_EQ(AVIERR_COMPRESSOR, SetFormat(gif.Stream(), packed));
+    EXPECT_EQ(S_OK, WriteRows(gif.Stream(), std::vector<BYTE>(32, 1)));
     EXPECT_TRUE(gif.Bytes().empty());
 
     ASSERT_EQ(S_OK, SetFormat(gif.Stream(), MakeFormat(4, 4)));
     ASSERT_EQ(S_OK, WriteRows(gif.Stream(), FlatRows(4, 4, 1)));
-    EXPECT_EQ(S_OK, SetFormat(gif.Stream(), truecolour));
-    EXPECT_EQ(S_OK, WriteRows(gif.Stream(), std::vector<BYTE>(48, 1)));
+    EXPECT_EQ(S_OK, SetFormat(gif.Stream(), packed));
+    EXPECT_EQ(S_OK, WriteRows(gif.Stream(), std::vector<BYTE>(32, 1)));
     EXPECT_EQ(AVIERR_UNSUPPORTED, WriteRows(gif.Stream(), FlatRows(4, 4, 1), 2));
 
     const GifLayout layout = ReadGifLayout(gif.Close());
     ASSERT_TRUE(layout.valid);
     EXPECT_EQ(4, layout.width);
     EXPECT_EQ(1u, layout.images.size());
+}
+
+// A true-colour first format gives the screen and waits: the first image's
+// colours become the global table, and that image needs no table of its own.
+TEST_F(HandlerTest, TrueColourFirstFormatStartsTheFileWithItsFirstImage)
+{
+    HandlerFile gif("truecolour.gif");
+    ASSERT_TRUE(gif.Ready());
+    const std::vector<BYTE> screen = MakeFormat(6, 5, 24);
+    EXPECT_EQ(S_OK, SetFormat(gif.Stream(), std::vector<BYTE>(screen.begin(), screen.begin() + 40)));
+    EXPECT_TRUE(gif.Bytes().empty()) << "no header before the first image";
+    const std::vector<BYTE> frame = MakeFormat(4, 4, 24);
+    EXPECT_EQ(S_OK, SetFormat(gif.Stream(), std::vector<BYTE>(frame.begin(), frame.begin() + 40)));
+    std::vector<BYTE> rows(12 * 4, 0);
+    for (size_t i = 0; i < rows.size(); i += 3) {
+        rows[i] = 0x10;             // blue
+        rows[i + 2] = 0xC0;         // red
+    }
+    EXPECT_EQ(S_OK, WriteRows(gif.Stream(), rows));
+    const GifLayout layout = ReadGifLayout(gif.Close());
+    ASSERT_TRUE(layout.valid);
+    EXPECT_EQ(6, layout.width);
+    EXPECT_EQ(5, layout.height);
+    ASSERT_EQ(1u, layout.images.size());
+    ASSERT_EQ(768u, layout.colours.size());
+    EXPECT_EQ((std::vector<BYTE>{0xC0, 0x00, 0x10}), std::vector<BYTE>(layout.colours.begin(), layout.colours.begin() + 3));
 }
 
 /////////////////////////////////////////////////////////////////////////////

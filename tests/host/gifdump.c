@@ -4,6 +4,7 @@
  *   colours <768 hex digits pairs: the global colour table as read>
  *   loop <count>                       (when a NETSCAPE2.0 extension is found)
  *   image <left> <top> <width> <height> <interlaced> <local table>
+ *   local <hex pairs: the image's own colour table>  (when it has one)
  *   control <packed> <delay> <transparent index>   (when the image has one)
  *   pixels <width*height hex pairs, top row first>
  *
@@ -20,6 +21,16 @@ static void print_hex(const unsigned char *bytes, long count)
         putchar(digits[bytes[i] >> 4]);
         putchar(digits[bytes[i] & 15]);
     }
+}
+
+static void print_colours(const ColorMapObject *map)
+{
+    for (int i = 0; i < map->ColorCount; ++i) {
+        const GifColorType *c = &map->Colors[i];
+        const unsigned char rgb[3] = { c->Red, c->Green, c->Blue };
+        print_hex(rgb, 3);
+    }
+    putchar('\n');
 }
 
 static void print_extensions(const ExtensionBlock *blocks, int count)
@@ -59,12 +70,7 @@ int main(int argc, char **argv)
            gif->SBackGroundColor);
     if (gif->SColorMap != NULL) {
         printf("colours ");
-        for (int i = 0; i < gif->SColorMap->ColorCount; ++i) {
-            const GifColorType *c = &gif->SColorMap->Colors[i];
-            const unsigned char rgb[3] = { c->Red, c->Green, c->Blue };
-            print_hex(rgb, 3);
-        }
-        putchar('\n');
+        print_colours(gif->SColorMap);
     }
     for (int n = 0; n < gif->ImageCount; ++n) {
         const SavedImage *image = &gif->SavedImages[n];
@@ -72,6 +78,10 @@ int main(int argc, char **argv)
         print_extensions(image->ExtensionBlocks, image->ExtensionBlockCount);
         printf("image %d %d %d %d %d %d\n", d->Left, d->Top, d->Width, d->Height,
                d->Interlace ? 1 : 0, d->ColorMap != NULL ? 1 : 0);
+        if (d->ColorMap != NULL) {
+            printf("local ");
+            print_colours(d->ColorMap);
+        }
         printf("pixels ");
         print_hex(image->RasterBits, (long)d->Width * d->Height);
         putchar('\n');
