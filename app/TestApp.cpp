@@ -4,6 +4,7 @@
 #include "AfxRes.h"
 #include "DocTemplate.h"
 #include "MainFrame.h"
+#include "ProjectClasses.h"
 #include "TestDoc.h"
 #include "TestView.h"
 #include "resource.h"
@@ -29,6 +30,7 @@ CString CTestApp::CommandLinePath(LPCSTR lpszCmdLine)
 
 BOOL CTestApp::InitInstance()
 {
+    RegisterProjectClasses();       // before the command line's project is read
     LoadStdProfileSettings(6);
     AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, RUNTIME_CLASS(CTestDoc), RUNTIME_CLASS(CMainFrame),
                                           RUNTIME_CLASS(CTestView)));

@@ -11,6 +11,7 @@
 #include "AnimationExport.h"
 #include "ExportScopes.h"
 #include "GifOptions.h"
+#include "ProjectClasses.h"
 #include "TestDoc.h"
 #include "TestNode.h"
 #include "WinApp.h"
@@ -95,6 +96,7 @@ double Median(std::vector<double> values)
 int main(int argc, char** argv)
 {
     theApp.m_hInstance = ::GetModuleHandleA(nullptr);
+    RegisterProjectClasses();
     if (argc < 3) {
         std::fprintf(stderr, "usage: export_phases PROJECT.seq OUTPUT.gif [ROUNDS]\n");
         return 2;

@@ -274,6 +274,7 @@ int Show(const CString& strProject)
 
 int main(int argc, char** argv)
 {
+    theApp.InitInstance();
     // Unbuffered, the runtime hands a console or a device one character at
     // a time, each a round trip under Wine: every message is assembled here
     // and written whole when the writer flushes it (at the latest, at exit).

@@ -1,5 +1,6 @@
 // cConsoleApp: messages to stderr, one line each.
 #include "ConsoleApp.h"
+#include "ProjectClasses.h"
 
 #include <cstdio>
 #include <cstring>
@@ -7,6 +8,12 @@
 cConsoleApp::cConsoleApp()
     : CWinApp("reelwright-cli"), m_nMessages(0)
 {
+}
+
+BOOL cConsoleApp::InitInstance()
+{
+    RegisterProjectClasses();
+    return TRUE;
 }
 
 int cConsoleApp::DoMessageBox(LPCSTR lpszPrompt, UINT nType, UINT)

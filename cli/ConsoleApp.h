@@ -17,6 +17,8 @@ public:
     int GetMessageCount() const { return m_nMessages; }
 
 // Overridables
+    // Makes the project's classes known before any project is read.
+    BOOL InitInstance() override;
     int DoMessageBox(LPCSTR lpszPrompt, UINT nType, UINT nIDPrompt) override;
     // There is no cursor to change.
     void DoWaitCursor(int) override {}

@@ -6,8 +6,8 @@
 
 namespace {
 
-// Head of the registry chain; a constant-initialised pointer, so registrations
-// made by static objects of other translation units always find it ready.
+// Head of the registry chain, filled by the explicit registrations of the
+// program at start-up.
 const CRuntimeClass* g_pFirstClass = nullptr;
 
 } // namespace
@@ -40,7 +40,13 @@ const CRuntimeClass* CRuntimeClass::FromName(LPCSTR lpszClassName)
 
 void CRuntimeClass::Register(const CRuntimeClass* pClass)
 {
-    ASSERT(pClass != nullptr && pClass->m_pNextClass == nullptr);
+    ASSERT(pClass != nullptr);
+    // Linking a class in twice would close the chain into a loop.
+    for (const CRuntimeClass* pKnown = g_pFirstClass; pKnown != nullptr; pKnown = pKnown->m_pNextClass)
+        if (pKnown == pClass)
+            return;
+    // Two classes of one name: the archive could not tell which one a file means.
+    ASSERT(FromName(pClass->m_lpszClassName) == nullptr);
     const_cast<CRuntimeClass*>(pClass)->m_pNextClass = g_pFirstClass;
     g_pFirstClass = pClass;
 }

@@ -24,16 +24,14 @@ public:
 
     // The registered class of this exact name (case-sensitive), or null.
     static const CRuntimeClass* FromName(LPCSTR lpszClassName);
+    // Makes a serialisable class known to the archive by its name. Each
+    // program registers its classes explicitly at start-up (a class that only
+    // an archive names would otherwise not be linked in); registering a class
+    // again does nothing.
     static void Register(const CRuntimeClass* pClass);
 
 // Implementation
     const CRuntimeClass* m_pNextClass;      // registry chain, set by Register
-};
-
-// Registers a class in the archive's registry during static initialisation.
-struct AFX_CLASSINIT
-{
-    explicit AFX_CLASSINIT(CRuntimeClass* pNewClass) { CRuntimeClass::Register(pNewClass); }
 };
 
 #define RUNTIME_CLASS(class_name) (&class_name::class##class_name)
@@ -65,12 +63,12 @@ public: \
     AFX_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, AFX_NOT_SERIAL_SCHEMA, \
                                class_name::CreateObject)
 
-// A serialisable class: creatable by name and found by the archive.
+// A serialisable class: creatable by name, and found by the archive once
+// registered with CRuntimeClass::Register.
 #define IMPLEMENT_SERIAL(class_name, base_class_name, wSchema) \
     CObject* class_name::CreateObject() { return new class_name; } \
     AFX_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, wSchema, \
                                class_name::CreateObject) \
-    static const AFX_CLASSINIT _init_##class_name(RUNTIME_CLASS(class_name)); \
     CArchive& operator>>(CArchive& ar, class_name*& pOb) \
     { \
         pOb = static_cast<class_name*>(ar.ReadObject(RUNTIME_CLASS(class_name))); \

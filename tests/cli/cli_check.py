@@ -124,6 +124,10 @@ def main():
     check("create over a project: project kept", open(os.path.join(WORK, "p.seq"), "rb").read() == before)
     expect_run("create --force", ["create", "q.seq", "cinepak.avi"], 0)
     expect_run("create --force", ["create", "q.seq", "cinepak.avi", "--force"], 0)
+    # A project file named in capitals is still one: named, and not added.
+    shutil.copy(os.path.join(WORK, "p.seq"), os.path.join(WORK, "HOLIDAY.SEQ"))
+    expect_run("create with HOLIDAY.SEQ", ["create", "s.seq", "clip000.bmp", "HOLIDAY.SEQ"], 0,
+               stderr_has=["HOLIDAY.SEQ: skipped: a project file is not added to another project"])
     expect_run("create with a path too long", ["create", "r.seq", "clip000.bmp", "x" * 260 + ".bmp"], 1,
                stderr_has=["refused: its path is longer than 259 characters"])
 

@@ -78,6 +78,20 @@ IMPLEMENT_DYNCREATE(CPlain, CObject)
 
 namespace {
 
+// The archive knows the classes above by name only once they are registered,
+// as a program registers its own at start-up. CPlain stays unregistered.
+class ArchiveClassesEnvironment : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        CRuntimeClass::Register(RUNTIME_CLASS(CLeaf));
+        CRuntimeClass::Register(RUNTIME_CLASS(CChain));
+    }
+};
+
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new ArchiveClassesEnvironment);
+
 Bytes Store(const std::function<void(CArchive&)>& write)
 {
     const std::string path = testsupport::WorkPath("archive-store.bin");
@@ -207,6 +221,19 @@ TEST(CArchive, DamagedPrimitivesAreRefused)
         DWORD dw;
         ar >> dw;
     }));
+}
+
+TEST(CArchive, RegisteringAClassAgainChangesNothing)
+{
+    // Each start-up path registers what it needs, so one class may come twice.
+    CRuntimeClass::Register(RUNTIME_CLASS(CChain));
+    CRuntimeClass::Register(RUNTIME_CLASS(CLeaf));
+    CRuntimeClass::Register(RUNTIME_CLASS(CLeaf));
+    EXPECT_EQ(RUNTIME_CLASS(CLeaf), CRuntimeClass::FromName("CLeaf"));
+    EXPECT_EQ(RUNTIME_CLASS(CChain), CRuntimeClass::FromName("CChain"));
+    // The whole chain is walked for a name no class has: it must still end.
+    EXPECT_EQ(nullptr, CRuntimeClass::FromName("CSomething"));
+    EXPECT_EQ(nullptr, CRuntimeClass::FromName("CPlain"));
 }
 
 TEST(CArchive, ObjectReferencesAreNumberedInOrder)

@@ -2,6 +2,7 @@
 // traversal order every walker follows.
 #include "DrawDib.h"
 #include "ImageFile.h"
+#include "ProjectClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -93,7 +94,9 @@ TEST(NodeTree, KindsAndInitialState)
 
 TEST(NodeTree, ClassesAreFoundByName)
 {
-    for (const char* name : {"cTestNode", "cImageList", "cImageFile"}) {
+    // Registered before the first test; once more changes nothing.
+    RegisterProjectClasses();
+    for (const char* name : {"cTestNode", "cImageList", "cImageFile", "cAVIFile"}) {
         const CRuntimeClass* pClass = CRuntimeClass::FromName(name);
         ASSERT_NE(nullptr, pClass) << name;
         EXPECT_EQ(0u, pClass->m_wSchema) << name;

@@ -1,5 +1,6 @@
-// Registry helpers of the application shell and the lookup that tells a movie
-// from a still image: SetRegistryRoot, OpenRegistryKey, OpenRegistryKeyForReading,
+// The lookup that tells a movie from a still image by the AVIFile handlers
+// registered for its extension, and the registry helpers it reads with:
+// SetRegistryRoot, OpenRegistryKey, OpenRegistryKeyForReading,
 // GetRegistryString, IsReadableMovieExtension.
 #pragma once
 
