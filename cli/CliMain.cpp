@@ -2,7 +2,8 @@
 // line, on the same document, model and export code as the windows.
 //   create PROJECT.seq FILE... [--force]
 //   animate PROJECT.seq [--output FILE.gif] [--force] [--rate N] [--loop N] [--transparency none|first|each]
-//   batch PROJECT.seq [--expand] [--transparency none|first|each]
+//           [--dither on|off]
+//   batch PROJECT.seq [--expand] [--transparency none|first|each] [--dither on|off]
 //   show PROJECT.seq
 // Exit status: 0 everything written, 1 something failed, 2 usage error.
 #include "ConsoleApp.h"
@@ -30,8 +31,9 @@ const int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
 const char kUsage[] =
     "usage: reelwright-cli create PROJECT.seq FILE... [--force]\n"
     "       reelwright-cli animate PROJECT.seq [--output FILE.gif [--force]] [--rate 1-100]\n"
-    "                      [--loop -1-32000] [--transparency none|first|each]\n"
+    "                      [--loop -1-32000] [--transparency none|first|each] [--dither on|off]\n"
     "       reelwright-cli batch PROJECT.seq [--expand] [--transparency none|first|each]\n"
+    "                      [--dither on|off]\n"
     "       reelwright-cli show PROJECT.seq\n"
     "       reelwright-cli --help | --version\n"
     "\n"
@@ -41,6 +43,9 @@ const char kUsage[] =
     "         name or else PROJECT.gif beside it; the options apply to this run only;\n"
     "         an --output that exists is replaced only with --force\n"
     "batch    converts every file of the project to a GIF beside it\n"
+    "\n"
+    "Frames of more than 256 colours are reduced to 256, dithered unless\n"
+    "--dither off; frames of fewer keep their exact colours.\n"
     "show     lists the project's tree and its export settings\n";
 
 int Usage(const char* pszProblem)
@@ -74,6 +79,15 @@ bool ParseInt(const char* pszText, int nMin, int nMax, int& nValue)
 
 const char* const kModes[] = {"none", "first", "each"};
 
+// "on" or "off".
+bool ParseSwitch(const char* pszText, int& nOn)
+{
+    if (std::strcmp(pszText, "on") != 0 && std::strcmp(pszText, "off") != 0)
+        return false;
+    nOn = std::strcmp(pszText, "on") == 0 ? 1 : 0;
+    return true;
+}
+
 bool ParseMode(const char* pszText, int& nMode)
 {
     for (int i = 0; i < 3; ++i)
@@ -89,7 +103,7 @@ bool ParseMode(const char* pszText, int& nMode)
 struct Options
 {
     const char* pszOutput = nullptr;
-    int nRate = -1, nLoop = 0, nMode = -1;
+    int nRate = -1, nLoop = 0, nMode = -1, nDither = 1;
     bool bLoop = false, bExpand = false, bForce = false;
     std::vector<const char*> files;
 };
@@ -126,6 +140,8 @@ bool ParseOptions(int argc, char** argv, const char* pszAllowed, Options& o, int
             bGood = ParseInt(pszValue, 1, 100, o.nRate);
         else if (arg == "--loop")
             bGood = o.bLoop = ParseInt(pszValue, -1, 32000, o.nLoop);
+        else if (arg == "--dither")
+            bGood = ParseSwitch(pszValue, o.nDither);
         else
             bGood = ParseMode(pszValue, o.nMode);
         if (!bGood) {
@@ -217,6 +233,7 @@ int Animate(const CString& strProject, const Options& o)
         settings.nLoopCount = o.nLoop;
     if (o.nMode >= 0)
         settings.nTransparency = o.nMode;
+    settings.bDither = o.nDither != 0;
     theApp.SetCurrentFile(settings.strOutput);
     cConsoleProgress progress;
     progress.SetDefaultFile(settings.strOutput);
@@ -236,6 +253,7 @@ int Batch(const CString& strProject, const Options& o)
         settings.bExpand = TRUE;
     if (o.nMode >= 0)
         settings.nTransparency = o.nMode;
+    settings.bDither = o.nDither != 0;
     theApp.SetCurrentFile(nullptr);
     cConsoleProgress progress;
     return RunExport(doc, settings, progress);
@@ -294,8 +312,8 @@ int main(int argc, char** argv)
     struct Command { const char* name; const char* allowed; };
     static const Command commands[] = {
         {"create", "FILE --force "},
-        {"animate", "--output --force --rate --loop --transparency "},
-        {"batch", "--expand --transparency "},
+        {"animate", "--output --force --rate --loop --transparency --dither "},
+        {"batch", "--expand --transparency --dither "},
         {"show", ""},
     };
     const Command* pCommand = nullptr;

@@ -20,10 +20,15 @@ BOOL ScanFrames(cTestNode* pNode, cDrawDib& canvas)
             nFrames = 1;
         for (int i = 0; i < nFrames; ++i) {
             FramePtr pFormat(pNode->GetFrameFormat(i));
-            if (pFormat == nullptr || pFormat->GetBitCount() != 8)
+            if (pFormat == nullptr || !IsWritableFrame(*pFormat))
                 continue;
+            // An 8-bit first frame gives the file its colour table, as ever;
+            // any other gives only the screen, and the handler takes the
+            // colours of the first image it writes.
             if (canvas.GetInfo() == nullptr
-                && !(canvas.Create(pFormat->GetWidth(), pFormat->GetHeight(), 8) && canvas.CopyColorTable(*pFormat)))
+                && !(pFormat->GetBitCount() == 8
+                         ? canvas.Create(pFormat->GetWidth(), pFormat->GetHeight(), 8) && canvas.CopyColorTable(*pFormat)
+                         : canvas.Create(pFormat->GetWidth(), pFormat->GetHeight(), 24)))
                 continue;
             // Only the size grows; biSizeImage stays the first frame's, as
             // the canvas never carries rows.
@@ -59,7 +64,12 @@ BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, cExportProgress
             FramePtr pFrame = WritableFrame(pNode, i, skips);
             if (pFrame == nullptr)
                 continue;
-            if (writer.WriteFrame(*pFrame) != S_OK) {
+            const HRESULT hr = writer.WriteFrame(*pFrame);
+            if (hr == S_FALSE) {
+                skips.Note(kSkipNotWritable);
+                continue;
+            }
+            if (hr != S_OK) {
                 pProgress->ReportFailure("Unable to Write to Stream", nullptr);
                 skips.Tell(pNode, pProgress);
                 return FALSE;

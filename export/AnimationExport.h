@@ -13,8 +13,9 @@ class cTestNode;
 
 // Walks the subtree asking only for frame formats and builds the output
 // canvas (header and colour table, no pixels): the largest width and height
-// of all 8-bit frames with the colour table of the first. TRUE when the
-// canvas has a header afterwards.
+// of all frames the handler writes; 8-bit with the colour table of the first
+// such frame when that one is 8-bit, else 24-bit without a table. TRUE when
+// the canvas has a header afterwards.
 BOOL ScanFrames(cTestNode* pNode, cDrawDib& canvas);
 
 // Writes the subtree's frames through the writer (its transparency set), a

@@ -26,7 +26,8 @@ BOOL WriteImageFile(cDrawDib* pFrame, BOOL bTransparent, BOOL bDither, cGifFileW
         pProgress->ReportFailure("Unable to Set Format", nullptr);
         return FALSE;
     }
-    if (writer.WriteFrame(*pFrame) != S_OK) {
+    const HRESULT hr = writer.WriteFrame(*pFrame);
+    if (hr != S_OK && hr != S_FALSE) {
         pProgress->ReportFailure("Unable to Write to Stream", nullptr);
         return FALSE;
     }
@@ -62,12 +63,19 @@ BOOL WriteMovieFile(cTestNode* pMovie, BOOL bTransparent, BOOL bDither, cGifFile
             break;      // the file ends with the frames so far
         if (pFrame == nullptr)
             continue;
+        if (!writer.CanWrite(*pFrame)) {
+            skips.Note(kSkipNotWritable);
+            continue;
+        }
         // The first image's format is the file's screen and colour table.
         if (writer.GetImageCount() == 0 && writer.SetFormat(*pFrame) != S_OK) {
             pProgress->ReportFailure("Unable to Set Format", nullptr);
             return FALSE;
         }
-        if (writer.WriteFrame(*pFrame) != S_OK) {
+        const HRESULT hr = writer.WriteFrame(*pFrame);
+        if (hr == S_FALSE)
+            skips.Note(kSkipNotWritable);
+        else if (hr != S_OK) {
             pProgress->ReportFailure("Unable to Write to Stream", nullptr);
             return FALSE;
         }
@@ -105,9 +113,13 @@ cGifFileWriter::Result WriteOneFile(const CString& strName, cExportProgress* pPr
 BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, BOOL bDither, cExportProgress* pProgress)
 {
     const CString strName = GifOutputName(pszSourceName);
-    return WriteOneFile(strName, pProgress, [&](cGifFileWriter& file) {
-               return WriteImageFile(pFrame, bTransparent, bDither, file, pProgress);
-           }) != cGifFileWriter::failed;
+    const cGifFileWriter::Result result = WriteOneFile(strName, pProgress, [&](cGifFileWriter& file) {
+        return WriteImageFile(pFrame, bTransparent, bDither, file, pProgress);
+    });
+    // Only an older handler takes a frame and writes no image.
+    if (result == cGifFileWriter::empty)
+        pProgress->FileSkipped(pszSourceName, kSkipNotWritable);
+    return result != cGifFileWriter::failed;
 }
 
 BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, BOOL bDither, cExportProgress* pProgress)

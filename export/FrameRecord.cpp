@@ -36,9 +36,25 @@ CString GifOutputName(LPCSTR pszSourceName)
 
 BOOL IsWritableFrame(const cDib& frame)
 {
-    return frame.GetBitCount() == 8;
+    const BITMAPINFO* pInfo = frame.GetInfo();
+    if (pInfo == nullptr || pInfo->bmiHeader.biCompression != BI_RGB)
+        return FALSE;
+    const LONG nWidth = frame.GetWidth();
+    const LONG nHeight = frame.GetHeight() < 0 ? -frame.GetHeight() : frame.GetHeight();
+    // A GIF's sides are 16-bit; a frame to reduce must also fit the
+    // reducer's 4096 x 4096 pixels.
+    if (nWidth <= 0 || nWidth > 0xFFFF || nHeight <= 0 || nHeight > 0xFFFF)
+        return FALSE;
+    switch (frame.GetBitCount()) {
+    case 8:
+        return TRUE;
+    case 1: case 4: case 16: case 24: case 32:
+        return static_cast<ULONGLONG>(nWidth) * static_cast<ULONGLONG>(nHeight) <= (1ULL << 24);
+    default:
+        return FALSE;
+    }
 }
 
 const char kSkipUnreadable[] = "could not be read";
-const char kSkipNotWritable[] = "is not a 256-colour picture";
+const char kSkipNotWritable[] = "is in a format the GIF writer cannot take";
 const char kNothingWritten[] = "No image could be written; the file was left as it was.";

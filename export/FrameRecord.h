@@ -22,8 +22,10 @@ void MakeVideoHeader(AVISTREAMINFOA& info, DWORD dwRate, DWORD dwScale, LONG nWi
 // The source name with its extension replaced by ".gif".
 CString GifOutputName(LPCSTR pszSourceName);
 
-// Whether the GIF handler writes an image for a frame of this format: it
-// encodes 8-bit palette frames; it takes other frames and writes nothing.
+// Whether the GIF handler writes an image for a frame of this format: the
+// frames the program makes (plain rows of 1, 4, 8, 16, 24 or 32 bits) up to
+// the GIF's 65535 pixels a side, and, but for 8-bit ones, 4096 x 4096 pixels
+// in all. An older handler writes 8-bit frames only (cGifStreamWriter).
 BOOL IsWritableFrame(const cDib& frame);
 
 // Why an export leaves a source file out, as the reports say it.

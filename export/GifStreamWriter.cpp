@@ -48,8 +48,15 @@ HRESULT cGifStreamWriter::SetFormat(const cDib& format)
     return m_pStream->SetFormat(0, format.GetInfo(), static_cast<LONG>(format.GetInfoSize()));
 }
 
+BOOL cGifStreamWriter::CanWrite(const cDib& frame) const
+{
+    return m_pOptions2 != nullptr || frame.GetBitCount() == 8;
+}
+
 HRESULT cGifStreamWriter::WriteFrame(cDib& frame)
 {
+    if (!CanWrite(frame))
+        return S_FALSE;
     if (m_pOptions != nullptr) {
         // The image's own size and colours; its answer does not matter.
         SetFormat(frame);

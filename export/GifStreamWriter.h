@@ -28,6 +28,8 @@ public:
     BOOL HasGifOptions() const { return m_pOptions != nullptr; }
     // The images written so far: the next one's sample position.
     LONG GetImageCount() const { return m_nImages; }
+    // Whether the handler writes such a frame: an older one, 8-bit ones only.
+    BOOL CanWrite(const cDib& frame) const;
 
 // Operations
     // Only a loop count set before the first format reaches the file.
@@ -41,6 +43,8 @@ public:
     HRESULT SetFormat(const cDib& format);
     // One image: with the GIF handler, its own format first (each image
     // keeps its size and its colours); then its rows, as one key-frame sample.
+    // S_FALSE, with nothing sent, for a frame that is not 8-bit when the
+    // handler is an older one that would take it and write nothing.
     HRESULT WriteFrame(cDib& frame);
 
 // Implementation

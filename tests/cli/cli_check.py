@@ -108,6 +108,7 @@ def main():
                         ("loop 32001", ["animate", "p.seq", "--loop", "32001"]),
                         ("loop not a number", ["animate", "p.seq", "--loop", "3x"]),
                         ("transparency choice", ["batch", "p.seq", "--transparency", "some"]),
+                        ("dither choice", ["animate", "p.seq", "--dither", "maybe"]),
                         # Another extension would have AVIFile write a movie over that file.
                         ("output not a .gif", ["animate", "p.seq", "--output", "important.doc"]),
                         ("output without an extension", ["animate", "p.seq", "--output", "out"]),
@@ -221,7 +222,13 @@ def main():
     expect_run("damaged project", ["show", "damaged.seq"], 1, stderr_has=["damaged.seq is not in the expected format."])
     expect_run("unwritable output folder", ["animate", "p.seq", "--output", "no such folder/out.gif"], 1,
                stderr_has=["out.gif: Unable to Open File"])
-    expect_run("no valid images", ["animate", "q.seq"], 1, stderr_has=["q.gif: No valid images"])
+    # A true-colour movie is reduced to 256 colours; a project with nothing to read has no valid image.
+    expect_run("a true-colour movie", ["animate", "q.seq", "--dither", "off"], 0, stderr_has=["q.gif: written"])
+    check("a true-colour movie: giflib reads it", gifdump(os.path.join(WORK, "q.gif"))[0] == 0)
+    shutil.copy(os.path.join(WORK, "clip000.bmp"), os.path.join(WORK, "alone.bmp"))
+    expect_run("create a project of one file", ["create", "alone.seq", "alone.bmp"], 0)
+    os.remove(os.path.join(WORK, "alone.bmp"))
+    expect_run("no valid images", ["animate", "alone.seq"], 1, stderr_has=["alone.gif: No valid images"])
     # An output that is one of the project's own files is not even a .gif.
     for title, given, on_disk in [("a picture of the project", "CLIP001.bmp", "clip001.bmp"),
                                   ("the project itself", "p.seq", "p.seq")]:

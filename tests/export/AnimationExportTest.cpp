@@ -24,16 +24,19 @@ struct ScanCase
     std::vector<Source> sources;
     bool bCanvas;
     LONG width, height;
-    DWORD sizeImage;        // the first 8-bit frame's, never recomputed
+    WORD bitCount;          // 8 with the first frame's table, 24 without one
+    DWORD sizeImage;        // the first frame's, never recomputed
 };
 
+// 70000 pixels is wider than a GIF can be: such a frame is no part of it.
 const ScanCase kScanCases[] = {
-    {"mixed sizes", {{"s100x50.bmp", 100, 50, 8, 0}, {"s80x120.bmp", 80, 120, 8, 0}}, true, 100, 120, 100 * 50},
-    {"24-bit frames do not count",
-     {{"s24a.bmp", 10, 10, 24, 0}, {"s30x20.bmp", 30, 20, 8, 0}, {"s24b.bmp", 200, 200, 24, 0}},
-     true, 30, 20, 32 * 20},
-    {"nested groups", {{"s12x40.bmp", 12, 40, 8, 1}, {"s40x12.bmp", 40, 12, 8, 0}}, true, 40, 40, 12 * 40},
-    {"only 24-bit", {{"s24c.bmp", 10, 10, 24, 0}}, false, 0, 0, 0},
+    {"mixed sizes", {{"s100x50.bmp", 100, 50, 8, 0}, {"s80x120.bmp", 80, 120, 8, 0}}, true, 100, 120, 8, 100 * 50},
+    {"an 8-bit first frame gives the table, true-colour ones the size",
+     {{"s30x20.bmp", 30, 20, 8, 0}, {"s24b.bmp", 200, 200, 24, 0}}, true, 200, 200, 8, 32 * 20},
+    {"a true-colour first frame gives no table",
+     {{"s24a.bmp", 10, 10, 24, 0}, {"s30x20.bmp", 30, 20, 8, 0}}, true, 30, 20, 24, 32 * 10},
+    {"nested groups", {{"s12x40.bmp", 12, 40, 8, 1}, {"s40x12.bmp", 40, 12, 8, 0}}, true, 40, 40, 8, 12 * 40},
+    {"nothing the handler writes", {{"s70000.bmp", 70000, 1, 8, 0}}, false, 0, 0, 0, 0},
 };
 
 TEST(ScanFrames, Canvas)
@@ -49,8 +52,12 @@ TEST(ScanFrames, Canvas)
         const BITMAPINFOHEADER& h = canvas.GetInfo()->bmiHeader;
         EXPECT_EQ(c.width, h.biWidth);
         EXPECT_EQ(c.height, h.biHeight);
-        EXPECT_EQ(8, h.biBitCount);
+        EXPECT_EQ(c.bitCount, h.biBitCount);
         EXPECT_EQ(c.sizeImage, h.biSizeImage);
+        if (c.bitCount != 8) {
+            EXPECT_EQ(40, canvas.GetInfoSize());
+            continue;
+        }
         EXPECT_EQ(1064, canvas.GetInfoSize());
         const RGBQUAD q = bmp::Colour(200);
         EXPECT_EQ(0, memcmp(&q, &canvas.GetColorTable()[200], sizeof q));
@@ -105,7 +112,7 @@ TEST(WriteNodeFrames, Calls)
         }
         EXPECT_EQ(c.calls, stream.calls);
         EXPECT_EQ(1, stream.nRef) << "every options interface released";
-        EXPECT_EQ(std::vector<std::string>{testsupport::WorkPath("w5x2.bmp") + " | is not a 256-colour picture"},
+        EXPECT_EQ(std::vector<std::string>{testsupport::WorkPath("w5x2.bmp") + " | is in a format the GIF writer cannot take"},
                   progress.Skipped());
         if (c.bResult) {
             EXPECT_EQ(3, nSample);
@@ -161,14 +168,13 @@ TEST(WriteNodeFrames, FirstImageIsTheFirstWritten)
 TEST(ExportAnimation, MixedProjectEachImage)
 {
     cImageList root;
-    BuildProject(root, {{"a100x50.bmp", 100, 50, 8, 0}, {"a80x120.bmp", 80, 120, 8, 0}, {"a24.bmp", 7, 7, 24, 0},
+    BuildProject(root, {{"a100x50.bmp", 100, 50, 8, 0}, {"a80x120.bmp", 80, 120, 8, 0}, {"a70000.bmp", 70000, 1, 8, 0},
                         {"clip_topdown.avi", 0, 0, 0, 1}, {"clip_bottomup.avi", 0, 0, 0, 1}});
     const cExportSettings options = AnimationSettings("anim_each.gif", 4, -1, 2);
     RecordingProgress progress;
     ASSERT_TRUE(ExportAnimation(&root, options, &progress));
     EXPECT_TRUE(progress.messages.empty());
-    EXPECT_EQ(std::vector<std::string>{testsupport::WorkPath("a24.bmp") + " | is not a 256-colour picture"},
-              progress.Skipped());
+    EXPECT_EQ(std::vector<std::string>{testsupport::WorkPath("a70000.bmp") + " | could not be read"}, progress.Skipped());
     EXPECT_EQ(3 + 4 + 4, progress.nRange);
     EXPECT_EQ(3 + 4 + 4, progress.nSteps);
     EXPECT_EQ(0, progress.nShown);
@@ -229,7 +235,7 @@ struct RefusalCase
 };
 
 const RefusalCase kRefusals[] = {
-    {"all frames 24-bit", 24, "refused24.gif", "No valid images", true},
+    {"no frame the handler writes", 8, "refused.gif", "No valid images", true},
     {"folder missing", 8, "no such folder\\out.gif", "Unable to Open File", false},
     // Another extension would have AVIFile write a movie over that file.
     {"not a .gif name", 8, "important.doc", "The output file name must end in .gif.", true},
@@ -241,7 +247,8 @@ TEST(ExportAnimation, Refusals)
     for (const RefusalCase& c : kRefusals) {
         SCOPED_TRACE(c.title);
         cImageList root;
-        root.Add(new cImageFile(WriteBmp("r5x5.bmp", 5, 5, c.bitCount).c_str()));
+        root.Add(new cImageFile(c.message[0] == 'N' ? WriteBmp("r70000.bmp", 70000, 1, 8).c_str()
+                                                    : WriteBmp("r5x5.bmp", 5, 5, c.bitCount).c_str()));
         const cExportSettings options = AnimationSettings(c.output, 5, 0, 0);
         const std::string path = static_cast<LPCSTR>(options.strOutput);
         testsupport::WriteFileBytes(path, "old", 3);

@@ -156,11 +156,17 @@ void LoadProjectOfOneBitmap(const std::string& name, LONG width, LONG height, WO
     App().m_messages.clear();
 }
 
-// A project whose only picture is 24-bit: the commands run to their end
+// A project whose only picture is gone: the commands run to their end
 // without writing anything.
 void LoadProjectWithoutValidImages()
 {
-    LoadProjectOfOneBitmap("deep24.bmp", 5, 5, 24);
+    ResetProject();
+    const std::string path = testsupport::WorkPath("gone.bmp");
+    ::DeleteFileA(path.c_str());
+    View()->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({path})));
+    Pump();
+    Doc()->SetModifiedFlag(FALSE);
+    App().m_messages.clear();
 }
 
 std::string RangeMessage(const char* min, const char* max)
@@ -213,6 +219,7 @@ TEST(ConvertDialog, RefusesOutOfRangeValuesThenStoresTheChoices)
 {
     LoadProjectWithoutValidImages();
     const std::string output = testsupport::WorkPath("never.gif");
+    ::DeleteFileA(output.c_str());
     RunCommand(ID_ACTION_CREATE, "Convert to GIF",
                {SetText(IDC_FILENAME, output), SetText(IDC_FRAMERATE, "0"), Press(IDOK),
                 SetText(IDC_FRAMERATE, "101"), Press(IDOK),
@@ -398,11 +405,11 @@ TEST(BatchConvertDialog, PresetsCancelAndOk)
                {Click(IDC_EXPAND), Click(IDC_BATCH_TRANSPARENCY_FIRST), Press(IDOK)});
     EXPECT_EQ(0, options.m_bExpand);
     EXPECT_EQ(1, options.m_nTransparency);
-    // The 24-bit picture makes no file, and the user is told.
-    EXPECT_EQ(std::vector<std::string>{"These files were left out:\n" + testsupport::WorkPath("deep24.bmp")
-                                       + ": is not a 256-colour picture"},
+    // The missing picture makes no file, and the user is told.
+    EXPECT_EQ(std::vector<std::string>{"These files were left out:\n" + testsupport::WorkPath("gone.bmp")
+                                       + ": could not be read"},
               App().m_messages);
-    EXPECT_FALSE(testsupport::FileExists(testsupport::WorkPath("deep24.gif")));
+    EXPECT_FALSE(testsupport::FileExists(testsupport::WorkPath("gone.gif")));
     EXPECT_FALSE(Doc()->IsModified());
 }
 
@@ -583,10 +590,11 @@ TEST(ConvertDialog, LeftOutFilesAreListedInOneMessage)
     const std::string output = testsupport::WorkPath("listed.gif");
     ::DeleteFileA(output.c_str());
     RunCommand(ID_ACTION_CREATE, "Convert to GIF", {SetText(IDC_FILENAME, output), Press(IDOK)});
-    std::string expected = "These files were left out:\n" + paths[1] + ": is not a 256-colour picture";
-    for (int i = 0; i < 9; ++i)
+    // The true-colour picture is written with the rest.
+    std::string expected = "These files were left out:";
+    for (int i = 0; i < 10; ++i)
         expected += "\n" + paths[2 + i] + ": could not be read";
-    expected += "\n... and 2 more.";
+    expected += "\n... and 1 more.";
     EXPECT_EQ(std::vector<std::string>{expected}, App().m_messages);
     EXPECT_TRUE(testsupport::FileExists(output)) << "what could be written was";
     Doc()->SetModifiedFlag(FALSE);
