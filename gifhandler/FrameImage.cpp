@@ -3,14 +3,22 @@
 // The buffers grow to the largest frame seen and are kept for the next one,
 // so that memory depends on the frame size and not on the number of frames.
 // A reduced frame's source pixels, indices and table stay as the "previous"
-// of the next one: the quantizer keeps unchanged areas in the colours they
-// were shown in, so that nothing shimmers where nothing moves.
+// of the next one, so that nothing shimmers where nothing moves:
+//  * When the pixels that changed can be shown with the previous frame's
+//    table about as well as a table of their own would show them, the table
+//    is kept: unchanged pixels keep their indices exactly, and only the
+//    changed ones are mapped (and dithered, among themselves).
+//  * Otherwise (a new scene, new colours) the frame gets a table of its own,
+//    and the quantizer still keeps unchanged pixels in their old colours
+//    where the new table has them.
 #include "FrameImage.h"
 
 #include <vfw.h>
 
 #include "ColorQuantizer.h"
 #include "DibPixels.h"
+
+#include <new>
 
 #include <string.h>
 
@@ -40,6 +48,111 @@ DWORD TableEntries(const BITMAPINFOHEADER* format)
 {
     const DWORD nMax = 1u << format->biBitCount;
     return format->biClrUsed == 0 || format->biClrUsed > nMax ? nMax : format->biClrUsed;
+}
+
+// Changed pixels mapped onto a kept table with a mean squared error per
+// channel up to this much (about 34 dB) keep the table: the eye does not tell
+// that from a table of their own, and it does tell shimmer.
+const double kKeepTableError = 25.0;
+
+int Clamp(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
+
+// The nearest colour of a table, remembered per colour for the frame: the
+// changed pixels of an animation repeat few colours.
+class cNearest
+{
+public:
+    cNearest(const RGBQUAD* table, DWORD count) : m_table(table), m_count(count)
+    {
+        ::memset(m_keys, 0xFF, sizeof m_keys);
+    }
+    BYTE Find(int r, int g, int b)
+    {
+        const DWORD key = static_cast<DWORD>(r << 16 | g << 8 | b);
+        const DWORD slot = (key ^ (key >> 11) ^ (key >> 19)) & (kSlots - 1);
+        if (m_keys[slot] == key)
+            return m_values[slot];
+        DWORD best = 0, bestDistance = 0xFFFFFFFF;
+        for (DWORD i = 0; i < m_count; ++i) {
+            const int dr = r - m_table[i].rgbRed, dg = g - m_table[i].rgbGreen, db = b - m_table[i].rgbBlue;
+            const DWORD d = static_cast<DWORD>(dr * dr + dg * dg + db * db);
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = i;
+            }
+        }
+        m_keys[slot] = key;
+        m_values[slot] = static_cast<BYTE>(best);
+        return static_cast<BYTE>(best);
+    }
+
+private:
+    static const DWORD kSlots = 1u << 14;
+    const RGBQUAD* m_table;
+    DWORD m_count;
+    DWORD m_keys[kSlots];
+    BYTE m_values[kSlots];
+};
+
+// Shows the frame with the previous frame's table: unchanged pixels keep
+// their indices, changed ones get the nearest colour, with their rounding
+// error spread over their changed neighbours when dithering. The mean
+// squared error per channel of the changed pixels; 0 when none changed.
+// errors holds 6 * (width + 2) ints.
+double MapOntoPrevious(DWORD width, DWORD height, const DWORD* pixels, const QuantizePrevious& previous, bool dither,
+                       int* errors, BYTE* indices)
+{
+    cNearest* pNearest = new (std::nothrow) cNearest(previous.table, previous.count);
+    if (pNearest == nullptr)
+        return -1.0;
+    ::memset(errors, 0, 6 * (width + 2) * sizeof(int));
+    int* current = errors;
+    int* next = errors + 3 * (width + 2);
+    double sum = 0;
+    DWORD changed = 0;
+    for (DWORD y = 0; y < height; ++y) {
+        const bool leftToRight = (y & 1) == 0;
+        for (DWORD n = 0; n < width; ++n) {
+            const DWORD x = leftToRight ? n : width - 1 - n;
+            const size_t i = static_cast<size_t>(y) * width + x;
+            if (((pixels[i] ^ previous.pixels[i]) & 0xFFFFFF) == 0) {
+                indices[i] = previous.indices[i];
+                continue;
+            }
+            const int r0 = (pixels[i] >> 16) & 0xFF, g0 = (pixels[i] >> 8) & 0xFF, b0 = pixels[i] & 0xFF;
+            int* e = &current[3 * (x + 1)];
+            const int r = Clamp(r0 + e[0] / 16), g = Clamp(g0 + e[1] / 16), b = Clamp(b0 + e[2] / 16);
+            const BYTE index = pNearest->Find(r, g, b);
+            indices[i] = index;
+            const RGBQUAD& c = previous.table[index];
+            const int dr = r0 - c.rgbRed, dg = g0 - c.rgbGreen, db = b0 - c.rgbBlue;
+            sum += dr * dr + dg * dg + db * db;
+            ++changed;
+            if (!dither)
+                continue;
+            // Floyd-Steinberg in sixteenths, to changed neighbours only
+            // (unchanged ones skip what they are given).
+            const int er = r - c.rgbRed, eg = g - c.rgbGreen, eb = b - c.rgbBlue;
+            const int ahead = leftToRight ? 1 : -1;
+            int* aheadSame = &current[3 * (x + 1 + ahead)];
+            int* below = &next[3 * (x + 1)];
+            int* belowAhead = &next[3 * (x + 1 + ahead)];
+            int* belowBehind = &next[3 * (x + 1 - ahead)];
+            const int channel[3] = {er, eg, eb};
+            for (int k = 0; k < 3; ++k) {
+                aheadSame[k] += channel[k] * 7;
+                belowBehind[k] += channel[k] * 3;
+                below[k] += channel[k] * 5;
+                belowAhead[k] += channel[k];
+            }
+        }
+        int* done = current;
+        current = next;
+        next = done;
+        ::memset(next, 0, 3 * (width + 2) * sizeof(int));
+    }
+    delete pNearest;
+    return changed == 0 ? 0.0 : sum / (3.0 * changed);
 }
 
 } // namespace
@@ -154,10 +267,26 @@ HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, b
     QuantizePrevious previous = {m_pPrevPixels, m_pPrevIndices, m_prevTable, m_nPrevCount};
     const bool bSameSize = m_nPrevCount != 0 && m_nPrevWidth == width && m_nPrevHeight == height;
     DWORD nCount = 0;
-    const HRESULT hr = QuantizeFrame(width, height, m_pPixels, dither, bSameSize ? &previous : nullptr, m_table,
-                                     &nCount, m_pIndices);
-    if (FAILED(hr))
-        return hr;
+    bool bKept = false;
+    if (bSameSize) {
+        int* errors = Allocate<int>(6 * (width + 2));
+        if (errors == nullptr)
+            return E_OUTOFMEMORY;
+        const double error = MapOntoPrevious(width, height, m_pPixels, previous, dither, errors, m_pIndices);
+        Release(errors);
+        if (error < 0)
+            return E_OUTOFMEMORY;
+        bKept = error <= kKeepTableError;
+    }
+    if (bKept) {
+        ::memcpy(m_table, m_prevTable, sizeof m_table);
+        nCount = m_nPrevCount;
+    } else {
+        const HRESULT hr = QuantizeFrame(width, height, m_pPixels, dither, bSameSize ? &previous : nullptr, m_table,
+                                         &nCount, m_pIndices);
+        if (FAILED(hr))
+            return hr;
+    }
     image.indices = m_pIndices;
     image.table = m_table;
     image.count = nCount;

@@ -122,7 +122,9 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetFormat(LONG, LPVOID lpFormat, LONG cbF
     // A later 8-bit format without its table is shown with the global one,
     // as it always was; other formats are read with what follows the header.
     m_bTableGiven = cbNeeded <= static_cast<ULONGLONG>(cbFormat) && cbNeeded <= sizeof m_format;
-    m_bFormatUsable = CFrameImage::Accepts(&bmih) && (bmih.biBitCount == 8 || m_bTableGiven);
+    // Read from the copy of the whole block: the masks of BI_BITFIELDS follow the header.
+    m_bFormatUsable = CFrameImage::Accepts(reinterpret_cast<const BITMAPINFOHEADER*>(m_format))
+                      && (bmih.biBitCount == 8 || m_bTableGiven);
     if (m_bHeaderWritten)
         return S_OK;
     if (bmih.biBitCount == 8)

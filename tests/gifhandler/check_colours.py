@@ -1,0 +1,81 @@
+#!/usr/bin/python3
+"""Decodes the GIF files colour_test wrote, with PIL, and holds each frame
+as a viewer shows it to the colours written beside it (.rgb) by the rules
+of its .check file:
+    size <width> <height> <frames>
+    exact                   every pixel its exact colour
+    psnr <dB>               each frame at least this close to its colours
+    flat <x> <y> <w> <h>    the area one colour in every frame
+    still <x> <y> <w> <h>   the area the same in every frame
+Usage: check_colours.py <folder> <name>...  (every name must be there)"""
+import math
+import pathlib
+import sys
+
+from PIL import Image, ImageSequence
+
+
+def frames_of(gif):
+    with Image.open(gif) as image:
+        return [frame.convert("RGB").tobytes() for frame in ImageSequence.Iterator(image)]
+
+
+def area(data, width, x, y, w, h):
+    return [data[3 * ((y + j) * width + x + i):3 * ((y + j) * width + x + i) + 3] for j in range(h) for i in range(w)]
+
+
+def psnr(a, b):
+    mse = sum((p - q) ** 2 for p, q in zip(a, b)) / len(a)
+    return float("inf") if mse == 0 else 10 * math.log10(255 * 255 / mse)
+
+
+def check(folder, name):
+    rules = (folder / f"{name}.check").read_text().split("\n")
+    _, width, height, count = rules[0].split()
+    width, height, count = int(width), int(height), int(count)
+    expected = (folder / f"{name}.rgb").read_bytes()
+    size = 3 * width * height
+    wanted = [expected[n * size:(n + 1) * size] for n in range(count)]
+    shown = frames_of(folder / f"{name}.gif")
+    if len(shown) != count:
+        return f"{len(shown)} frames, not {count}"
+    for rule in rules[1:]:
+        words = rule.split()
+        if not words:
+            continue
+        if words[0] == "exact":
+            for n, (a, b) in enumerate(zip(shown, wanted)):
+                if a != b:
+                    return f"frame {n} is not exact"
+        elif words[0] == "psnr":
+            for n, (a, b) in enumerate(zip(shown, wanted)):
+                value = psnr(a, b)
+                print(f"     {name} frame {n}: PSNR {value:.1f} dB")
+                if value < float(words[1]):
+                    return f"frame {n}: PSNR {value:.1f} dB, below {words[1]}"
+        elif words[0] in ("flat", "still"):
+            x, y, w, h = map(int, words[1:])
+            pieces = [area(frame, width, x, y, w, h) for frame in shown]
+            if words[0] == "flat" and any(len(set(p)) != 1 for p in pieces):
+                return f"area {x} {y} {w} {h} is not one colour"
+            if words[0] == "still" and any(p != pieces[0] for p in pieces):
+                return f"area {x} {y} {w} {h} changes between frames"
+    return None
+
+
+def main():
+    folder, names = pathlib.Path(sys.argv[1]), sys.argv[2:]
+    if not names:
+        print("no files named")
+        return 1
+    failed = 0
+    for name in names:
+        problem = "not written" if not (folder / f"{name}.gif").exists() else check(folder, name)
+        print(f"{'FAIL' if problem else 'ok  '} {name}.gif" + (f": {problem}" if problem else ""))
+        failed += 1 if problem else 0
+    print(f"{len(names) - failed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

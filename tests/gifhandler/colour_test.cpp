@@ -1,0 +1,280 @@
+// Frames of every format the handler takes, written through AVIFile as any
+// client would: each file gets, beside it, the colours a viewer must show
+// (.rgb) and what to hold them to (.check), for check_colours.py to compare
+// with what PIL decodes on the host.
+#include <windows.h>
+#include <initguid.h>   // the AVIFile interface identifiers, defined once here
+#include <vfw.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "IGifStreamOptions.h"
+#include "TestSupport.h"
+
+namespace {
+
+const UINT kCreateMode = OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE;
+
+// A picture as a viewer shows it: red, green, blue per pixel, top row first.
+struct Rgb
+{
+    int width = 0, height = 0;
+    std::vector<uint8_t> bytes;
+
+    uint8_t* At(int x, int y) { return &bytes[3 * (static_cast<size_t>(y) * width + x)]; }
+};
+
+Rgb Blank(int width, int height)
+{
+    Rgb p;
+    p.width = width;
+    p.height = height;
+    p.bytes.assign(3 * static_cast<size_t>(width) * height, 0);
+    return p;
+}
+
+// The layouts a client may send; channel values survive the layout's bits.
+enum class Layout { Rgb555, Bitfields565, Rgb24, Rgb32, Bitfields32 };
+
+struct Format
+{
+    Layout layout;
+    bool topDown;
+};
+
+int Bits(Layout l)
+{
+    switch (l) {
+    case Layout::Rgb555: case Layout::Bitfields565: return 16;
+    case Layout::Rgb24: return 24;
+    default: return 32;
+    }
+}
+
+// 5 or 6 bits widened as the handler does: the top bits repeated below.
+uint8_t Widen(int value, int bits) { return static_cast<uint8_t>((value << (8 - bits)) | (value >> (2 * bits - 8))); }
+
+// The format block and rows of a picture in one layout.
+void Encode(const Rgb& p, const Format& f, std::vector<BYTE>& format, std::vector<BYTE>& rows)
+{
+    const bool fields = f.layout == Layout::Bitfields565 || f.layout == Layout::Bitfields32;
+    format.assign(sizeof(BITMAPINFOHEADER) + (fields ? 12 : 0), 0);
+    BITMAPINFOHEADER* h = reinterpret_cast<BITMAPINFOHEADER*>(format.data());
+    h->biSize = sizeof(BITMAPINFOHEADER);
+    h->biWidth = p.width;
+    h->biHeight = f.topDown ? -p.height : p.height;
+    h->biPlanes = 1;
+    h->biBitCount = static_cast<WORD>(Bits(f.layout));
+    h->biCompression = fields ? BI_BITFIELDS : BI_RGB;
+    if (fields) {
+        const DWORD masks565[3] = {0xF800, 0x07E0, 0x001F}, masks32[3] = {0xFF0000, 0xFF00, 0xFF};
+        std::memcpy(format.data() + sizeof(BITMAPINFOHEADER), f.layout == Layout::Bitfields565 ? masks565 : masks32, 12);
+    }
+    const int bytes = Bits(f.layout) / 8;
+    const size_t stride = (static_cast<size_t>(p.width) * bytes + 3) & ~size_t(3);
+    rows.assign(stride * p.height, 0);
+    for (int y = 0; y < p.height; ++y) {
+        BYTE* out = &rows[stride * (f.topDown ? y : p.height - 1 - y)];
+        for (int x = 0; x < p.width; ++x) {
+            const uint8_t* c = &p.bytes[3 * (static_cast<size_t>(y) * p.width + x)];
+            switch (f.layout) {
+            case Layout::Rgb555: {
+                const WORD w = static_cast<WORD>(((c[0] >> 3) << 10) | ((c[1] >> 3) << 5) | (c[2] >> 3));
+                std::memcpy(out + 2 * x, &w, 2);
+                break;
+            }
+            case Layout::Bitfields565: {
+                const WORD w = static_cast<WORD>(((c[0] >> 3) << 11) | ((c[1] >> 2) << 5) | (c[2] >> 3));
+                std::memcpy(out + 2 * x, &w, 2);
+                break;
+            }
+            default:
+                out[bytes * x + 0] = c[2];
+                out[bytes * x + 1] = c[1];
+                out[bytes * x + 2] = c[0];
+                break;
+            }
+        }
+    }
+}
+
+// A picture of at most 200 colours whose channels the layout keeps exactly.
+Rgb FewColours(Layout layout)
+{
+    Rgb p = Blank(23, 13);
+    const int greenBits = layout == Layout::Bitfields565 ? 6 : 5;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            const int n = (x * 7 + y * 13) % 200;
+            uint8_t* c = p.At(x, y);
+            c[0] = Widen(n % 32, 5);
+            c[1] = Widen((n * 3) % (1 << greenBits), greenBits);
+            c[2] = Widen((n / 7) % 32, 5);
+        }
+    return p;
+}
+
+// Smooth light and colour with fine texture: far more than 256 colours.
+Rgb Natural(int width, int height, int shift = 0)
+{
+    Rgb p = Blank(width, height);
+    uint32_t state = 12345;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            const int grain = static_cast<int>((state >> 24) % 9) - 4;
+            const double u = (x + shift) / static_cast<double>(width), v = y / static_cast<double>(height);
+            uint8_t* c = p.At(x, y);
+            c[0] = static_cast<uint8_t>(std::min(255.0, std::max(0.0, 200 * v + 40 * std::sin(7 * u) + grain + 10)));
+            c[1] = static_cast<uint8_t>(std::min(255.0, std::max(0.0, 180 * u * (1 - v) + 60 + grain)));
+            c[2] = static_cast<uint8_t>(std::min(255.0, std::max(0.0, 120 + 100 * std::cos(5 * u * v) + grain)));
+        }
+    return p;
+}
+
+class ColourTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ::AVIFileInit(); }
+    void TearDown() override { ::AVIFileExit(); }
+
+    // Writes the frames, each with its own format, through the installed
+    // handler, and beside the file the colours to see and the checks.
+    void Write(const std::string& name, const std::vector<Rgb>& frames, const std::vector<Format>& formats,
+               bool dither, const std::string& checks)
+    {
+        const std::string base = testsupport::WorkPath(name);
+        PAVIFILE file = nullptr;
+        ASSERT_EQ(S_OK, ::AVIFileOpenA(&file, (base + ".gif").c_str(), kCreateMode, nullptr));
+        AVISTREAMINFOA info = {};
+        info.fccType = streamtypeVIDEO;
+        info.dwRate = 10;
+        info.dwScale = 1;
+        PAVISTREAM stream = nullptr;
+        ASSERT_EQ(S_OK, ::AVIFileCreateStreamA(file, &stream, &info));
+        IGifStreamOptions2* options = nullptr;
+        ASSERT_EQ(S_OK, stream->QueryInterface(IID_IGifStreamOptions2, reinterpret_cast<void**>(&options)));
+        EXPECT_EQ(S_OK, options->SetDithering(dither));
+        options->Release();
+        std::vector<BYTE> expected;
+        for (size_t i = 0; i < frames.size(); ++i) {
+            std::vector<BYTE> format, rows;
+            Encode(frames[i], formats[i % formats.size()], format, rows);
+            EXPECT_EQ(S_OK, ::AVIStreamSetFormat(stream, static_cast<LONG>(i), format.data(), static_cast<LONG>(format.size())));
+            EXPECT_EQ(S_OK, ::AVIStreamWrite(stream, static_cast<LONG>(i), 1, rows.data(), static_cast<LONG>(rows.size()),
+                                             AVIIF_KEYFRAME, nullptr, nullptr));
+            expected.insert(expected.end(), frames[i].bytes.begin(), frames[i].bytes.end());
+        }
+        ::AVIStreamRelease(stream);
+        ::AVIFileRelease(file);
+        const std::string size = "size " + std::to_string(frames[0].width) + " " + std::to_string(frames[0].height) + " "
+                                 + std::to_string(frames.size()) + "\n";
+        ASSERT_TRUE(testsupport::WriteFileBytes(base + ".rgb", expected.data(), expected.size()));
+        const std::string text = size + checks;
+        ASSERT_TRUE(testsupport::WriteFileBytes(base + ".check", text.data(), text.size()));
+    }
+};
+
+// A frame of at most 256 colours keeps every colour exactly, in every
+// layout and row order, dithering or not.
+TEST_F(ColourTest, FewColoursAreLossless)
+{
+    const struct { Layout layout; const char* name; } layouts[] = {
+        {Layout::Rgb555, "rgb555"}, {Layout::Bitfields565, "bitfields565"}, {Layout::Rgb24, "rgb24"},
+        {Layout::Rgb32, "rgb32"}, {Layout::Bitfields32, "bitfields32"}};
+    for (const auto& l : layouts)
+        for (bool topDown : {false, true}) {
+            SCOPED_TRACE(l.name);
+            const std::string name = std::string("lossless_") + l.name + (topDown ? "_topdown" : "");
+            Write(name, {FewColours(l.layout), FewColours(l.layout)}, {{l.layout, topDown}}, topDown, "exact\n");
+        }
+}
+
+// A natural picture is reduced well, with or without dithering; a flat
+// panel beside it stays one colour.
+TEST_F(ColourTest, NaturalFramesAreReducedCloselyAndFlatAreasStayFlat)
+{
+    for (bool dither : {true, false}) {
+        Rgb p = Natural(96, 64);
+        for (int y = 40; y < 64; ++y)
+            for (int x = 0; x < 40; ++x) {
+                uint8_t* c = p.At(x, y);
+                c[0] = 30, c[1] = 90, c[2] = 200;
+            }
+        Write(dither ? "natural_dither" : "natural_plain", {p}, {{Layout::Rgb24, false}}, dither,
+              "psnr 30\nflat 0 40 40 24\n");
+    }
+}
+
+// Where nothing moves, nothing changes between frames, dithering on.
+TEST_F(ColourTest, StillAreasStayStill)
+{
+    std::vector<Rgb> frames;
+    for (int n = 0; n < 3; ++n) {
+        Rgb p = Natural(80, 60);
+        for (int y = 5; y < 15; ++y)
+            for (int x = 5 + 10 * n; x < 15 + 10 * n; ++x) {
+                uint8_t* c = p.At(x, y);
+                c[0] = 250, c[1] = 250, c[2] = 10;
+            }
+        frames.push_back(p);
+    }
+    Write("still", frames, {{Layout::Rgb32, true}}, true, "psnr 28\nstill 0 20 80 40\n");
+}
+
+// 8-bit frames with other colours than the first keep their own colours;
+// 1- and 4-bit frames too.
+TEST_F(ColourTest, PaletteFramesKeepTheirOwnColours)
+{
+    const std::string base = testsupport::WorkPath("palettes");
+    PAVIFILE file = nullptr;
+    ASSERT_EQ(S_OK, ::AVIFileOpenA(&file, (base + ".gif").c_str(), kCreateMode, nullptr));
+    AVISTREAMINFOA info = {};
+    info.fccType = streamtypeVIDEO;
+    info.dwRate = 10;
+    info.dwScale = 1;
+    PAVISTREAM stream = nullptr;
+    ASSERT_EQ(S_OK, ::AVIFileCreateStreamA(file, &stream, &info));
+    const int width = 9, height = 5;
+    std::vector<BYTE> expected;
+    for (WORD bits : {WORD(8), WORD(8), WORD(4), WORD(1)}) {
+        const int colours = 1 << bits;
+        std::vector<BYTE> format(sizeof(BITMAPINFOHEADER) + 4 * colours, 0);
+        BITMAPINFOHEADER* h = reinterpret_cast<BITMAPINFOHEADER*>(format.data());
+        h->biSize = sizeof(BITMAPINFOHEADER);
+        h->biWidth = width;
+        h->biHeight = height;
+        h->biPlanes = 1;
+        h->biBitCount = bits;
+        RGBQUAD* table = reinterpret_cast<RGBQUAD*>(format.data() + sizeof(BITMAPINFOHEADER));
+        const int seed = static_cast<int>(expected.size() / 7);
+        for (int i = 0; i < colours; ++i)
+            table[i] = {static_cast<BYTE>(i * 3 + seed), static_cast<BYTE>(255 - i), static_cast<BYTE>(i ^ seed), 0};
+        const size_t stride = ((static_cast<size_t>(width) * bits + 31) / 32) * 4;
+        std::vector<BYTE> rows(stride * height, 0);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const int index = (x * 5 + y * 3) % colours;
+                BYTE* row = &rows[stride * (height - 1 - y)];
+                const int bit = x * bits;
+                row[bit / 8] |= static_cast<BYTE>(index << (8 - bits - bit % 8));
+                expected.insert(expected.end(), {table[index].rgbRed, table[index].rgbGreen, table[index].rgbBlue});
+            }
+        EXPECT_EQ(S_OK, ::AVIStreamSetFormat(stream, 0, format.data(), static_cast<LONG>(format.size())));
+        EXPECT_EQ(S_OK, ::AVIStreamWrite(stream, 0, 1, rows.data(), static_cast<LONG>(rows.size()), AVIIF_KEYFRAME,
+                                         nullptr, nullptr));
+    }
+    ::AVIStreamRelease(stream);
+    ::AVIFileRelease(file);
+    ASSERT_TRUE(testsupport::WriteFileBytes(base + ".rgb", expected.data(), expected.size()));
+    const std::string text = "size 9 5 4\nexact\n";
+    ASSERT_TRUE(testsupport::WriteFileBytes(base + ".check", text.data(), text.size()));
+}
+
+} // namespace
