@@ -9,24 +9,30 @@
 // table is searched, only on which strings are in it, so the table is built
 // for speed:
 //
-//  * One open-addressed table of 8192 32-bit entries (32 KiB, which stays in
-//    the first-level cache). An entry packs the 20-bit key (prefix code << 8 |
-//    pixel) above the 12-bit code; 0 is an empty slot, since no code below
-//    258 is ever stored. At most 3838 strings live in it between two Clears,
-//    so it is never more than half full and linear probing stays short.
-//  * In front of it, each code remembers the child it last led to (pixel and
-//    code in one 32-bit word). Flat and slowly changing areas extend the same
-//    strings again and again, so most pixels are answered by that one load,
-//    without hashing or probing.
-//  * Emptying both after a Clear is one 48 KiB fill.
+//  * The string table is a direct-indexed array of 16-bit codes, one row of
+//    4096 prefixes per pixel value: child[pixel * row + prefix]. A lookup is
+//    one load with no hashing, probing or key compare, so noise, where nearly
+//    every pixel is a miss, costs no unpredictable branches. Rows are
+//    pixel-major because codes made close together in time are looked up
+//    together, and those then share cache lines; the row is padded past
+//    4096 entries so that the rows do not all fall into the same cache sets.
+//  * Emptying it after a Clear would be a 2 MiB fill, so each code remembers
+//    where it was stored and a Clear zeroes just those entries: one store per
+//    code, about one per pixel for noise and far fewer for anything else.
+//  * In front of it, each code remembers the child it last led to (pixel tag
+//    and code in one 32-bit word, 16 KiB, which stays in the first-level
+//    cache). Flat and slowly changing areas extend the same strings again and
+//    again, so most pixels are answered by that one load.
 //  * Codes are packed into a 32-bit accumulator and stored four bytes at a
 //    time; whole bytes advance the output pointer.
 //  * Sub-blocks are assembled in place in one output buffer with room left
 //    for each length byte, and the buffer goes to WriteFile only when it is
 //    nearly full: one write per 28 KiB instead of one per sub-block.
 //
-// The table and the output buffer are one block from the global heap,
-// allocated once per image; nothing is allocated per pixel.
+// The workspace (2.1 MiB) is kept between images: allocating it afresh would
+// cost a page fault per touched page on every image. It is left with an
+// empty table after each image and handed to the next one; two images
+// encoded at the same time each get their own, and the spare one is freed.
 #include "LzwEncoder.h"
 #include "DibGeometry.h"
 #include "FileWrite.h"
@@ -41,27 +47,49 @@ const DWORD kEndCode = 257;
 const DWORD kFirstFreeCode = 258;
 const DWORD kMaxCodeLimit = 4096;           // codes stay below this
 
-const DWORD kTableBits = 13;
-const DWORD kTableSize = 1u << kTableBits;
-const DWORD kTableMask = kTableSize - 1;
+// Entries per pixel value in the string table: all 4096 prefixes, then one
+// cache line of padding, so that row starts step through the cache sets.
+const DWORD kChildRow = kMaxCodeLimit + 32;
 
 const DWORD kBlockBytes = 254;              // cut a sub-block once this many are pending
-// Small enough that the whole workspace stays below the size at which the
-// heap hands out fresh pages from the system: page faults on a new block cost
-// more per image than a few more WriteFile calls.
 const DWORD kOutputSize = 28 * 1024;
 const DWORD kOutputSlack = 512;             // one sub-block, its length byte, 4-byte stores
 
 struct Workspace
 {
-    DWORD lastChild[kMaxCodeLimit];     // (0x100 | pixel) << 12 | child code; 0 = none
-    DWORD table[kTableSize];
+    WORD child[256 * kChildRow];        // child[pixel * kChildRow + prefix]: the code, 0 = none
+    DWORD keyOf[kMaxCodeLimit];         // where each assigned code sits in child[]
+    DWORD front[kMaxCodeLimit];         // last child: code << 16 | 0x100 | pixel; 0 = none
     BYTE output[kOutputSize + kOutputSlack];
 };
 
-inline DWORD Slot(DWORD key)
+// Puts child[] back to all zero: only the entries of the codes assigned since
+// the last Clear can be set.
+inline void ForgetCodes(Workspace* work, DWORD nextCode)
 {
-    return (key * 0x9E3779B1u) >> (32 - kTableBits);
+    WORD* const child = work->child;
+    const DWORD* const keyOf = work->keyOf;
+    for (DWORD code = kFirstFreeCode; code < nextCode; ++code)
+        child[keyOf[code]] = 0;
+}
+
+Workspace* g_cached = nullptr;           // the spare workspace, with an empty table
+
+Workspace* TakeWorkspace()
+{
+    Workspace* work = static_cast<Workspace*>(
+        ::InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_cached), nullptr));
+    if (work != nullptr)
+        return work;
+    return static_cast<Workspace*>(
+        ::VirtualAlloc(nullptr, sizeof(Workspace), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+}
+
+void GiveBackWorkspace(Workspace* work)
+{
+    if (::InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&g_cached), work,
+                                            nullptr) != nullptr)
+        ::VirtualFree(work, 0, MEM_RELEASE);
 }
 
 // Packs codes into sub-blocks inside the workspace's output buffer.
@@ -69,8 +97,8 @@ class SubBlockPacker
 {
 public:
     SubBlockPacker(HANDLE hFile, BYTE* buffer)
-        : m_hFile(hFile), m_buffer(buffer), m_out(buffer), m_length(nullptr),
-          m_acc(0), m_bits(0), m_failed(false)
+        : m_out(buffer), m_blockEnd(nullptr), m_acc(0), m_bits(0), m_length(nullptr),
+          m_buffer(buffer), m_hFile(hFile), m_failed(false)
     {
         *m_out++ = static_cast<BYTE>(kMinCodeSize);
         StartBlock();
@@ -80,14 +108,14 @@ public:
 
     void Put(DWORD code, DWORD width)
     {
-        if (static_cast<DWORD>(m_out - m_length - 1) >= kBlockBytes)
+        if (m_out >= m_blockEnd)
             CutBlock();
-        m_acc |= code << m_bits;
-        m_bits += width;
-        ::memcpy(m_out, &m_acc, 4);         // bytes past the whole ones are rewritten later
-        m_out += m_bits >> 3;
-        m_acc >>= m_bits & ~7u;
-        m_bits &= 7;
+        DWORD acc = m_acc | (code << m_bits);
+        DWORD bits = m_bits + width;
+        ::memcpy(m_out, &acc, 4);           // bytes past the whole ones are rewritten later
+        m_out += bits >> 3;
+        m_acc = acc >> (bits & ~7u);
+        m_bits = bits & 7;
     }
 
     // Ends the data: the last bits, a last sub-block of at most 255 bytes
@@ -113,9 +141,13 @@ public:
     }
 
 private:
-    void StartBlock() { m_length = m_out++; }
+    void StartBlock()
+    {
+        m_length = m_out++;
+        m_blockEnd = m_out + kBlockBytes;
+    }
 
-    void CutBlock()
+    __attribute__((noinline)) void CutBlock()
     {
         *m_length = static_cast<BYTE>(m_out - m_length - 1);
         if (m_out - m_buffer > static_cast<ptrdiff_t>(kOutputSize))
@@ -130,24 +162,30 @@ private:
         m_out = m_buffer;
     }
 
-    HANDLE m_hFile;
-    BYTE* m_buffer;
     BYTE* m_out;        // next byte to store
-    BYTE* m_length;     // length byte of the sub-block being filled
+    BYTE* m_blockEnd;   // a code put at or past this starts a new sub-block first
     DWORD m_acc;        // bits not yet stored as a whole byte
     DWORD m_bits;       // how many, 0..7 between codes
+    BYTE* m_length;     // length byte of the sub-block being filled
+    BYTE* m_buffer;
+    HANDLE m_hFile;
     bool m_failed;
 };
 
 } // namespace
 
+void LzwReleaseWorkspace()
+{
+    void* spare = ::InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_cached), nullptr);
+    if (spare != nullptr)
+        ::VirtualFree(spare, 0, MEM_RELEASE);
+}
+
 bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
 {
-    HGLOBAL hWork = ::GlobalAlloc(GMEM_FIXED, sizeof(Workspace));
-    if (hWork == nullptr)
+    Workspace* const work = TakeWorkspace();
+    if (work == nullptr)
         return false;
-    Workspace* work = static_cast<Workspace*>(hWork);
-    DWORD* const table = work->table;
     SubBlockPacker packer(hFile, work->output);
 
     // The top row goes first: the last row in memory for bottom-up DIBs.
@@ -161,53 +199,44 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
     DWORD nextCode = kFirstFreeCode;
     DWORD width = 9;
     DWORD limit = 1u << width;
-    DWORD* const lastChild = work->lastChild;
-    ::memset(table, 0, sizeof work->table);
-    ::memset(lastChild, 0, sizeof work->lastChild);
+    ::memset(work->front, 0, sizeof work->front);
     packer.Put(kClearCode, width);
 
     DWORD prefix = row[0];
-    DWORD column = 1;                       // the first pixel only starts the string
-    for (DWORD y = 0; y < g.height && !packer.Failed(); ++y, row += step, column = 0) {
-        for (DWORD x = column; x < g.width; ++x) {
-            const DWORD pixel = row[x];
-            const DWORD recent = lastChild[prefix];
-            if ((recent >> 12) == (pixel | 0x100)) {
-                prefix = recent & 0xFFF;
+    const BYTE* p = row + 1;
+    for (DWORD y = 0; y < g.height && !packer.Failed(); ++y, row += step, p = row) {
+        const BYTE* const end = row + g.width;
+        while (p != end) {
+            const DWORD pixel = *p++;
+            const DWORD recent = work->front[prefix];
+            if ((recent & 0xFFFF) == (pixel | 0x100)) {
+                prefix = recent >> 16;
                 continue;
             }
-            const DWORD key = (prefix << 8) | pixel;
-            DWORD slot = Slot(key);
-            DWORD entry;
-            while ((entry = table[slot]) != 0) {
-                if ((entry >> 12) == key)
-                    break;
-                slot = (slot + 1) & kTableMask;
-            }
-            if (entry != 0) {
-                lastChild[prefix] = ((pixel | 0x100) << 12) | (entry & 0xFFF);
-                prefix = entry & 0xFFF;     // the string goes on
+            const DWORD key = pixel * kChildRow + prefix;
+            const DWORD found = work->child[key];
+            if (found != 0) {
+                work->front[prefix] = (found << 16) | 0x100 | pixel;
+                prefix = found;
                 continue;
             }
 
             packer.Put(prefix, width);
-            const DWORD code = nextCode++;
-            if (code < kMaxCodeLimit) {
-                table[slot] = (key << 12) | code;
-                lastChild[prefix] = ((pixel | 0x100) << 12) | code;
-            }
-            if (code == limit) {
-                if (limit < kMaxCodeLimit) {
+            if (nextCode != limit || limit != kMaxCodeLimit) {
+                work->child[key] = static_cast<WORD>(nextCode);
+                work->keyOf[nextCode] = key;
+                work->front[prefix] = (nextCode << 16) | 0x100 | pixel;
+                if (nextCode++ == limit) {
                     ++width;
                     limit <<= 1;
-                } else {
-                    packer.Put(kClearCode, width);
-                    ::memset(table, 0, sizeof work->table);
-                    ::memset(lastChild, 0, sizeof work->lastChild);
-                    nextCode = kFirstFreeCode;
-                    width = 9;
-                    limit = 1u << width;
                 }
+            } else {
+                packer.Put(kClearCode, width);
+                ForgetCodes(work, nextCode);
+                ::memset(work->front, 0, sizeof work->front);
+                nextCode = kFirstFreeCode;
+                width = 9;
+                limit = 1u << width;
             }
             prefix = pixel;
         }
@@ -219,6 +248,7 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
         packer.Put(kEndCode, width);
         ok = packer.Finish();
     }
-    ::GlobalFree(hWork);
+    ForgetCodes(work, nextCode);
+    GiveBackWorkspace(work);
     return ok;
 }
