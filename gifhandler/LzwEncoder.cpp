@@ -51,6 +51,10 @@ const DWORD kMaxCodeLimit = 4096;           // codes stay below this
 // cache line of padding, so that row starts step through the cache sets.
 const DWORD kChildRow = kMaxCodeLimit + 32;
 
+// Longest run string (one pixel value repeated) that runs jump to directly;
+// longer ones go on one pixel at a time through the table.
+const DWORD kRunCap = 255;
+
 const DWORD kBlockBytes = 254;              // cut a sub-block once this many are pending
 const DWORD kOutputSize = 28 * 1024;
 const DWORD kOutputSlack = 512;             // one sub-block, its length byte, 4-byte stores
@@ -58,19 +62,19 @@ const DWORD kOutputSlack = 512;             // one sub-block, its length byte, 4
 struct Workspace
 {
     WORD child[256 * kChildRow];        // child[pixel * kChildRow + prefix]: the code, 0 = none
-    DWORD keyOf[kMaxCodeLimit];         // where each assigned code sits in child[]
+    DWORD made[kMaxCodeLimit];          // made[code] = pixel << 12 | prefix, since the last Clear
     DWORD front[kMaxCodeLimit];         // last child: code << 16 | 0x100 | pixel; 0 = none
+    WORD runCode[256][kRunCap + 1];     // runCode[c][n]: the code of c repeated n times
+    DWORD runMax[256];                  // the longest n that runCode[c] holds, 1..kRunCap
+    DWORD runTop[256];                  // runCode[c][runMax[c]]
     BYTE output[kOutputSize + kOutputSlack];
 };
 
-// Puts child[] back to all zero: only the entries of the codes assigned since
-// the last Clear can be set.
-inline void ForgetCodes(Workspace* work, DWORD nextCode)
+// The code width while `nextCode` is the next code to assign: it grows right
+// after 512, 1024 and 2048 are assigned.
+inline DWORD WidthBefore(DWORD nextCode)
 {
-    WORD* const child = work->child;
-    const DWORD* const keyOf = work->keyOf;
-    for (DWORD code = kFirstFreeCode; code < nextCode; ++code)
-        child[keyOf[code]] = 0;
+    return nextCode <= 512 ? 9 : nextCode <= 1024 ? 10 : nextCode <= 2048 ? 11 : 12;
 }
 
 Workspace* g_cached = nullptr;           // the spare workspace, with an empty table
@@ -106,16 +110,31 @@ public:
 
     bool Failed() const { return m_failed; }
 
-    void Put(DWORD code, DWORD width)
+    void Put(DWORD code, DWORD width) { PutPrefixes(&code, 1, width); }
+
+    // Puts the low 12 bits of each of `count` words, all of one width. The
+    // state stays in registers for the whole loop.
+    void PutPrefixes(const DWORD* made, DWORD count, DWORD width)
     {
-        if (m_out >= m_blockEnd)
-            CutBlock();
-        DWORD acc = m_acc | (code << m_bits);
-        DWORD bits = m_bits + width;
-        ::memcpy(m_out, &acc, 4);           // bytes past the whole ones are rewritten later
-        m_out += bits >> 3;
-        m_acc = acc >> (bits & ~7u);
-        m_bits = bits & 7;
+        BYTE* out = m_out;
+        DWORD acc = m_acc;
+        DWORD bits = m_bits;
+        for (const DWORD* const stop = made + count; made != stop; ++made) {
+            if (out >= m_blockEnd) {
+                m_out = out;
+                CutBlock();
+                out = m_out;
+            }
+            acc |= (*made & 0xFFF) << bits;
+            bits += width;
+            ::memcpy(out, &acc, 4);         // bytes past the whole ones are rewritten later
+            out += bits >> 3;
+            acc >>= bits & ~7u;
+            bits &= 7;
+        }
+        m_out = out;
+        m_acc = acc;
+        m_bits = bits;
     }
 
     // Ends the data: the last bits, a last sub-block of at most 255 bytes
@@ -172,6 +191,56 @@ private:
     bool m_failed;
 };
 
+// Writes the codes of the period since the last Clear, in the order they
+// were made: each new code wrote its prefix at the width of that moment.
+void PutPeriod(SubBlockPacker& packer, const Workspace* work, DWORD nextCode)
+{
+    DWORD code = kFirstFreeCode;
+    for (DWORD width = 9, limit = 512; code < nextCode; ++width, limit <<= 1) {
+        const DWORD stop = nextCode <= limit ? nextCode : limit + 1;
+        packer.PutPrefixes(work->made + code, stop - code, width);
+        code = stop;
+    }
+}
+
+// Empties the string table: only the entries of the codes made since the
+// last Clear can be set in child[], so only those are zeroed; the front
+// entries and run strings start again.
+void ResetTable(Workspace* work, DWORD nextCode)
+{
+    for (DWORD code = kFirstFreeCode; code < nextCode; ++code) {
+        const DWORD made = work->made[code];
+        work->child[(made >> 12) * kChildRow + (made & 0xFFF)] = 0;
+    }
+    ::memset(work->front, 0, sizeof work->front);
+    for (DWORD c = 0; c < 256; ++c) {
+        work->runCode[c][1] = static_cast<WORD>(c);
+        work->runMax[c] = 1;
+        work->runTop[c] = c;
+    }
+}
+
+// The table is full: writes its period, the string that did not fit and a
+// Clear, all at 12 bits, and empties the table.
+__attribute__((noinline)) void EndPeriod(SubBlockPacker& packer, Workspace* work, DWORD prefix)
+{
+    PutPeriod(packer, work, kMaxCodeLimit);
+    packer.Put(prefix, 12);
+    packer.Put(kClearCode, 12);
+    ResetTable(work, kMaxCodeLimit);
+}
+
+// `code`, just made, extends the longest run string of `pixel` by one.
+__attribute__((noinline)) void GrowRun(Workspace* work, DWORD pixel, DWORD code)
+{
+    const DWORD run = work->runMax[pixel];
+    if (run < kRunCap) {
+        work->runCode[pixel][run + 1] = static_cast<WORD>(code);
+        work->runMax[pixel] = run + 1;
+        work->runTop[pixel] = code;
+    }
+}
+
 } // namespace
 
 void LzwReleaseWorkspace()
@@ -187,6 +256,8 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
     if (work == nullptr)
         return false;
     SubBlockPacker packer(hFile, work->output);
+    ResetTable(work, kFirstFreeCode);
+    packer.Put(kClearCode, 9);
 
     // The top row goes first: the last row in memory for bottom-up DIBs.
     const BYTE* row = pixels;
@@ -196,59 +267,65 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
         step = -step;
     }
 
+    DWORD* const front = work->front;
+    WORD* const child = work->child;
     DWORD nextCode = kFirstFreeCode;
-    DWORD width = 9;
-    DWORD limit = 1u << width;
-    ::memset(work->front, 0, sizeof work->front);
-    packer.Put(kClearCode, width);
-
     DWORD prefix = row[0];
     const BYTE* p = row + 1;
     for (DWORD y = 0; y < g.height && !packer.Failed(); ++y, row += step, p = row) {
         const BYTE* const end = row + g.width;
         while (p != end) {
             const DWORD pixel = *p++;
-            const DWORD recent = work->front[prefix];
+            const DWORD recent = front[prefix];
             if ((recent & 0xFFFF) == (pixel | 0x100)) {
                 prefix = recent >> 16;
                 continue;
             }
-            const DWORD key = pixel * kChildRow + prefix;
-            const DWORD found = work->child[key];
+            const DWORD index = pixel * kChildRow + prefix;
+            const DWORD found = child[index];
             if (found != 0) {
-                work->front[prefix] = (found << 16) | 0x100 | pixel;
+                front[prefix] = (found << 16) | 0x100 | pixel;
                 prefix = found;
                 continue;
             }
 
-            packer.Put(prefix, width);
-            if (nextCode != limit || limit != kMaxCodeLimit) {
-                work->child[key] = static_cast<WORD>(nextCode);
-                work->keyOf[nextCode] = key;
-                work->front[prefix] = (nextCode << 16) | 0x100 | pixel;
-                if (nextCode++ == limit) {
-                    ++width;
-                    limit <<= 1;
-                }
+            // A miss: the string gets a code; its prefix is written when the
+            // period ends.
+            if (nextCode != kMaxCodeLimit) {
+                child[index] = static_cast<WORD>(nextCode);
+                work->made[nextCode] = (pixel << 12) | prefix;
+                front[prefix] = (nextCode << 16) | 0x100 | pixel;
+                if (prefix == work->runTop[pixel])
+                    GrowRun(work, pixel, nextCode);
+                ++nextCode;
             } else {
-                packer.Put(kClearCode, width);
-                ForgetCodes(work, nextCode);
-                ::memset(work->front, 0, sizeof work->front);
+                EndPeriod(packer, work, prefix);
                 nextCode = kFirstFreeCode;
-                width = 9;
-                limit = 1u << width;
             }
             prefix = pixel;
+
+            // A run of this pixel: jump along the run strings already known.
+            if (p != end && *p == pixel && work->runMax[pixel] > 1) {
+                const DWORD most = work->runMax[pixel];
+                const DWORD left = static_cast<DWORD>(end - p);
+                const BYTE* const stop = p + (most - 1 < left ? most - 1 : left);
+                const BYTE* q = p + 1;
+                while (q != stop && *q == pixel)
+                    ++q;
+                prefix = work->runCode[pixel][1 + (q - p)];
+                p = q;
+            }
         }
     }
 
     bool ok = false;
     if (!packer.Failed()) {
-        packer.Put(prefix, width);
-        packer.Put(kEndCode, width);
+        PutPeriod(packer, work, nextCode);
+        packer.Put(prefix, WidthBefore(nextCode));
+        packer.Put(kEndCode, WidthBefore(nextCode));
         ok = packer.Finish();
     }
-    ForgetCodes(work, nextCode);
+    ResetTable(work, nextCode);
     GiveBackWorkspace(work);
     return ok;
 }
