@@ -241,6 +241,38 @@ __attribute__((noinline)) void GrowRun(Workspace* work, DWORD pixel, DWORD code)
     }
 }
 
+// The pixel at `p` repeats `pixel`, the current string: moves `prefix` to the
+// longest known run string that the pixels ahead match, and returns the
+// first pixel after it.
+inline const BYTE* JumpAlongRun(const Workspace* work, DWORD pixel, const BYTE* p,
+                                const BYTE* end, DWORD& prefix)
+{
+    const DWORD most = work->runMax[pixel];
+    const DWORD left = static_cast<DWORD>(end - p);
+    const BYTE* const stop = p + (most - 1 < left ? most - 1 : left);
+    const BYTE* q = p + 1;
+    // Four pixels at a time while there are four to look at; x86 keeps the
+    // first of them in the lowest byte.
+    const DWORD pattern = pixel * 0x01010101u;
+    for (;;) {
+        if (stop - q < 4) {
+            while (q != stop && *q == pixel)
+                ++q;
+            break;
+        }
+        DWORD four;
+        ::memcpy(&four, q, 4);
+        four ^= pattern;
+        if (four != 0) {
+            q += __builtin_ctz(four) >> 3;
+            break;
+        }
+        q += 4;
+    }
+    prefix = work->runCode[pixel][1 + (q - p)];
+    return q;
+}
+
 } // namespace
 
 void LzwReleaseWorkspace()
@@ -267,8 +299,6 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
         step = -step;
     }
 
-    DWORD* const front = work->front;
-    WORD* const child = work->child;
     DWORD nextCode = kFirstFreeCode;
     DWORD prefix = row[0];
     const BYTE* p = row + 1;
@@ -276,15 +306,15 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
         const BYTE* const end = row + g.width;
         while (p != end) {
             const DWORD pixel = *p++;
-            const DWORD recent = front[prefix];
+            const DWORD recent = work->front[prefix];
             if ((recent & 0xFFFF) == (pixel | 0x100)) {
                 prefix = recent >> 16;
                 continue;
             }
             const DWORD index = pixel * kChildRow + prefix;
-            const DWORD found = child[index];
+            const DWORD found = work->child[index];
             if (found != 0) {
-                front[prefix] = (found << 16) | 0x100 | pixel;
+                work->front[prefix] = (found << 16) | 0x100 | pixel;
                 prefix = found;
                 continue;
             }
@@ -292,9 +322,9 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
             // A miss: the string gets a code; its prefix is written when the
             // period ends.
             if (nextCode != kMaxCodeLimit) {
-                child[index] = static_cast<WORD>(nextCode);
+                work->child[index] = static_cast<WORD>(nextCode);
                 work->made[nextCode] = (pixel << 12) | prefix;
-                front[prefix] = (nextCode << 16) | 0x100 | pixel;
+                work->front[prefix] = (nextCode << 16) | 0x100 | pixel;
                 if (prefix == work->runTop[pixel])
                     GrowRun(work, pixel, nextCode);
                 ++nextCode;
@@ -305,16 +335,8 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
             prefix = pixel;
 
             // A run of this pixel: jump along the run strings already known.
-            if (p != end && *p == pixel && work->runMax[pixel] > 1) {
-                const DWORD most = work->runMax[pixel];
-                const DWORD left = static_cast<DWORD>(end - p);
-                const BYTE* const stop = p + (most - 1 < left ? most - 1 : left);
-                const BYTE* q = p + 1;
-                while (q != stop && *q == pixel)
-                    ++q;
-                prefix = work->runCode[pixel][1 + (q - p)];
-                p = q;
-            }
+            if (p != end && *p == pixel && work->runMax[pixel] > 1)
+                p = JumpAlongRun(work, pixel, p, end, prefix);
         }
     }
 
