@@ -11,28 +11,42 @@
 //
 //  * The string table is a direct-indexed array of 16-bit codes, one row of
 //    4096 prefixes per pixel value: child[pixel * row + prefix]. A lookup is
-//    one load with no hashing, probing or key compare, so noise, where nearly
-//    every pixel is a miss, costs no unpredictable branches. Rows are
-//    pixel-major because codes made close together in time are looked up
-//    together, and those then share cache lines; the row is padded past
-//    4096 entries so that the rows do not all fall into the same cache sets.
-//  * Emptying it after a Clear would be a 2 MiB fill, so each code remembers
-//    where it was stored and a Clear zeroes just those entries: one store per
-//    code, about one per pixel for noise and far fewer for anything else.
+//    one load with no hashing or probing, so noise, where nearly every pixel
+//    is a miss, meets no unpredictable branches. Rows are pixel-major because
+//    codes made close together in time are looked up together and then share
+//    cache lines; each row is padded by one cache line so that the rows do
+//    not all start in the same cache sets.
+//  * Nothing is ever zeroed in it. Each code records, in made[code], the
+//    pixel and prefix it was made for, stamped with the number of the table
+//    period (the stretch between two Clears). An entry counts only if the
+//    code it holds has the record of the string being looked up, stamped
+//    with the current period; a Clear just starts a new period. Only after
+//    4095 periods are the records (16 KiB) cleared.
 //  * In front of it, each code remembers the child it last led to (pixel tag
 //    and code in one 32-bit word, 16 KiB, which stays in the first-level
-//    cache). Flat and slowly changing areas extend the same strings again and
-//    again, so most pixels are answered by that one load.
+//    cache). Slowly changing areas extend the same strings again and again,
+//    so most of their pixels are answered by that one load.
+//  * Runs of one pixel value, the bulk of flat and banded pictures, are
+//    jumped over: for each value the table lists the codes of that value
+//    repeated 1 to 255 times. After a miss the encoder measures the run
+//    ahead, four pixels at a time, and moves to the longest listed string
+//    that fits, instead of walking it one pixel and one load at a time.
+//  * Codes are not written while the pixels are read. The records in made[]
+//    are exactly the codes written until the next Clear (each new code
+//    writes its prefix), at widths that follow from the code numbers. When
+//    the table fills or the image ends, the period is written in one tight
+//    loop that keeps the bit accumulator in registers; the pixel loop, with
+//    no packing in it, keeps its own state in registers even on i686.
 //  * Codes are packed into a 32-bit accumulator and stored four bytes at a
-//    time; whole bytes advance the output pointer.
-//  * Sub-blocks are assembled in place in one output buffer with room left
-//    for each length byte, and the buffer goes to WriteFile only when it is
-//    nearly full: one write per 28 KiB instead of one per sub-block.
+//    time; whole bytes advance the output pointer. Sub-blocks are assembled
+//    in place in one output buffer with room left for each length byte, and
+//    the buffer goes to WriteFile only when it is nearly full: one write per
+//    28 KiB instead of one per sub-block.
 //
-// The workspace (2.1 MiB) is kept between images: allocating it afresh would
-// cost a page fault per touched page on every image. It is left with an
-// empty table after each image and handed to the next one; two images
-// encoded at the same time each get their own, and the spare one is freed.
+// The workspace (2.2 MiB) is kept between images: allocating it afresh would
+// cost a page fault per touched page on every image. Its stale entries are
+// harmless to the next image, which starts a new period. Two images encoded
+// at the same time each get a workspace, and the spare one is freed.
 #include "LzwEncoder.h"
 #include "DibGeometry.h"
 #include "FileWrite.h"
@@ -62,7 +76,8 @@ const DWORD kOutputSlack = 512;             // one sub-block, its length byte, 4
 struct Workspace
 {
     WORD child[256 * kChildRow];        // child[pixel * kChildRow + prefix]: the code, 0 = none
-    DWORD made[kMaxCodeLimit];          // made[code] = pixel << 12 | prefix, since the last Clear
+    DWORD made[kMaxCodeLimit];          // made[code] = period | pixel << 12 | prefix
+    DWORD period;                       // the current table period, in bits 20 to 31; never 0
     DWORD front[kMaxCodeLimit];         // last child: code << 16 | 0x100 | pixel; 0 = none
     WORD runCode[256][kRunCap + 1];     // runCode[c][n]: the code of c repeated n times
     DWORD runMax[256];                  // the longest n that runCode[c] holds, 1..kRunCap
@@ -77,7 +92,7 @@ inline DWORD WidthBefore(DWORD nextCode)
     return nextCode <= 512 ? 9 : nextCode <= 1024 ? 10 : nextCode <= 2048 ? 11 : 12;
 }
 
-Workspace* g_cached = nullptr;           // the spare workspace, with an empty table
+Workspace* g_cached = nullptr;           // the spare workspace, if any
 
 Workspace* TakeWorkspace()
 {
@@ -203,14 +218,16 @@ void PutPeriod(SubBlockPacker& packer, const Workspace* work, DWORD nextCode)
     }
 }
 
-// Empties the string table: only the entries of the codes made since the
-// last Clear can be set in child[], so only those are zeroed; the front
-// entries and run strings start again.
-void ResetTable(Workspace* work, DWORD nextCode)
+// Empties the string table by starting a new period: an entry of child[]
+// is valid only while the code it holds was made in the current period for
+// the same pixel and prefix, so old entries need no zeroing. After 4095
+// periods the count starts again, and then every record is cleared.
+void ResetTable(Workspace* work)
 {
-    for (DWORD code = kFirstFreeCode; code < nextCode; ++code) {
-        const DWORD made = work->made[code];
-        work->child[(made >> 12) * kChildRow + (made & 0xFFF)] = 0;
+    work->period += 1u << 20;
+    if (work->period == 0) {
+        ::memset(work->made, 0, sizeof work->made);
+        work->period = 1u << 20;
     }
     ::memset(work->front, 0, sizeof work->front);
     for (DWORD c = 0; c < 256; ++c) {
@@ -227,7 +244,7 @@ __attribute__((noinline)) void EndPeriod(SubBlockPacker& packer, Workspace* work
     PutPeriod(packer, work, kMaxCodeLimit);
     packer.Put(prefix, 12);
     packer.Put(kClearCode, 12);
-    ResetTable(work, kMaxCodeLimit);
+    ResetTable(work);
 }
 
 // `code`, just made, extends the longest run string of `pixel` by one.
@@ -288,7 +305,7 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
     if (work == nullptr)
         return false;
     SubBlockPacker packer(hFile, work->output);
-    ResetTable(work, kFirstFreeCode);
+    ResetTable(work);
     packer.Put(kClearCode, 9);
 
     // The top row goes first: the last row in memory for bottom-up DIBs.
@@ -312,8 +329,9 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
                 continue;
             }
             const DWORD index = pixel * kChildRow + prefix;
+            const DWORD made = work->period | (pixel << 12) | prefix;
             const DWORD found = work->child[index];
-            if (found != 0) {
+            if (work->made[found] == made) {
                 work->front[prefix] = (found << 16) | 0x100 | pixel;
                 prefix = found;
                 continue;
@@ -323,7 +341,7 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
             // period ends.
             if (nextCode != kMaxCodeLimit) {
                 work->child[index] = static_cast<WORD>(nextCode);
-                work->made[nextCode] = (pixel << 12) | prefix;
+                work->made[nextCode] = made;
                 work->front[prefix] = (nextCode << 16) | 0x100 | pixel;
                 if (prefix == work->runTop[pixel])
                     GrowRun(work, pixel, nextCode);
@@ -347,7 +365,6 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
         packer.Put(kEndCode, WidthBefore(nextCode));
         ok = packer.Finish();
     }
-    ResetTable(work, nextCode);
     GiveBackWorkspace(work);
     return ok;
 }
