@@ -258,15 +258,16 @@ __attribute__((noinline)) void GrowRun(Workspace* work, DWORD pixel, DWORD code)
     }
 }
 
-// The pixel at `p` repeats `pixel`, the current string: moves `prefix` to the
-// longest known run string that the pixels ahead match, and returns the
-// first pixel after it.
+// The current string is `pixel` repeated `length` times, a run string shorter
+// than the longest one known, and the pixel at `p` repeats it once more:
+// moves `prefix` and `length` to the longest known run string that the
+// pixels ahead match, and returns the first pixel after it.
 inline const BYTE* JumpAlongRun(const Workspace* work, DWORD pixel, const BYTE* p,
-                                const BYTE* end, DWORD& prefix)
+                                const BYTE* end, DWORD& prefix, DWORD& length)
 {
-    const DWORD most = work->runMax[pixel];
+    const DWORD further = work->runMax[pixel] - length;
     const DWORD left = static_cast<DWORD>(end - p);
-    const BYTE* const stop = p + (most - 1 < left ? most - 1 : left);
+    const BYTE* const stop = p + (further < left ? further : left);
     const BYTE* q = p + 1;
     // Four pixels at a time while there are four to look at; x86 keeps the
     // first of them in the lowest byte.
@@ -286,7 +287,8 @@ inline const BYTE* JumpAlongRun(const Workspace* work, DWORD pixel, const BYTE* 
         }
         q += 4;
     }
-    prefix = work->runCode[pixel][1 + (q - p)];
+    length += static_cast<DWORD>(q - p);
+    prefix = work->runCode[pixel][length];
     return q;
 }
 
@@ -319,8 +321,18 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
     DWORD nextCode = kFirstFreeCode;
     DWORD prefix = row[0];
     const BYTE* p = row + 1;
+    // A run jump that reached the end of a row goes on in the next one.
+    DWORD carriedPixel = 0x100;             // none
+    DWORD carriedLength = 0;
     for (DWORD y = 0; y < g.height && !packer.Failed(); ++y, row += step, p = row) {
         const BYTE* const end = row + g.width;
+        if (p != end && *p == carriedPixel && carriedLength < work->runMax[carriedPixel]) {
+            p = JumpAlongRun(work, carriedPixel, p, end, prefix, carriedLength);
+            if (p != end)
+                carriedPixel = 0x100;
+        } else {
+            carriedPixel = 0x100;
+        }
         while (p != end) {
             const DWORD pixel = *p++;
             const DWORD recent = work->front[prefix];
@@ -353,8 +365,14 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
             prefix = pixel;
 
             // A run of this pixel: jump along the run strings already known.
-            if (p != end && *p == pixel && work->runMax[pixel] > 1)
-                p = JumpAlongRun(work, pixel, p, end, prefix);
+            if (p != end && *p == pixel && work->runMax[pixel] > 1) {
+                DWORD length = 1;
+                p = JumpAlongRun(work, pixel, p, end, prefix, length);
+                if (p == end) {
+                    carriedPixel = pixel;
+                    carriedLength = length;
+                }
+            }
         }
     }
 
