@@ -36,7 +36,7 @@
 //    writes its prefix), at widths that follow from the code numbers. When
 //    the table fills or the image ends, the period is written in one tight
 //    loop that keeps the bit accumulator in registers; the pixel loop, with
-//    no packing in it, keeps its own state in registers even on i686.
+//    no packing in it, leaves i686's few registers to its own state.
 //  * Codes are packed into a 32-bit accumulator and stored four bytes at a
 //    time; whole bytes advance the output pointer. Sub-blocks are assembled
 //    in place in one output buffer with room left for each length byte, and
@@ -342,9 +342,9 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
                 continue;
             }
             const DWORD index = pixel * kChildRow + prefix;
-            const DWORD made = work->period | (pixel << 12) | prefix;
+            const DWORD record = work->period | (pixel << 12) | prefix;
             const DWORD found = work->child[index];
-            if (work->made[found] == made) {
+            if (work->made[found] == record) {
                 work->front[prefix] = (found << 16) | 0x100 | pixel;
                 prefix = found;
                 continue;
@@ -354,7 +354,7 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
             // period ends.
             if (nextCode != kMaxCodeLimit) {
                 work->child[index] = static_cast<WORD>(nextCode);
-                work->made[nextCode] = made;
+                work->made[nextCode] = record;
                 work->front[prefix] = (nextCode << 16) | 0x100 | pixel;
                 if (prefix == work->runTop[pixel])
                     GrowRun(work, pixel, nextCode);
