@@ -293,6 +293,31 @@ inline const BYTE* JumpAlongRun(const Workspace* work, DWORD pixel, const BYTE* 
     return q;
 }
 
+// Where a walk along the front entries stopped: the first pixel not taken
+// and the string so far.
+struct Walked
+{
+    const BYTE* p;
+    DWORD prefix;
+};
+
+// Follows the front entries from `prefix` while the pixels at `p` match
+// them. A function of its own so that this loop, where slowly changing
+// pictures spend their pixels that runs do not cover, gets registers of its
+// own instead of sharing i686's few with the miss handling around it.
+__attribute__((noinline)) Walked Follow(const DWORD* front, const BYTE* p, const BYTE* end,
+                                        DWORD prefix)
+{
+    while (p != end) {
+        const DWORD recent = front[prefix];
+        if ((recent & 0xFFFF) != (*p | 0x100u))
+            break;
+        prefix = recent >> 16;
+        ++p;
+    }
+    return Walked{ p, prefix };
+}
+
 } // namespace
 
 void LzwReleaseWorkspace()
@@ -338,7 +363,9 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
             const DWORD pixel = *p++;
             const DWORD recent = work->front[prefix];
             if ((recent & 0xFFFF) == (pixel | 0x100)) {
-                prefix = recent >> 16;
+                const Walked walked = Follow(work->front, p, end, recent >> 16);
+                p = walked.p;
+                prefix = walked.prefix;
                 continue;
             }
             const DWORD index = pixel * kChildRow + prefix;
