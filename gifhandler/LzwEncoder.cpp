@@ -9,24 +9,45 @@
 // table is searched, only on which strings are in it, so the table is built
 // for speed:
 //
-//  * One open-addressed table of 8192 32-bit entries (32 KiB, which stays in
-//    the first-level cache). An entry packs the 20-bit key (prefix code << 8 |
-//    pixel) above the 12-bit code; 0 is an empty slot, since no code below
-//    258 is ever stored. At most 3838 strings live in it between two Clears,
-//    so it is never more than half full and linear probing stays short.
-//  * In front of it, each code remembers the child it last led to (pixel and
-//    code in one 32-bit word). Flat and slowly changing areas extend the same
-//    strings again and again, so most pixels are answered by that one load,
-//    without hashing or probing.
-//  * Emptying both after a Clear is one 48 KiB fill.
+//  * The string table is a direct-indexed array of 16-bit codes, one row of
+//    4096 prefixes per pixel value: child[pixel * row + prefix]. A lookup is
+//    one load with no hashing or probing, so noise, where nearly every pixel
+//    is a miss, meets no unpredictable branches. Rows are pixel-major because
+//    codes made close together in time are looked up together and then share
+//    cache lines; each row is padded by one cache line so that the rows do
+//    not all start in the same cache sets.
+//  * Nothing is ever zeroed in it. Each code records, in made[code], the
+//    pixel and prefix it was made for, stamped with the number of the table
+//    period (the stretch between two Clears). An entry counts only if the
+//    code it holds has the record of the string being looked up, stamped
+//    with the current period; a Clear just starts a new period. Only after
+//    4095 periods are the records (16 KiB) cleared.
+//  * In front of it, each code remembers the child it last led to (pixel tag
+//    and code in one 32-bit word, 16 KiB, which stays in the first-level
+//    cache). Slowly changing areas extend the same strings again and again,
+//    so most of their pixels are answered by that one load.
+//  * Runs of one pixel value, the bulk of flat and banded pictures, are
+//    jumped over: for each value the table lists the codes of that value
+//    repeated 1 to 255 times. After a miss the encoder measures the run
+//    ahead, four pixels at a time, and moves to the longest listed string
+//    that fits, instead of walking it one pixel and one load at a time.
+//  * Codes are not written while the pixels are read. The records in made[]
+//    are exactly the codes written until the next Clear (each new code
+//    writes its prefix), at widths that follow from the code numbers. When
+//    the table fills or the image ends, the period is written in one tight
+//    loop that keeps the bit accumulator in registers; the pixel loop, with
+//    no packing in it, leaves i686's few registers to its own state.
 //  * Codes are packed into a 32-bit accumulator and stored four bytes at a
-//    time; whole bytes advance the output pointer.
-//  * Sub-blocks are assembled in place in one output buffer with room left
-//    for each length byte, and the buffer goes to WriteFile only when it is
-//    nearly full: one write per 28 KiB instead of one per sub-block.
+//    time; whole bytes advance the output pointer. Sub-blocks are assembled
+//    in place in one output buffer with room left for each length byte, and
+//    the buffer goes to WriteFile only when it is nearly full: one write per
+//    124 KiB instead of one per sub-block (a noise frame of 640x480 takes
+//    four).
 //
-// The table and the output buffer are one block from the global heap,
-// allocated once per image; nothing is allocated per pixel.
+// The workspace (2.3 MiB) is kept between images: allocating it afresh would
+// cost a page fault per touched page on every image. Its stale entries are
+// harmless to the next image, which starts a new period. Two images encoded
+// at the same time each get a workspace, and the spare one is freed.
 #include "LzwEncoder.h"
 #include "DibGeometry.h"
 #include "FileWrite.h"
@@ -41,27 +62,54 @@ const DWORD kEndCode = 257;
 const DWORD kFirstFreeCode = 258;
 const DWORD kMaxCodeLimit = 4096;           // codes stay below this
 
-const DWORD kTableBits = 13;
-const DWORD kTableSize = 1u << kTableBits;
-const DWORD kTableMask = kTableSize - 1;
+// Entries per pixel value in the string table: all 4096 prefixes, then one
+// cache line of padding, so that row starts step through the cache sets.
+const DWORD kChildRow = kMaxCodeLimit + 32;
+
+// Longest run string (one pixel value repeated) that runs jump to directly;
+// longer ones go on one pixel at a time through the table.
+const DWORD kRunCap = 255;
 
 const DWORD kBlockBytes = 254;              // cut a sub-block once this many are pending
-// Small enough that the whole workspace stays below the size at which the
-// heap hands out fresh pages from the system: page faults on a new block cost
-// more per image than a few more WriteFile calls.
-const DWORD kOutputSize = 28 * 1024;
+const DWORD kOutputSize = 124 * 1024;
 const DWORD kOutputSlack = 512;             // one sub-block, its length byte, 4-byte stores
 
 struct Workspace
 {
-    DWORD lastChild[kMaxCodeLimit];     // (0x100 | pixel) << 12 | child code; 0 = none
-    DWORD table[kTableSize];
+    WORD child[256 * kChildRow];        // child[pixel * kChildRow + prefix]: the code, 0 = none
+    DWORD made[kMaxCodeLimit];          // made[code] = period | pixel << 12 | prefix
+    DWORD period;                       // the current table period, in bits 20 to 31; never 0
+    DWORD front[kMaxCodeLimit];         // last child: code << 16 | 0x100 | pixel; 0 = none
+    WORD runCode[256][kRunCap + 1];     // runCode[c][n]: the code of c repeated n times
+    DWORD runMax[256];                  // the longest n that runCode[c] holds, 1..kRunCap
+    DWORD runTop[256];                  // runCode[c][runMax[c]]
     BYTE output[kOutputSize + kOutputSlack];
 };
 
-inline DWORD Slot(DWORD key)
+// The code width while `nextCode` is the next code to assign: it grows right
+// after 512, 1024 and 2048 are assigned.
+inline DWORD WidthBefore(DWORD nextCode)
 {
-    return (key * 0x9E3779B1u) >> (32 - kTableBits);
+    return nextCode <= 512 ? 9 : nextCode <= 1024 ? 10 : nextCode <= 2048 ? 11 : 12;
+}
+
+Workspace* g_cached = nullptr;           // the spare workspace, if any
+
+Workspace* TakeWorkspace()
+{
+    Workspace* work = static_cast<Workspace*>(
+        ::InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_cached), nullptr));
+    if (work != nullptr)
+        return work;
+    return static_cast<Workspace*>(
+        ::VirtualAlloc(nullptr, sizeof(Workspace), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+}
+
+void GiveBackWorkspace(Workspace* work)
+{
+    if (::InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&g_cached), work,
+                                            nullptr) != nullptr)
+        ::VirtualFree(work, 0, MEM_RELEASE);
 }
 
 // Packs codes into sub-blocks inside the workspace's output buffer.
@@ -69,8 +117,8 @@ class SubBlockPacker
 {
 public:
     SubBlockPacker(HANDLE hFile, BYTE* buffer)
-        : m_hFile(hFile), m_buffer(buffer), m_out(buffer), m_length(nullptr),
-          m_acc(0), m_bits(0), m_failed(false)
+        : m_out(buffer), m_blockEnd(nullptr), m_acc(0), m_bits(0), m_length(nullptr),
+          m_buffer(buffer), m_hFile(hFile), m_failed(false)
     {
         *m_out++ = static_cast<BYTE>(kMinCodeSize);
         StartBlock();
@@ -78,16 +126,31 @@ public:
 
     bool Failed() const { return m_failed; }
 
-    void Put(DWORD code, DWORD width)
+    void Put(DWORD code, DWORD width) { PutPrefixes(&code, 1, width); }
+
+    // Puts the low 12 bits of each of `count` words, all of one width. The
+    // state stays in registers for the whole loop.
+    void PutPrefixes(const DWORD* made, DWORD count, DWORD width)
     {
-        if (static_cast<DWORD>(m_out - m_length - 1) >= kBlockBytes)
-            CutBlock();
-        m_acc |= code << m_bits;
-        m_bits += width;
-        ::memcpy(m_out, &m_acc, 4);         // bytes past the whole ones are rewritten later
-        m_out += m_bits >> 3;
-        m_acc >>= m_bits & ~7u;
-        m_bits &= 7;
+        BYTE* out = m_out;
+        DWORD acc = m_acc;
+        DWORD bits = m_bits;
+        for (const DWORD* const stop = made + count; made != stop; ++made) {
+            if (out >= m_blockEnd) {
+                m_out = out;
+                CutBlock();
+                out = m_out;
+            }
+            acc |= (*made & 0xFFF) << bits;
+            bits += width;
+            ::memcpy(out, &acc, 4);         // bytes past the whole ones are rewritten later
+            out += bits >> 3;
+            acc >>= bits & ~7u;
+            bits &= 7;
+        }
+        m_out = out;
+        m_acc = acc;
+        m_bits = bits;
     }
 
     // Ends the data: the last bits, a last sub-block of at most 255 bytes
@@ -113,9 +176,13 @@ public:
     }
 
 private:
-    void StartBlock() { m_length = m_out++; }
+    void StartBlock()
+    {
+        m_length = m_out++;
+        m_blockEnd = m_out + kBlockBytes;
+    }
 
-    void CutBlock()
+    __attribute__((noinline)) void CutBlock()
     {
         *m_length = static_cast<BYTE>(m_out - m_length - 1);
         if (m_out - m_buffer > static_cast<ptrdiff_t>(kOutputSize))
@@ -130,25 +197,144 @@ private:
         m_out = m_buffer;
     }
 
-    HANDLE m_hFile;
-    BYTE* m_buffer;
     BYTE* m_out;        // next byte to store
-    BYTE* m_length;     // length byte of the sub-block being filled
+    BYTE* m_blockEnd;   // a code put at or past this starts a new sub-block first
     DWORD m_acc;        // bits not yet stored as a whole byte
     DWORD m_bits;       // how many, 0..7 between codes
+    BYTE* m_length;     // length byte of the sub-block being filled
+    BYTE* m_buffer;
+    HANDLE m_hFile;
     bool m_failed;
 };
 
+// Writes the codes of the period since the last Clear, in the order they
+// were made: each new code wrote its prefix at the width of that moment.
+void PutPeriod(SubBlockPacker& packer, const Workspace* work, DWORD nextCode)
+{
+    DWORD code = kFirstFreeCode;
+    for (DWORD width = 9, limit = 512; code < nextCode; ++width, limit <<= 1) {
+        const DWORD stop = nextCode <= limit ? nextCode : limit + 1;
+        packer.PutPrefixes(work->made + code, stop - code, width);
+        code = stop;
+    }
+}
+
+// Empties the string table by starting a new period: an entry of child[]
+// is valid only while the code it holds was made in the current period for
+// the same pixel and prefix, so old entries need no zeroing. After 4095
+// periods the count starts again, and then every record is cleared.
+void ResetTable(Workspace* work)
+{
+    work->period += 1u << 20;
+    if (work->period == 0) {
+        ::memset(work->made, 0, sizeof work->made);
+        work->period = 1u << 20;
+    }
+    ::memset(work->front, 0, sizeof work->front);
+    for (DWORD c = 0; c < 256; ++c) {
+        work->runCode[c][1] = static_cast<WORD>(c);
+        work->runMax[c] = 1;
+        work->runTop[c] = c;
+    }
+}
+
+// The table is full: writes its period, the string that did not fit and a
+// Clear, all at 12 bits, and empties the table.
+__attribute__((noinline)) void EndPeriod(SubBlockPacker& packer, Workspace* work, DWORD prefix)
+{
+    PutPeriod(packer, work, kMaxCodeLimit);
+    packer.Put(prefix, 12);
+    packer.Put(kClearCode, 12);
+    ResetTable(work);
+}
+
+// `code`, just made, extends the longest run string of `pixel` by one.
+__attribute__((noinline)) void GrowRun(Workspace* work, DWORD pixel, DWORD code)
+{
+    const DWORD run = work->runMax[pixel];
+    if (run < kRunCap) {
+        work->runCode[pixel][run + 1] = static_cast<WORD>(code);
+        work->runMax[pixel] = run + 1;
+        work->runTop[pixel] = code;
+    }
+}
+
+// The current string is `pixel` repeated `length` times, a run string shorter
+// than the longest one known, and the pixel at `p` repeats it once more:
+// moves `prefix` and `length` to the longest known run string that the
+// pixels ahead match, and returns the first pixel after it.
+inline const BYTE* JumpAlongRun(const Workspace* work, DWORD pixel, const BYTE* p,
+                                const BYTE* end, DWORD& prefix, DWORD& length)
+{
+    const DWORD further = work->runMax[pixel] - length;
+    const DWORD left = static_cast<DWORD>(end - p);
+    const BYTE* const stop = p + (further < left ? further : left);
+    const BYTE* q = p + 1;
+    // Four pixels at a time while there are four to look at; x86 keeps the
+    // first of them in the lowest byte.
+    const DWORD pattern = pixel * 0x01010101u;
+    for (;;) {
+        if (stop - q < 4) {
+            while (q != stop && *q == pixel)
+                ++q;
+            break;
+        }
+        DWORD four;
+        ::memcpy(&four, q, 4);
+        four ^= pattern;
+        if (four != 0) {
+            q += __builtin_ctz(four) >> 3;
+            break;
+        }
+        q += 4;
+    }
+    length += static_cast<DWORD>(q - p);
+    prefix = work->runCode[pixel][length];
+    return q;
+}
+
+// Where a walk along the front entries stopped: the first pixel not taken
+// and the string so far.
+struct Walked
+{
+    const BYTE* p;
+    DWORD prefix;
+};
+
+// Follows the front entries from `prefix` while the pixels at `p` match
+// them. A function of its own so that this loop, where slowly changing
+// pictures spend their pixels that runs do not cover, gets registers of its
+// own instead of sharing i686's few with the miss handling around it.
+__attribute__((noinline)) Walked Follow(const DWORD* front, const BYTE* p, const BYTE* end,
+                                        DWORD prefix)
+{
+    while (p != end) {
+        const DWORD recent = front[prefix];
+        if ((recent & 0xFFFF) != (*p | 0x100u))
+            break;
+        prefix = recent >> 16;
+        ++p;
+    }
+    return Walked{ p, prefix };
+}
+
 } // namespace
+
+void LzwReleaseWorkspace()
+{
+    void* spare = ::InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_cached), nullptr);
+    if (spare != nullptr)
+        ::VirtualFree(spare, 0, MEM_RELEASE);
+}
 
 bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
 {
-    HGLOBAL hWork = ::GlobalAlloc(GMEM_FIXED, sizeof(Workspace));
-    if (hWork == nullptr)
+    Workspace* const work = TakeWorkspace();
+    if (work == nullptr)
         return false;
-    Workspace* work = static_cast<Workspace*>(hWork);
-    DWORD* const table = work->table;
     SubBlockPacker packer(hFile, work->output);
+    ResetTable(work);
+    packer.Put(kClearCode, 9);
 
     // The top row goes first: the last row in memory for bottom-up DIBs.
     const BYTE* row = pixels;
@@ -159,66 +345,72 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
     }
 
     DWORD nextCode = kFirstFreeCode;
-    DWORD width = 9;
-    DWORD limit = 1u << width;
-    DWORD* const lastChild = work->lastChild;
-    ::memset(table, 0, sizeof work->table);
-    ::memset(lastChild, 0, sizeof work->lastChild);
-    packer.Put(kClearCode, width);
-
     DWORD prefix = row[0];
-    DWORD column = 1;                       // the first pixel only starts the string
-    for (DWORD y = 0; y < g.height && !packer.Failed(); ++y, row += step, column = 0) {
-        for (DWORD x = column; x < g.width; ++x) {
-            const DWORD pixel = row[x];
-            const DWORD recent = lastChild[prefix];
-            if ((recent >> 12) == (pixel | 0x100)) {
-                prefix = recent & 0xFFF;
+    const BYTE* p = row + 1;
+    // A run jump that reached the end of a row goes on in the next one.
+    DWORD carriedPixel = 0x100;             // none
+    DWORD carriedLength = 0;
+    for (DWORD y = 0; y < g.height && !packer.Failed(); ++y, row += step, p = row) {
+        const BYTE* const end = row + g.width;
+        if (p != end && *p == carriedPixel && carriedLength < work->runMax[carriedPixel]) {
+            p = JumpAlongRun(work, carriedPixel, p, end, prefix, carriedLength);
+            if (p != end)
+                carriedPixel = 0x100;
+        } else {
+            carriedPixel = 0x100;
+        }
+        while (p != end) {
+            const DWORD pixel = *p++;
+            const DWORD recent = work->front[prefix];
+            if ((recent & 0xFFFF) == (pixel | 0x100)) {
+                const Walked walked = Follow(work->front, p, end, recent >> 16);
+                p = walked.p;
+                prefix = walked.prefix;
                 continue;
             }
-            const DWORD key = (prefix << 8) | pixel;
-            DWORD slot = Slot(key);
-            DWORD entry;
-            while ((entry = table[slot]) != 0) {
-                if ((entry >> 12) == key)
-                    break;
-                slot = (slot + 1) & kTableMask;
-            }
-            if (entry != 0) {
-                lastChild[prefix] = ((pixel | 0x100) << 12) | (entry & 0xFFF);
-                prefix = entry & 0xFFF;     // the string goes on
+            const DWORD index = pixel * kChildRow + prefix;
+            const DWORD record = work->period | (pixel << 12) | prefix;
+            const DWORD found = work->child[index];
+            if (work->made[found] == record) {
+                work->front[prefix] = (found << 16) | 0x100 | pixel;
+                prefix = found;
                 continue;
             }
 
-            packer.Put(prefix, width);
-            const DWORD code = nextCode++;
-            if (code < kMaxCodeLimit) {
-                table[slot] = (key << 12) | code;
-                lastChild[prefix] = ((pixel | 0x100) << 12) | code;
-            }
-            if (code == limit) {
-                if (limit < kMaxCodeLimit) {
-                    ++width;
-                    limit <<= 1;
-                } else {
-                    packer.Put(kClearCode, width);
-                    ::memset(table, 0, sizeof work->table);
-                    ::memset(lastChild, 0, sizeof work->lastChild);
-                    nextCode = kFirstFreeCode;
-                    width = 9;
-                    limit = 1u << width;
-                }
+            // A miss: the string gets a code; its prefix is written when the
+            // period ends.
+            if (nextCode != kMaxCodeLimit) {
+                work->child[index] = static_cast<WORD>(nextCode);
+                work->made[nextCode] = record;
+                work->front[prefix] = (nextCode << 16) | 0x100 | pixel;
+                if (prefix == work->runTop[pixel])
+                    GrowRun(work, pixel, nextCode);
+                ++nextCode;
+            } else {
+                EndPeriod(packer, work, prefix);
+                nextCode = kFirstFreeCode;
             }
             prefix = pixel;
+
+            // A run of this pixel: jump along the run strings already known.
+            if (p != end && *p == pixel && work->runMax[pixel] > 1) {
+                DWORD length = 1;
+                p = JumpAlongRun(work, pixel, p, end, prefix, length);
+                if (p == end) {
+                    carriedPixel = pixel;
+                    carriedLength = length;
+                }
+            }
         }
     }
 
     bool ok = false;
     if (!packer.Failed()) {
-        packer.Put(prefix, width);
-        packer.Put(kEndCode, width);
+        PutPeriod(packer, work, nextCode);
+        packer.Put(prefix, WidthBefore(nextCode));
+        packer.Put(kEndCode, WidthBefore(nextCode));
         ok = packer.Finish();
     }
-    ::GlobalFree(hWork);
+    GiveBackWorkspace(work);
     return ok;
 }

@@ -9,3 +9,7 @@ struct DibGeometry;
 // and the block terminator. Returns false when the working storage cannot be
 // allocated (nothing written) or a write fails.
 bool LzwWriteImageData(HANDLE hFile, const DibGeometry& geometry, const BYTE* pixels);
+
+// Frees the workspace kept between images, if any; for when the library is
+// unloaded.
+void LzwReleaseWorkspace();

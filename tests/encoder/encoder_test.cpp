@@ -281,6 +281,61 @@ TEST(EncoderLzw, MatchesReferenceEncoder)
     }
 }
 
+// Runs of one value, of every length from one pixel to past the longest run
+// string the encoder jumps to (255), ending anywhere in a row and crossing
+// row ends, over several Clears.
+TEST(EncoderLzw, RunsMatchReferenceEncoder)
+{
+    struct Case { int width, height; unsigned longest, values; };
+    const Case cases[] = {
+        { 701, 120, 700, 4 },       // long runs of few values
+        { 97, 400, 40, 64 },        // short runs of many values: many Clears
+        { 1, 3000, 300, 2 },        // one-pixel rows: every run crosses rows
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        const size_t size = static_cast<size_t>(c.width) * c.height;
+        Bytes pixels;
+        uint32_t seed = 0x2545F491u;
+        while (pixels.size() < size) {
+            const size_t length = 1 + synth::XorShift(seed) % c.longest;
+            const uint8_t value = static_cast<uint8_t>(synth::XorShift(seed) % c.values * 37);
+            pixels.insert(pixels.end(), std::min(length, size - pixels.size()), value);
+        }
+        Dib dib = MakeDib(pixels, c.width, c.height, synth::Palette());
+        const Bytes out = Written("runs.gif", [&](HANDLE f) {
+            EXPECT_TRUE(Gif().image(f, dib.Header(), dib.bits.data()));
+        });
+        const Bytes expected = reference::ImageData(pixels);
+        ASSERT_EQ(out.size(), expected.size());
+        EXPECT_TRUE(out == expected);
+    }
+}
+
+// The encoder keeps its string table between images and numbers its table
+// periods (the stretches between Clears): an old entry counts only while its
+// period number is the current one, and the numbers come round again after
+// 4095 periods. An image of one period, encoded again exactly 4095 periods
+// later (each one-pixel image in between is one period), must not find the
+// strings its first encoding left behind.
+TEST(EncoderLzw, PeriodNumbersComingRoundFindNoOldStrings)
+{
+    const Bytes pixels = synth::Make(synth::Content::Noise, 60, 60, 13);     // no Clear
+    Dib dib = MakeDib(pixels, 60, 60, synth::Palette());
+    Dib tiny = OnePixelDib();
+    const int kBetween = 4094;
+    const Bytes out = Written("periods.gif", [&](HANDLE f) {
+        EXPECT_TRUE(Gif().image(f, dib.Header(), dib.bits.data()));
+        for (int i = 0; i < kBetween; ++i)
+            ASSERT_TRUE(Gif().image(f, tiny.Header(), tiny.bits.data()));
+        EXPECT_TRUE(Gif().image(f, dib.Header(), dib.bits.data()));
+    });
+    const Bytes expected = reference::ImageData(pixels);
+    const size_t tinySize = 7;                  // see OnePixelImageData
+    ASSERT_EQ(out.size(), 2 * expected.size() + kBetween * tinySize);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), out.end() - expected.size()));
+}
+
 // The last data sub-block never exceeds 255 bytes: find an image whose data
 // ends with 256 pending bytes, which must go out as 255 + 1.
 TEST(EncoderLzw, LastSubBlockOf256BytesIsSplit)
