@@ -1,11 +1,15 @@
 // "Batch Convert": one file per still image, per movie or per movie frame,
 // beside its source, with the "first image" rule counted over frame
 // indices; skips and failures that must not stop the batch.
+#include "AnimationExport.h"
 #include "BatchExport.h"
+#include "DrawDib.h"
 
 #include "ExportHarness.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace exporttest;
 
@@ -165,3 +169,75 @@ TEST(ExportBatch, AnExceptionInAWriterEndsThatFileAndNotTheBatch)
 }
 
 } // namespace
+
+namespace {
+
+// The colours a viewer must see of the top-left width x height pixels of a
+// frame, red, green, blue per pixel, top row first: what the node gives.
+std::vector<BYTE> FrameColours(cDib& frame, LONG width, LONG height)
+{
+    const BYTE* rows = static_cast<const BYTE*>(frame.LockBits());
+    std::vector<BYTE> rgb;
+    for (LONG y = frame.GetHeight() - 1; y >= frame.GetHeight() - height; --y) {
+        const BYTE* row = rows + static_cast<size_t>(frame.GetStride()) * y;
+        for (LONG x = 0; x < width; ++x) {
+            if (frame.GetBitCount() == 8) {
+                const RGBQUAD& q = frame.GetColorTable()[row[x]];
+                rgb.insert(rgb.end(), {q.rgbRed, q.rgbGreen, q.rgbBlue});
+            } else {
+                rgb.insert(rgb.end(), {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+            }
+        }
+    }
+    frame.FreeBits();
+    return rgb;
+}
+
+// Everything a node gives, in walk order, as a viewer must see it.
+void AppendColours(cTestNode* pNode, std::vector<BYTE>& rgb, int& nFrames)
+{
+    pNode->Open();
+    for (int i = 0; i < pNode->GetFrameCount(); ++i) {
+        std::unique_ptr<cDrawDib> pFrame(pNode->GetFrame(i));
+        if (pFrame == nullptr)
+            continue;
+        const std::vector<BYTE> colours = FrameColours(*pFrame, 30, 20);
+        rgb.insert(rgb.end(), colours.begin(), colours.end());
+        ++nFrames;
+    }
+    pNode->Close();
+    for (int j = 0; j < pNode->GetChildCount(); ++j)
+        AppendColours(pNode->GetChild(j), rgb, nFrames);
+}
+
+} // namespace
+
+// A project of 8-bit and 24-bit bitmaps, an 8-bit movie and a true-colour
+// one: every frame in order, in its own colours (the handler's reduction
+// of the Cinepak frames close to them), for check_colours.py on the host.
+// Cinepak pads the 30 x 20 pictures to 32 x 24; the pictures are compared.
+TEST(ExportColours, MixedProjectKeepsEveryFramesColours)
+{
+    testsupport::CreateDirectories(testsupport::WorkPath("colours"));
+    cImageList root;
+    BuildProject(root, {{"colours\\eight.bmp", 30, 20, 8, 0}, {"colours\\deep.bmp", 30, 20, 24, 0},
+                        {"colours\\clip_topdown.avi", 0, 0, 0, 0}, {"colours\\cinepak.avi", 0, 0, 0, 1}});
+    cExportSettings settings = AnimationSettings("colours\\mixed.gif", 10, 0, 0);
+    RecordingProgress progress;
+    ASSERT_TRUE(ExportAnimation(&root, settings, &progress));
+    EXPECT_TRUE(progress.Skipped().empty());
+    std::vector<BYTE> rgb;
+    int nFrames = 0;
+    AppendColours(&root, rgb, nFrames);
+    ASSERT_EQ(1 + 1 + 4 + 3, nFrames);
+    const std::string base = testsupport::WorkPath("colours\\mixed");
+    ASSERT_TRUE(testsupport::WriteFileBytes(base + ".rgb", rgb.data(), rgb.size()));
+    const std::string checks = "size 30 20 9\nexact 0 1 2 3 4 5\npsnr 30 6 7 8\n";
+    ASSERT_TRUE(testsupport::WriteFileBytes(base + ".check", checks.data(), checks.size()));
+
+    // Batch Convert writes the true-colour ones too.
+    RecordingProgress batch;
+    EXPECT_TRUE(ExportBatch(&root, BatchSettings(FALSE, 0), &batch));
+    for (const char* name : {"colours\\deep.gif", "colours\\cinepak.gif"})
+        EXPECT_TRUE(testsupport::FileExists(testsupport::WorkPath(name))) << name;
+}
