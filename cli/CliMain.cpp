@@ -2,8 +2,8 @@
 // line, on the same document, model and export code as the windows.
 //   create PROJECT.seq FILE... [--force]
 //   animate PROJECT.seq [--output FILE.gif] [--force] [--rate N] [--loop N] [--transparency none|first|each]
-//           [--dither on|off]
-//   batch PROJECT.seq [--expand] [--transparency none|first|each] [--dither on|off]
+//           [--dither on|off] [--plain]
+//   batch PROJECT.seq [--expand] [--transparency none|first|each] [--dither on|off] [--plain]
 //   show PROJECT.seq
 // Exit status: 0 everything written, 1 something failed, 2 usage error.
 #include "ConsoleApp.h"
@@ -32,8 +32,9 @@ const char kUsage[] =
     "usage: reelwright-cli create PROJECT.seq FILE... [--force]\n"
     "       reelwright-cli animate PROJECT.seq [--output FILE.gif [--force]] [--rate 1-100]\n"
     "                      [--loop -1-32000] [--transparency none|first|each] [--dither on|off]\n"
+    "                      [--plain]\n"
     "       reelwright-cli batch PROJECT.seq [--expand] [--transparency none|first|each]\n"
-    "                      [--dither on|off]\n"
+    "                      [--dither on|off] [--plain]\n"
     "       reelwright-cli show PROJECT.seq\n"
     "       reelwright-cli --help | --version\n"
     "\n"
@@ -45,7 +46,8 @@ const char kUsage[] =
     "batch    converts every file of the project to a GIF beside it\n"
     "\n"
     "Frames of more than 256 colours are reduced to 256, dithered unless\n"
-    "--dither off; frames of fewer keep their exact colours.\n"
+    "--dither off; frames of fewer keep their exact colours. Each image after\n"
+    "the first is cropped to what changes, unless --plain.\n"
     "show     lists the project's tree and its export settings\n";
 
 int Usage(const char* pszProblem)
@@ -104,7 +106,7 @@ struct Options
 {
     const char* pszOutput = nullptr;
     int nRate = -1, nLoop = 0, nMode = -1, nDither = 1;
-    bool bLoop = false, bExpand = false, bForce = false;
+    bool bLoop = false, bExpand = false, bForce = false, bPlain = false;
     std::vector<const char*> files;
 };
 
@@ -124,8 +126,8 @@ bool ParseOptions(int argc, char** argv, const char* pszAllowed, Options& o, int
             nExit = Usage(("unknown option " + arg).c_str());
             return false;
         }
-        if (arg == "--force" || arg == "--expand") {
-            (arg == "--force" ? o.bForce : o.bExpand) = true;
+        if (arg == "--force" || arg == "--expand" || arg == "--plain") {
+            (arg == "--force" ? o.bForce : arg == "--expand" ? o.bExpand : o.bPlain) = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -234,6 +236,7 @@ int Animate(const CString& strProject, const Options& o)
     if (o.nMode >= 0)
         settings.nTransparency = o.nMode;
     settings.bDither = o.nDither != 0;
+    settings.bDifferencing = !o.bPlain;
     theApp.SetCurrentFile(settings.strOutput);
     cConsoleProgress progress;
     progress.SetDefaultFile(settings.strOutput);
@@ -254,6 +257,7 @@ int Batch(const CString& strProject, const Options& o)
     if (o.nMode >= 0)
         settings.nTransparency = o.nMode;
     settings.bDither = o.nDither != 0;
+    settings.bDifferencing = !o.bPlain;
     theApp.SetCurrentFile(nullptr);
     cConsoleProgress progress;
     return RunExport(doc, settings, progress);
@@ -312,8 +316,8 @@ int main(int argc, char** argv)
     struct Command { const char* name; const char* allowed; };
     static const Command commands[] = {
         {"create", "FILE --force "},
-        {"animate", "--output --force --rate --loop --transparency --dither "},
-        {"batch", "--expand --transparency --dither "},
+        {"animate", "--output --force --rate --loop --transparency --dither --plain "},
+        {"batch", "--expand --transparency --dither --plain "},
         {"show", ""},
     };
     const Command* pCommand = nullptr;

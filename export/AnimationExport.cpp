@@ -97,6 +97,7 @@ BOOL WriteAnimationFile(cTestNode* pRoot, const cExportSettings& settings, const
     // the file header at that moment and never again.
     writer.SetLoopCount(LOWORD(static_cast<DWORD>(settings.nLoopCount)));
     writer.SetDithering(settings.bDither);
+    writer.SetFrameDifferencing(settings.bDifferencing);
     writer.SetTransparency(settings.nTransparency);
     if (writer.SetFormat(canvas) != S_OK) {
         pProgress->ReportFailure("Unable to Set Format", nullptr);

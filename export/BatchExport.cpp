@@ -36,8 +36,8 @@ BOOL WriteImageFile(cDrawDib* pFrame, BOOL bTransparent, BOOL bDither, cGifFileW
 
 // The movie's file, from the open to the last frame. Why frames were left
 // out goes to skips.
-BOOL WriteMovieFile(cTestNode* pMovie, BOOL bTransparent, BOOL bDither, cGifFileWriter& file, cNodeSkips& skips,
-                    cExportProgress* pProgress)
+BOOL WriteMovieFile(cTestNode* pMovie, BOOL bTransparent, const cExportSettings& settings, cGifFileWriter& file,
+                    cNodeSkips& skips, cExportProgress* pProgress)
 {
     // The movie's own clock, rate over scale, so that the images last as
     // long as the movie's frames do.
@@ -47,7 +47,8 @@ BOOL WriteMovieFile(cTestNode* pMovie, BOOL bTransparent, BOOL bDither, cGifFile
     if (!file.Open(dwRate, dwScale, nWidth, nHeight))
         return FALSE;
     cGifStreamWriter& writer = file.Stream();
-    writer.SetDithering(bDither);
+    writer.SetDithering(settings.bDither);
+    writer.SetFrameDifferencing(settings.bDifferencing);
     // Every frame of a movie file carries its own colour, in both modes.
     writer.SetTransparency(bTransparent ? 2 : 0);
     const int nFrames = pMovie->GetFrameCount();
@@ -122,7 +123,7 @@ BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, BO
     return result != cGifFileWriter::failed;
 }
 
-BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, BOOL bDither, cExportProgress* pProgress)
+BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, const cExportSettings& settings, cExportProgress* pProgress)
 {
     // Converting a GIF movie would replace its own source: skipped, which
     // is not a failure.
@@ -131,7 +132,7 @@ BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, BOOL bDither, cExportPr
     const CString strName = GifOutputName(pMovie->GetName(-1));
     cNodeSkips skips;
     const cGifFileWriter::Result result = WriteOneFile(strName, pProgress, [&](cGifFileWriter& file) {
-        return WriteMovieFile(pMovie, bTransparent, bDither, file, skips, pProgress);
+        return WriteMovieFile(pMovie, bTransparent, settings, file, skips, pProgress);
     });
     // A movie that gave no image replaces nothing: an earlier run's GIF stays.
     skips.Tell(pMovie, pProgress);
@@ -147,7 +148,7 @@ BOOL BatchConvertNode(cTestNode* pNode, const cExportSettings& settings, LONG* p
         cNodeOpen open(pNode);
         if (pNode->m_nType == cTestNode::typeMovie && !settings.bExpand) {
             pProgress->SetStatus(pNode->GetName(-1));
-            if (!WriteMovieGif(pNode, bTransparentAll, settings.bDither, pProgress))
+            if (!WriteMovieGif(pNode, bTransparentAll, settings, pProgress))
                 bAllWritten = FALSE;
         } else {
             cNodeSkips skips;

@@ -25,7 +25,8 @@ BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, BO
 // the movie's own rate. A movie that is itself a .gif is skipped without a
 // word; one that gives no image replaces nothing and is reported as left
 // out. TRUE unless a failure was reported or the export was stopped.
-BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, BOOL bDither, cExportProgress* pProgress);
+// Dithering and frame differencing as settings say.
+BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, const cExportSettings& settings, cExportProgress* pProgress);
 
 // The command's work after the dialog, with the expand choice and the
 // transparency of settings: the progress display over the project's frames

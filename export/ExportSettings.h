@@ -23,4 +23,5 @@ struct cExportSettings
     int nTransparency = 0;      // 0 none, 1 from the first image, 2 from each image
     BOOL bExpand = FALSE;       // batch: a file for each frame of a movie
     BOOL bDither = TRUE;        // dither frames reduced to 256 colours (not stored)
+    BOOL bDifferencing = TRUE;  // images cropped to what changes (not stored)
 };

@@ -28,6 +28,12 @@ void cGifStreamWriter::SetDithering(BOOL bDither)
         m_pOptions2->SetDithering(bDither);
 }
 
+void cGifStreamWriter::SetFrameDifferencing(BOOL bDifferencing)
+{
+    if (m_pOptions2 != nullptr)
+        m_pOptions2->SetFrameDifferencing(bDifferencing);
+}
+
 void cGifStreamWriter::SetTransparency(int nMode)
 {
     m_nTransparency = nMode;

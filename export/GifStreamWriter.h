@@ -36,6 +36,8 @@ public:
     void SetLoopCount(WORD wCount);
     // Dithering of frames the handler reduces to 256 colours (on by default).
     void SetDithering(BOOL bDither);
+    // Frame differencing (off by default); before the first image.
+    void SetFrameDifferencing(BOOL bDifferencing);
     // 0 none; 1 the first image's top-left colour, transparent wherever it
     // is in later images; 2 each image's own top-left pixel.
     void SetTransparency(int nMode);

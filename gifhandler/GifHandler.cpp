@@ -19,7 +19,7 @@ const DWORD kDefaultRate = 30;
 CGifHandler::CGifHandler()
     : m_cRef(0), m_bStreamCreated(FALSE), m_bHeaderWritten(FALSE), m_hFile(nullptr),
       m_nImagesWritten(0), m_bClientRate(FALSE), m_bFormatUsable(FALSE), m_bTableGiven(FALSE), m_nScreenWidth(0),
-      m_nScreenHeight(0), m_bDither(TRUE), m_nTopLeftMode(0), m_bFirstTransparentKnown(FALSE),
+      m_nScreenHeight(0), m_bDifferencing(FALSE), m_bDither(TRUE), m_nTopLeftMode(0), m_bFirstTransparentKnown(FALSE),
       m_bFirstOnGlobal(FALSE), m_nFirstTransparentIndex(0)
 {
     ::ZeroMemory(m_format, sizeof m_format);
@@ -102,6 +102,15 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetTransparency(DWORD bEnable, WORD wInde
 HRESULT STDMETHODCALLTYPE CGifHandler::SetDithering(DWORD bEnable)
 {
     m_bDither = bEnable != 0;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::SetFrameDifferencing(DWORD bEnable)
+{
+    // The screen must be followed from the first image on.
+    if (m_nImagesWritten != 0)
+        return E_UNEXPECTED;
+    m_bDifferencing = bEnable != 0;
     return S_OK;
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <vfw.h>
 
+#include "FrameDiffer.h"
 #include "FrameImage.h"
 #include "GifEncoder.h"
 #include "IGifStreamOptions.h"
@@ -35,6 +36,7 @@ public:
 // IGifStreamOptions2
     HRESULT STDMETHODCALLTYPE SetDithering(DWORD bEnable) override;
     HRESULT STDMETHODCALLTYPE SetTopLeftTransparency(DWORD dwMode) override;
+    HRESULT STDMETHODCALLTYPE SetFrameDifferencing(DWORD bEnable) override;
 
 // IAVIFile
     HRESULT STDMETHODCALLTYPE Info(AVIFILEINFOW* pfi, LONG lSize) override;
@@ -130,6 +132,8 @@ private:
     LONG m_nScreenWidth;        // the first usable format's size, for a header
     LONG m_nScreenHeight;       // written only with the first image
     CFrameImage m_frames;
+    CFrameDiffer m_differ;
+    BOOL m_bDifferencing;
     BOOL m_bDither;
     DWORD m_nTopLeftMode;       // 0: SetTransparency decides; 1: the first image's colour; 2: each image's own
     BOOL m_bFirstTransparentKnown;

@@ -189,16 +189,27 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Write(LONG, LONG lSamples, LPVOID lpBuffe
         return AVIERR_FILEWRITE;
     const bool bOnGlobal = UsesGlobalTable(image);
 
+    if (m_bDifferencing && !m_differ.IsStarted() && !m_differ.Begin(m_nScreenWidth, m_nScreenHeight))
+        return AVIERR_MEMORY;
+
     GifWriteOptions options = m_options;
     options.wDelay = ImageDelay(m_nImagesWritten);
     ++m_nImagesWritten;
     ApplyTopLeftTransparency(image, bOnGlobal, options);
-    const bool bWritten =
-        image.clientRows && bOnGlobal
-            ? ::GifWriteImageHeader(m_hFile, &m_bmih, &options)
-                  && ::GifWriteImage(m_hFile, &m_bmih, static_cast<const BYTE*>(lpBuffer))
-            : GifWriteImageBlocks(m_hFile, image.geometry, &options, bOnGlobal ? nullptr : image.table, image.count,
-                                  image.indices);
+    const RGBQUAD* shown = bOnGlobal ? m_globalTable : image.table;
+    bool bWritten;
+    if (m_differ.IsStarted() && !options.bTransparent && m_differ.Fits(image)) {
+        bWritten = m_differ.WriteDifference(m_hFile, image, shown, bOnGlobal ? nullptr : image.table, options.wDelay);
+    } else {
+        bWritten = image.clientRows && bOnGlobal
+                       ? ::GifWriteImageHeader(m_hFile, &m_bmih, &options)
+                             && ::GifWriteImage(m_hFile, &m_bmih, static_cast<const BYTE*>(lpBuffer))
+                       : GifWriteImageBlocks(m_hFile, image.geometry, &options, bOnGlobal ? nullptr : image.table,
+                                             image.count, image.indices);
+        if (bWritten)
+            m_differ.NotePlain(image, shown, options.bTransparent != FALSE,
+                               static_cast<BYTE>(options.wTransparentIndex));
+    }
     if (!bWritten)
         return AVIERR_FILEWRITE;
 
@@ -298,6 +309,8 @@ HRESULT CGifHandler::CopyInfo(void* pDest, LONG lSize, const void* pRecord, DWOR
 HRESULT CGifHandler::WriteFileHeader(const BITMAPINFO* pFormat)
 {
     m_bHeaderWritten = TRUE;
+    m_nScreenWidth = pFormat->bmiHeader.biWidth;
+    m_nScreenHeight = pFormat->bmiHeader.biHeight < 0 ? -pFormat->bmiHeader.biHeight : pFormat->bmiHeader.biHeight;
     // The global table as the header writes it: unused entries black.
     ::ZeroMemory(m_globalTable, sizeof m_globalTable);
     ::CopyMemory(m_globalTable, reinterpret_cast<const BYTE*>(pFormat) + pFormat->bmiHeader.biSize,

@@ -195,3 +195,38 @@ bool GifWriteImageBlocks(HANDLE hFile, const DibGeometry& geometry, const GifWri
     }
     return WriteAll(hFile, blocks, size) && LzwWriteImageData(hFile, geometry, indices);
 }
+
+bool GifWriteEncodedImage(HANDLE hFile, const GifPlacedImage& image, const BYTE* lzw, DWORD cbLzw)
+{
+    if (hFile == nullptr || lzw == nullptr
+        || (image.localTable != nullptr && (image.localCount == 0 || image.localCount > 256)))
+        return false;
+    BYTE blocks[8 + 10 + 3 * kColourTableEntries];
+    BYTE* p = blocks;
+    p[0] = 0x21;
+    p[1] = 0xF9;
+    p[2] = 0x04;
+    p[3] = static_cast<BYTE>((image.delay != 0 ? 0x80 : 0) | ((image.disposal & 7) << 2) | (image.transparent ? 1 : 0));
+    p = PutWord(p + 4, image.delay);
+    p[0] = image.transparent ? image.transparentIndex : 0;
+    p[1] = 0x00;
+    p += 2;
+    const DWORD bits = image.localTable != nullptr ? TableBits(image.localCount) : 0;
+    p[0] = 0x2C;
+    p = PutWord(p + 1, image.left);
+    p = PutWord(p, image.top);
+    p = PutWord(p, image.width);
+    p = PutWord(p, image.height);
+    *p++ = bits != 0 ? static_cast<BYTE>(0x80 | (bits - 1)) : (8 - 1) & 7;
+    if (image.localTable != nullptr) {
+        const DWORD entries = 1u << bits;
+        ::ZeroMemory(p, 3 * entries);
+        for (DWORD i = 0; i < image.localCount; ++i) {
+            p[3 * i + 0] = image.localTable[i].rgbRed;
+            p[3 * i + 1] = image.localTable[i].rgbGreen;
+            p[3 * i + 2] = image.localTable[i].rgbBlue;
+        }
+        p += 3 * entries;
+    }
+    return WriteAll(hFile, blocks, static_cast<DWORD>(p - blocks)) && WriteAll(hFile, lzw, cbLzw);
+}

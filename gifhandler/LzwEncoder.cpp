@@ -116,9 +116,9 @@ void GiveBackWorkspace(Workspace* work)
 class SubBlockPacker
 {
 public:
-    SubBlockPacker(HANDLE hFile, BYTE* buffer)
+    SubBlockPacker(ByteSink& sink, BYTE* buffer)
         : m_out(buffer), m_blockEnd(nullptr), m_acc(0), m_bits(0), m_length(nullptr),
-          m_buffer(buffer), m_hFile(hFile), m_failed(false)
+          m_buffer(buffer), m_sink(sink), m_failed(false)
     {
         *m_out++ = static_cast<BYTE>(kMinCodeSize);
         StartBlock();
@@ -193,7 +193,7 @@ private:
     void Flush()
     {
         if (!m_failed && m_out > m_buffer)
-            m_failed = !WriteAll(m_hFile, m_buffer, static_cast<DWORD>(m_out - m_buffer));
+            m_failed = !m_sink.Write(m_buffer, static_cast<DWORD>(m_out - m_buffer));
         m_out = m_buffer;
     }
 
@@ -203,7 +203,7 @@ private:
     DWORD m_bits;       // how many, 0..7 between codes
     BYTE* m_length;     // length byte of the sub-block being filled
     BYTE* m_buffer;
-    HANDLE m_hFile;
+    ByteSink& m_sink;
     bool m_failed;
 };
 
@@ -329,10 +329,16 @@ void LzwReleaseWorkspace()
 
 bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
 {
+    FileSink sink(hFile);
+    return LzwEncodeImageData(sink, g, pixels);
+}
+
+bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& g, const BYTE* pixels)
+{
     Workspace* const work = TakeWorkspace();
     if (work == nullptr)
         return false;
-    SubBlockPacker packer(hFile, work->output);
+    SubBlockPacker packer(sink, work->output);
     ResetTable(work);
     packer.Put(kClearCode, 9);
 

@@ -52,4 +52,11 @@ struct IGifStreamOptions2 : public IGifStreamOptions
     // every later one that has that colour; 2 makes each image's own top-left
     // pixel transparent. SetTransparency afterwards goes back to mode 0.
     virtual HRESULT STDMETHODCALLTYPE SetTopLeftTransparency(DWORD dwMode) = 0;
+
+    // Frame differencing (off by default): each image after the first is
+    // written cropped to what it changes on the screen, with unchanged
+    // pixels transparent where that is shorter; a viewer shows exactly what
+    // the plain layout (every image whole) shows. Only a call made before
+    // the first image takes effect (E_UNEXPECTED after it).
+    virtual HRESULT STDMETHODCALLTYPE SetFrameDifferencing(DWORD bEnable) = 0;
 };

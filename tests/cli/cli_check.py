@@ -88,6 +88,13 @@ def interrupt_on_terminal(*args):
     return p.wait(), output.decode("latin-1")
 
 
+def composited(path):
+    """Every frame of a GIF as a viewer shows it, with its delay."""
+    from PIL import ImageSequence
+    with Image.open(path) as image:
+        return [(frame.convert("RGBA").tobytes(), frame.info.get("duration")) for frame in ImageSequence.Iterator(image)]
+
+
 def gifdump(path):
     r = subprocess.run([GIFDUMP, path], capture_output=True, text=True)
     return r.returncode, r.stdout.splitlines()
@@ -140,7 +147,7 @@ def main():
           and all(any(line.startswith(w) for line in lines) for w in wanted), out)
 
     # animate: the options for this run only, default output beside the project.
-    expect_run("animate", ["animate", "p.seq", "--rate", "10", "--loop", "-1", "--transparency", "none"], 0,
+    expect_run("animate", ["animate", "p.seq", "--rate", "10", "--loop", "-1", "--transparency", "none", "--plain"], 0,
                stderr_has=["p.gif: written"])
     code, dump = gifdump(os.path.join(WORK, "p.gif"))
     check("animate: giflib reads the file", code == 0)
@@ -153,6 +160,12 @@ def main():
     pixels = [line for line in dump if line.startswith("pixels ")]
     check("animate: second image is clip001.bmp", len(pixels) > 1
           and pixels[1] == "pixels " + bytes(picture.getdata()).hex(), "pixels differ")
+    # Without --plain each image is cropped to what changes; a viewer sees the same frames.
+    expect_run("animate differenced", ["animate", "p.seq", "--output", "p_diff.gif", "--rate", "10", "--loop", "-1",
+                                       "--transparency", "none"], 0)
+    check("animate differenced: the same frames, no larger",
+          composited(os.path.join(WORK, "p_diff.gif")) == composited(os.path.join(WORK, "p.gif"))
+          and os.path.getsize(os.path.join(WORK, "p_diff.gif")) <= os.path.getsize(os.path.join(WORK, "p.gif")))
     out, _ = expect_run("show after animate", ["show", "p.seq"], 0)
     check("animate: the project keeps its settings", "frame rate: 5" in out and "loop count: 0" in out, out)
 

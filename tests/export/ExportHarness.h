@@ -63,12 +63,14 @@ inline cExportSettings AnimationSettings(const std::string& output, int rate, in
     s.nFrameRate = rate;
     s.nLoopCount = loop;
     s.nTransparency = mode;
+    s.bDifferencing = FALSE;    // the plain layout, byte for byte
     return s;
 }
 
 inline cExportSettings BatchSettings(BOOL bExpand, int mode)
 {
     cExportSettings s;
+    s.bDifferencing = FALSE;
     s.nKind = cExportSettings::batch;
     s.bExpand = bExpand;
     s.nTransparency = mode;

@@ -7,6 +7,10 @@ of its .check file:
     psnr <dB> [<frame>...]  each frame (of those) at least this close
     flat <x> <y> <w> <h>    the area one colour in every frame
     still <x> <y> <w> <h>   the area the same in every frame
+or, alone:
+    same <name>             every frame as a viewer shows it, and its delay, the
+                            same as in <name>.gif (frame differencing against
+                            the plain layout)
 Usage: check_colours.py <folder> <name>...  (every name must be there)"""
 import math
 import pathlib
@@ -29,8 +33,24 @@ def psnr(a, b):
     return float("inf") if mse == 0 else 10 * math.log10(255 * 255 / mse)
 
 
+def composited(gif):
+    with Image.open(gif) as image:
+        return [(frame.convert("RGBA").tobytes(), frame.info.get("duration")) for frame in ImageSequence.Iterator(image)]
+
+
 def check(folder, name):
     rules = (folder / f"{name}.check").read_text().split("\n")
+    if rules[0].startswith("same "):
+        other = rules[0].split()[1]
+        mine, theirs = composited(folder / f"{name}.gif"), composited(folder / f"{other}.gif")
+        size, other_size = (folder / f"{name}.gif").stat().st_size, (folder / f"{other}.gif").stat().st_size
+        print(f"     {name}: {size} bytes against {other_size} plain")
+        if len(mine) != len(theirs):
+            return f"{len(mine)} frames, not {len(theirs)}"
+        for n, (a, b) in enumerate(zip(mine, theirs)):
+            if a != b:
+                return f"frame {n} differs from {other}.gif" + (" (delay)" if a[0] == b[0] else "")
+        return None
     _, width, height, count = rules[0].split()
     width, height, count = int(width), int(height), int(count)
     expected = (folder / f"{name}.rgb").read_bytes()

@@ -277,4 +277,127 @@ TEST_F(ColourTest, PaletteFramesKeepTheirOwnColours)
     ASSERT_TRUE(testsupport::WriteFileBytes(base + ".check", text.data(), text.size()));
 }
 
+// One frame of the differencing material: true colour, or 8-bit with the
+// indices of a fixed table.
+struct DiffFrame
+{
+    Rgb picture;
+    bool eightBit;
+};
+
+// An 8-bit frame from a picture whose colours are all in Palette8's table.
+std::vector<BYTE> Palette8()
+{
+    std::vector<BYTE> table(256 * 4, 0);
+    for (int i = 0; i < 256; ++i) {
+        table[4 * i + 0] = static_cast<BYTE>(i * 5);
+        table[4 * i + 1] = static_cast<BYTE>(255 - i);
+        table[4 * i + 2] = static_cast<BYTE>(i * 3);
+    }
+    return table;
+}
+
+Rgb Sprite8(int width, int height, int n)
+{
+    const std::vector<BYTE> table = Palette8();
+    Rgb p = Blank(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const bool sprite = x >= 4 + 3 * n && x < 10 + 3 * n && y >= 3 && y < 9;
+            const int index = sprite ? 200 : (x / 4 + y / 4) % 40;
+            uint8_t* c = p.At(x, y);
+            c[0] = table[4 * index + 2], c[1] = table[4 * index + 1], c[2] = table[4 * index + 0];
+        }
+    return p;
+}
+
+// The same frames written plain and differenced; the host compares what a
+// viewer shows of both, frame by frame.
+void WritePair(const std::string& name, const std::vector<DiffFrame>& frames, DWORD topLeftMode)
+{
+    for (bool differenced : {false, true}) {
+        const std::string base = testsupport::WorkPath(name + (differenced ? "_diff" : "_plain"));
+        PAVIFILE file = nullptr;
+        ASSERT_EQ(S_OK, ::AVIFileOpenA(&file, (base + ".gif").c_str(), kCreateMode, nullptr));
+        AVISTREAMINFOA info = {};
+        info.fccType = streamtypeVIDEO;
+        info.dwRate = 10;
+        info.dwScale = 1;
+        PAVISTREAM stream = nullptr;
+        ASSERT_EQ(S_OK, ::AVIFileCreateStreamA(file, &stream, &info));
+        IGifStreamOptions2* options = nullptr;
+        ASSERT_EQ(S_OK, stream->QueryInterface(IID_IGifStreamOptions2, reinterpret_cast<void**>(&options)));
+        EXPECT_EQ(S_OK, options->SetFrameDifferencing(differenced));
+        EXPECT_EQ(S_OK, options->SetTopLeftTransparency(topLeftMode));
+        const std::vector<BYTE> table = Palette8();
+        for (size_t i = 0; i < frames.size(); ++i) {
+            const Rgb& p = frames[i].picture;
+            std::vector<BYTE> format, rows;
+            if (frames[i].eightBit) {
+                format.assign(sizeof(BITMAPINFOHEADER), 0);
+                format.insert(format.end(), table.begin(), table.end());
+                BITMAPINFOHEADER* h = reinterpret_cast<BITMAPINFOHEADER*>(format.data());
+                h->biSize = sizeof(BITMAPINFOHEADER);
+                h->biWidth = p.width;
+                h->biHeight = p.height;
+                h->biPlanes = 1;
+                h->biBitCount = 8;
+                const size_t stride = (static_cast<size_t>(p.width) + 3) & ~size_t(3);
+                rows.assign(stride * p.height, 0);
+                for (int y = 0; y < p.height; ++y)
+                    for (int x = 0; x < p.width; ++x) {
+                        const uint8_t* c = &p.bytes[3 * (static_cast<size_t>(y) * p.width + x)];
+                        int index = 0;
+                        while (index < 255 && !(table[4 * index + 2] == c[0] && table[4 * index + 1] == c[1]
+                                                && table[4 * index] == c[2]))
+                            ++index;
+                        rows[stride * (p.height - 1 - y) + x] = static_cast<BYTE>(index);
+                    }
+            } else {
+                Encode(p, {Layout::Rgb24, false}, format, rows);
+            }
+            EXPECT_EQ(S_OK, ::AVIStreamSetFormat(stream, static_cast<LONG>(i), format.data(), static_cast<LONG>(format.size())));
+            EXPECT_EQ(S_OK, ::AVIStreamWrite(stream, static_cast<LONG>(i), 1, rows.data(), static_cast<LONG>(rows.size()),
+                                             AVIIF_KEYFRAME, nullptr, nullptr));
+        }
+        EXPECT_EQ(E_UNEXPECTED, options->SetFrameDifferencing(FALSE)) << "too late after an image";
+        options->Release();
+        ::AVIStreamRelease(stream);
+        ::AVIFileRelease(file);
+        if (differenced) {
+            const std::string text = "same " + name + "_plain\n";
+            ASSERT_TRUE(testsupport::WriteFileBytes(base + ".check", text.data(), text.size()));
+        }
+    }
+}
+
+// Frame differencing shows what the plain layout shows, on every kind of
+// material: a sprite over a still background, full motion, frames that do
+// not change, frames of other sizes than the screen, each transparency mode.
+TEST_F(ColourTest, DifferencedFramesShowWhatPlainFramesShow)
+{
+    std::vector<DiffFrame> sprite, motion, same, sizes, eight;
+    for (int n = 0; n < 5; ++n) {
+        Rgb p = Natural(48, 32);
+        for (int y = 8; y < 16; ++y)
+            for (int x = 4 + 6 * n; x < 12 + 6 * n; ++x) {
+                uint8_t* c = p.At(x, y);
+                c[0] = 255, c[1] = 255, c[2] = 0;
+            }
+        sprite.push_back({p, false});
+        motion.push_back({Natural(48, 32, 5 * n), false});
+        same.push_back({Natural(48, 32, n < 3 ? 0 : 9), false});
+        eight.push_back({Sprite8(40, 24, n), true});
+    }
+    sizes = {{Sprite8(40, 24, 0), true}, {Sprite8(20, 10, 1), true}, {Sprite8(40, 24, 2), true},
+             {Sprite8(30, 24, 3), true}};
+    WritePair("diff_sprite", sprite, 0);
+    WritePair("diff_motion", motion, 0);
+    WritePair("diff_same", same, 0);
+    WritePair("diff_sizes", sizes, 0);
+    WritePair("diff_first", eight, 1);
+    WritePair("diff_each", eight, 2);
+    WritePair("diff_none8", eight, 0);
+}
+
 } // namespace

@@ -1,0 +1,211 @@
+// CFrameDiffer: cropping to the change, transparency for what stays.
+//
+// The screen is kept as the colour of every pixel (images may carry tables
+// of their own, so indices cannot be compared across images). For an image
+// without transparency of its own:
+//  * the rectangle is the bounding box of the pixels whose colour differs
+//    from what the screen shows; an image that changes nothing is written as
+//    one pixel at the top-left corner, the colour it already has;
+//  * pixels inside the rectangle that stay the same may take an index no
+//    pixel of the rectangle uses (the first past the image's own table, or
+//    a global one the rectangle leaves unused) as the transparent colour:
+//    both encodings are made and the shorter written;
+//  * its control extension says "leave in place", so the next image draws
+//    over it.
+// An image with transparency of its own is written whole, as the plain
+// layout writes it: its transparent pixels and the background its disposal
+// restores are then the same in both layouts.
+#include "FrameDiffer.h"
+
+#include "GifImageBlocks.h"
+#include "LzwEncoder.h"
+
+#include <string.h>
+
+namespace {
+
+const DWORD kBackground = 0xFF000000;   // no colour: no table entry has the top byte set
+
+DWORD ColourOf(const RGBQUAD& q)
+{
+    return static_cast<DWORD>(q.rgbRed) << 16 | static_cast<DWORD>(q.rgbGreen) << 8 | q.rgbBlue;
+}
+
+// Row y (0 the top) of the image's indices.
+const BYTE* ImageRow(const GifImage& image, DWORD y)
+{
+    const DibGeometry& g = image.geometry;
+    return image.indices + static_cast<SIZE_T>(g.topDown ? y : g.height - 1 - y) * g.stride;
+}
+
+} // namespace
+
+CFrameDiffer::CFrameDiffer()
+    : m_nWidth(0), m_nHeight(0), m_pCanvas(nullptr), m_pCrop(nullptr), m_pCropKeep(nullptr), m_nCropCapacity(0)
+{
+}
+
+CFrameDiffer::~CFrameDiffer()
+{
+    if (m_pCropKeep != nullptr)
+        ::HeapFree(::GetProcessHeap(), 0, m_pCropKeep);
+    if (m_pCrop != nullptr)
+        ::HeapFree(::GetProcessHeap(), 0, m_pCrop);
+    if (m_pCanvas != nullptr)
+        ::HeapFree(::GetProcessHeap(), 0, m_pCanvas);
+}
+
+bool CFrameDiffer::Begin(DWORD screenWidth, DWORD screenHeight)
+{
+    const SIZE_T nPixels = static_cast<SIZE_T>(screenWidth) * screenHeight;
+    m_pCanvas = static_cast<DWORD*>(::HeapAlloc(::GetProcessHeap(), 0, nPixels * sizeof(DWORD)));
+    if (m_pCanvas == nullptr)
+        return false;
+    for (SIZE_T i = 0; i < nPixels; ++i)
+        m_pCanvas[i] = kBackground;
+    m_nWidth = screenWidth;
+    m_nHeight = screenHeight;
+    return true;
+}
+
+bool CFrameDiffer::Fits(const GifImage& image) const
+{
+    return m_pCanvas != nullptr && image.geometry.width <= m_nWidth && image.geometry.height <= m_nHeight;
+}
+
+bool CFrameDiffer::Reserve(DWORD nBytes)
+{
+    if (nBytes <= m_nCropCapacity)
+        return true;
+    BYTE* pCrop = static_cast<BYTE*>(::HeapAlloc(::GetProcessHeap(), 0, nBytes));
+    BYTE* pKeep = static_cast<BYTE*>(::HeapAlloc(::GetProcessHeap(), 0, nBytes));
+    if (pCrop == nullptr || pKeep == nullptr) {
+        if (pCrop != nullptr)
+            ::HeapFree(::GetProcessHeap(), 0, pCrop);
+        if (pKeep != nullptr)
+            ::HeapFree(::GetProcessHeap(), 0, pKeep);
+        return false;
+    }
+    if (m_pCrop != nullptr)
+        ::HeapFree(::GetProcessHeap(), 0, m_pCrop);
+    if (m_pCropKeep != nullptr)
+        ::HeapFree(::GetProcessHeap(), 0, m_pCropKeep);
+    m_pCrop = pCrop;
+    m_pCropKeep = pKeep;
+    m_nCropCapacity = nBytes;
+    return true;
+}
+
+void CFrameDiffer::NotePlain(const GifImage& image, const RGBQUAD* table, bool transparent, BYTE transparentIndex)
+{
+    if (m_pCanvas == nullptr)
+        return;
+    const DWORD width = image.geometry.width < m_nWidth ? image.geometry.width : m_nWidth;
+    const DWORD height = image.geometry.height < m_nHeight ? image.geometry.height : m_nHeight;
+    for (DWORD y = 0; y < height; ++y) {
+        const BYTE* row = ImageRow(image, y);
+        DWORD* screen = m_pCanvas + static_cast<SIZE_T>(y) * m_nWidth;
+        for (DWORD x = 0; x < width; ++x) {
+            // Shown, then restored to the background by the image's disposal.
+            if (transparent)
+                screen[x] = kBackground;
+            else
+                screen[x] = ColourOf(table[row[x]]);
+        }
+    }
+    (void)transparentIndex;     // what a transparent image showed is gone after it either way
+}
+
+bool CFrameDiffer::WriteDifference(HANDLE hFile, const GifImage& image, const RGBQUAD* table,
+                                   const RGBQUAD* localTable, WORD delay)
+{
+    const DWORD width = image.geometry.width, height = image.geometry.height;
+    // The rectangle of change.
+    DWORD left = width, right = 0, top = height, bottom = 0;
+    for (DWORD y = 0; y < height; ++y) {
+        const BYTE* row = ImageRow(image, y);
+        const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(y) * m_nWidth;
+        for (DWORD x = 0; x < width; ++x)
+            if (screen[x] != ColourOf(table[row[x]])) {
+                left = x < left ? x : left;
+                right = x + 1 > right ? x + 1 : right;
+                top = y < top ? y : top;
+                bottom = y + 1;
+            }
+    }
+    if (right == 0) {
+        // Nothing changes: one pixel, as it is, keeps the frame and its delay.
+        left = top = 0;
+        right = bottom = 1;
+    }
+    const DWORD cropWidth = right - left, cropHeight = bottom - top;
+    if (!Reserve(cropWidth * cropHeight))
+        return false;
+
+    // The cropped indices, which indices they use, and which pixels stay.
+    bool used[256] = {};
+    for (DWORD y = 0; y < cropHeight; ++y) {
+        const BYTE* row = ImageRow(image, top + y) + left;
+        ::memcpy(m_pCrop + static_cast<SIZE_T>(y) * cropWidth, row, cropWidth);
+        for (DWORD x = 0; x < cropWidth; ++x)
+            used[row[x]] = true;
+    }
+    int spare = -1;
+    if (localTable != nullptr && image.count < 256)
+        spare = static_cast<int>(image.count);
+    for (int i = 0; spare < 0 && i < 256 && localTable == nullptr; ++i)
+        if (!used[i])
+            spare = i;
+
+    DibGeometry crop;
+    crop.width = cropWidth;
+    crop.height = cropHeight;
+    crop.stride = cropWidth;
+    crop.topDown = true;
+    m_plain.Clear();
+    if (!LzwEncodeImageData(m_plain, crop, m_pCrop))
+        return false;
+    bool bKeep = false;
+    if (spare >= 0) {
+        bool bAnyStill = false;
+        for (DWORD y = 0; y < cropHeight; ++y) {
+            const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
+            const BYTE* in = m_pCrop + static_cast<SIZE_T>(y) * cropWidth;
+            BYTE* out = m_pCropKeep + static_cast<SIZE_T>(y) * cropWidth;
+            for (DWORD x = 0; x < cropWidth; ++x) {
+                const bool bStill = screen[x] == ColourOf(table[in[x]]);
+                out[x] = bStill ? static_cast<BYTE>(spare) : in[x];
+                bAnyStill = bAnyStill || bStill;
+            }
+        }
+        m_keep.Clear();
+        if (bAnyStill && !LzwEncodeImageData(m_keep, crop, m_pCropKeep))
+            return false;
+        bKeep = bAnyStill && m_keep.Size() < m_plain.Size();
+    }
+
+    GifPlacedImage placed;
+    placed.left = left;
+    placed.top = top;
+    placed.width = cropWidth;
+    placed.height = cropHeight;
+    placed.delay = delay;
+    placed.disposal = 1;
+    placed.transparent = bKeep;
+    placed.transparentIndex = static_cast<BYTE>(bKeep ? spare : 0);
+    placed.localTable = localTable;
+    // The spare index past the image's own table needs an entry of its own.
+    placed.localCount = localTable != nullptr && bKeep && spare == static_cast<int>(image.count) ? image.count + 1
+                                                                                                : image.count;
+    const MemorySink& data = bKeep ? m_keep : m_plain;
+    if (!GifWriteEncodedImage(hFile, placed, data.Data(), data.Size()))
+        return false;
+
+    for (DWORD y = 0; y < cropHeight; ++y) {
+        DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
+        const BYTE* in = m_pCrop + static_cast<SIZE_T>(y) * cropWidth;
+        for (DWORD x = 0; x < cropWidth; ++x)
+            screen[x] = ColourOf(table[in[x]]);
+    }
+    return true;
+}

@@ -1,0 +1,54 @@
+// CFrameDiffer: frame differencing. It keeps what the screen shows after
+// each image, and writes each next image cropped to what changes, with
+// pixels that stay the same made transparent where that encodes shorter.
+// A viewer then shows exactly what the plain layout (every image whole, at
+// the top-left corner) would show, frame for frame.
+#pragma once
+
+#include <windows.h>
+
+#include "FileWrite.h"
+#include "FrameImage.h"
+
+class CFrameDiffer
+{
+public:
+// Construction
+    CFrameDiffer();
+    ~CFrameDiffer();
+    CFrameDiffer(const CFrameDiffer&) = delete;
+    CFrameDiffer& operator=(const CFrameDiffer&) = delete;
+
+// Operations
+    // Starts with the screen of the file empty (the background); false when
+    // its memory cannot be had.
+    bool Begin(DWORD screenWidth, DWORD screenHeight);
+    bool IsStarted() const { return m_pCanvas != nullptr; }
+
+    // Whether an image of this size can be written differenced: it must lie
+    // within the screen.
+    bool Fits(const GifImage& image) const;
+
+    // Takes note of an image written whole, as the plain layout writes it
+    // (its transparent pixels leave the screen as it is; a transparent image
+    // is then restored to the background, as its control extension says).
+    void NotePlain(const GifImage& image, const RGBQUAD* table, bool transparent, BYTE transparentIndex);
+
+    // Writes an image without transparency of its own, cropped to what it
+    // changes, and takes note of it. localTable is the image's own colours,
+    // or null when it uses the global table, whose colours are table.
+    bool WriteDifference(HANDLE hFile, const GifImage& image, const RGBQUAD* table, const RGBQUAD* localTable,
+                         WORD delay);
+
+// Implementation
+private:
+    bool Reserve(DWORD nBytes);
+
+    DWORD m_nWidth, m_nHeight;
+    DWORD* m_pCanvas;           // what the screen shows; kBackground where nothing is
+    BYTE* m_pCrop;              // the cropped indices, one byte each
+    BYTE* m_pCropKeep;          // the same with unchanged pixels made transparent
+    DWORD m_nCropCapacity;
+    MemorySink m_plain;         // the two encodings, the shorter of which is written
+    MemorySink m_keep;
+};
