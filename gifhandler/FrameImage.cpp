@@ -50,12 +50,19 @@ DWORD TableEntries(const BITMAPINFOHEADER* format)
     return format->biClrUsed == 0 || format->biClrUsed > nMax ? nMax : format->biClrUsed;
 }
 
-// Changed pixels mapped onto a kept table with a mean squared error per
-// channel up to this much (about 34 dB) keep the table: the eye does not tell
-// that from a table of their own, and it does tell shimmer (measured on a
-// pan across a photograph: keeping the table while it serves gave a higher
-// SSIM than a table for every frame).
-const double kKeepTableError = 25.0;
+// The kept table serves while the changed pixels lie this close to its
+// colours, measured against how close a table of the frame's own brings
+// them (mean squared error per channel): the eye does not tell a slightly
+// coarser table, and it does tell shimmer. Measured on a pan across a
+// photograph, keeping the table while it serves gave a higher SSIM than a
+// table for every frame, and on a ball over a still gradient a file a tenth
+// the size.
+const double kKeepTableFactor = 3.0;
+const double kKeepTableSlack = 8.0;
+// Where most of the picture changed (a pan, a new scene) there is little
+// still to keep, and the table has to serve nearly as well as a new one.
+const double kMovingShare = 0.5;
+const double kMovingFactor = 1.2;
 
 // Whether the frame has at most 256 colours: then it is written exactly,
 // whatever table the previous frame had.
@@ -120,9 +127,9 @@ private:
 // Shows the frame with the previous frame's table: unchanged pixels keep
 // their indices, changed ones get the nearest colour, with their rounding
 // error spread over their changed neighbours when dithering. The mean
-// squared error per channel of the changed pixels (0 when none changed),
-// and in *pbExact whether every one got its exact colour. errors holds
-// 6 * (width + 2) ints.
+// squared error per channel between the changed pixels and their nearest
+// table colours (0 when none changed), and in *pbExact whether every one
+// has its exact colour there. errors holds 6 * (width + 2) ints.
 double MapOntoPrevious(DWORD width, DWORD height, const DWORD* pixels, const QuantizePrevious& previous, bool dither,
                        int* errors, BYTE* indices, bool* pbExact)
 {
@@ -149,7 +156,10 @@ double MapOntoPrevious(DWORD width, DWORD height, const DWORD* pixels, const Qua
             const BYTE index = pNearest->Find(r, g, b);
             indices[i] = index;
             const RGBQUAD& c = previous.table[index];
-            const int dr = r0 - c.rgbRed, dg = g0 - c.rgbGreen, db = b0 - c.rgbBlue;
+            // How well the table holds this colour: its nearest entry, not
+            // the dithered choice, whose error is the dither's own noise.
+            const RGBQUAD& nearest = dither ? previous.table[pNearest->Find(r0, g0, b0)] : c;
+            const int dr = r0 - nearest.rgbRed, dg = g0 - nearest.rgbGreen, db = b0 - nearest.rgbBlue;
             sum += dr * dr + dg * dg + db * db;
             ++changed;
             if (!dither)
@@ -180,10 +190,34 @@ double MapOntoPrevious(DWORD width, DWORD height, const DWORD* pixels, const Qua
     return changed == 0 ? 0.0 : sum / (3.0 * changed);
 }
 
+// The mean squared error per channel between the pixels that differ from
+// the previous frame's and their nearest colours in table.
+double ChangedPixelsError(DWORD nPixels, const DWORD* pixels, const DWORD* previous, const RGBQUAD* table, DWORD count,
+                          double* pdShare)
+{
+    cNearest* pNearest = new (std::nothrow) cNearest(table, count);
+    if (pNearest == nullptr)
+        return -1.0;
+    double sum = 0;
+    DWORD changed = 0;
+    for (DWORD i = 0; i < nPixels; ++i) {
+        if (((pixels[i] ^ previous[i]) & 0xFFFFFF) == 0)
+            continue;
+        const int r = (pixels[i] >> 16) & 0xFF, g = (pixels[i] >> 8) & 0xFF, b = pixels[i] & 0xFF;
+        const RGBQUAD& c = table[pNearest->Find(r, g, b)];
+        sum += (r - c.rgbRed) * (r - c.rgbRed) + (g - c.rgbGreen) * (g - c.rgbGreen) + (b - c.rgbBlue) * (b - c.rgbBlue);
+        ++changed;
+    }
+    delete pNearest;
+    *pdShare = nPixels == 0 ? 0.0 : static_cast<double>(changed) / nPixels;
+    return changed == 0 ? 0.0 : sum / (3.0 * changed);
+}
+
 } // namespace
 
 CFrameImage::CFrameImage()
     : m_nCapacity(0), m_pPixels(nullptr), m_pPrevPixels(nullptr), m_pIndices(nullptr), m_pPrevIndices(nullptr),
+      m_pOwnIndices(nullptr),
       m_nPrevCount(0), m_nPrevWidth(0), m_nPrevHeight(0)
 {
 }
@@ -195,6 +229,7 @@ CFrameImage::~CFrameImage()
 
 void CFrameImage::Free()
 {
+    Release(m_pOwnIndices);
     Release(m_pPrevIndices);
     Release(m_pIndices);
     Release(m_pPrevPixels);
@@ -226,9 +261,10 @@ bool CFrameImage::Reserve(DWORD nPixels, bool trueColour)
     if (trueColour) {
         m_pPixels = Allocate<DWORD>(nWanted);
         m_pPrevPixels = Allocate<DWORD>(nWanted);
+        m_pOwnIndices = Allocate<BYTE>(nWanted);
     }
     if (m_pIndices == nullptr || m_pPrevIndices == nullptr
-        || (trueColour && (m_pPixels == nullptr || m_pPrevPixels == nullptr))) {
+        || (trueColour && (m_pPixels == nullptr || m_pPrevPixels == nullptr || m_pOwnIndices == nullptr))) {
         Free();
         return false;
     }
@@ -303,16 +339,37 @@ HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, b
         if (error < 0)
             return E_OUTOFMEMORY;
         // A frame of at most 256 colours is always written exactly.
-        bKept = bExact || (error <= kKeepTableError && !HasFewColours(m_pPixels, width * height));
+        bKept = bExact;
+        if (!bKept && !HasFewColours(m_pPixels, width * height)) {
+            const HRESULT hr =
+                QuantizeFrame(width, height, m_pPixels, dither, &previous, m_table, &nCount, m_pOwnIndices);
+            if (FAILED(hr))
+                return hr;
+            double dShare = 0;
+            const double own = ChangedPixelsError(width * height, m_pPixels, m_pPrevPixels, m_table, nCount, &dShare);
+            if (own < 0)
+                return E_OUTOFMEMORY;
+            bKept = dShare > kMovingShare ? error <= kMovingFactor * own
+                                          : error <= kKeepTableFactor * own + kKeepTableSlack;
+            if (!bKept) {
+                // The frame's own table: its indices take the place of the kept ones.
+                BYTE* pOwn = m_pOwnIndices;
+                m_pOwnIndices = m_pIndices;
+                m_pIndices = pOwn;
+            }
+        } else if (!bKept) {
+            const HRESULT hr = QuantizeFrame(width, height, m_pPixels, dither, &previous, m_table, &nCount, m_pIndices);
+            if (FAILED(hr))
+                return hr;
+        }
+    } else {
+        const HRESULT hr = QuantizeFrame(width, height, m_pPixels, dither, nullptr, m_table, &nCount, m_pIndices);
+        if (FAILED(hr))
+            return hr;
     }
     if (bKept) {
         ::memcpy(m_table, m_prevTable, sizeof m_table);
         nCount = m_nPrevCount;
-    } else {
-        const HRESULT hr = QuantizeFrame(width, height, m_pPixels, dither, bSameSize ? &previous : nullptr, m_table,
-                                         &nCount, m_pIndices);
-        if (FAILED(hr))
-            return hr;
     }
     image.indices = m_pIndices;
     image.table = m_table;

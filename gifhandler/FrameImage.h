@@ -50,6 +50,7 @@ private:
     DWORD* m_pPrevPixels;       // the previous reduced frame's
     BYTE* m_pIndices;
     BYTE* m_pPrevIndices;
+    BYTE* m_pOwnIndices;        // a table of the frame's own, to compare with the kept one
     RGBQUAD m_table[256];
     RGBQUAD m_prevTable[256];
     DWORD m_nPrevCount;         // 0: no previous reduced frame
