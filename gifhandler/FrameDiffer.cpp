@@ -9,7 +9,8 @@
 //  * pixels inside the rectangle that stay the same may take an index no
 //    pixel of the rectangle uses (the first past the image's own table, or
 //    a global one the rectangle leaves unused) as the transparent colour:
-//    both encodings are made and the shorter written;
+//    where a quarter or more of the rectangle stays, both encodings are made
+//    and the shorter written;
 //  * its control extension says "leave in place", so the next image draws
 //    over it.
 // An image with transparency of its own is written whole, as the plain
@@ -167,7 +168,7 @@ bool CFrameDiffer::WriteDifference(HANDLE hFile, const GifImage& image, const RG
         return false;
     bool bKeep = false;
     if (spare >= 0) {
-        bool bAnyStill = false;
+        DWORD nStill = 0;
         for (DWORD y = 0; y < cropHeight; ++y) {
             const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
             const BYTE* in = m_pCrop + static_cast<SIZE_T>(y) * cropWidth;
@@ -175,13 +176,16 @@ bool CFrameDiffer::WriteDifference(HANDLE hFile, const GifImage& image, const RG
             for (DWORD x = 0; x < cropWidth; ++x) {
                 const bool bStill = screen[x] == ColourOf(table[in[x]]);
                 out[x] = bStill ? static_cast<BYTE>(spare) : in[x];
-                bAnyStill = bAnyStill || bStill;
+                nStill += bStill ? 1 : 0;
             }
         }
+        // A few still pixels scattered among changed ones make runs no
+        // longer: the second encoding is tried only where it may win.
+        const bool bTry = nStill * 4 >= cropWidth * cropHeight;
         m_keep.Clear();
-        if (bAnyStill && !LzwEncodeImageData(m_keep, crop, m_pCropKeep))
+        if (bTry && !LzwEncodeImageData(m_keep, crop, m_pCropKeep))
             return false;
-        bKeep = bAnyStill && m_keep.Size() < m_plain.Size();
+        bKeep = bTry && m_keep.Size() < m_plain.Size();
     }
 
     GifPlacedImage placed;

@@ -138,6 +138,48 @@ Rgb Natural(int width, int height, int shift = 0)
     return p;
 }
 
+// A .gif file opened for writing through AVIFile, with its one stream and
+// the handler's options; released in reverse order, which finishes the file.
+class GifOut
+{
+public:
+    explicit GifOut(const std::string& path)
+    {
+        if (::AVIFileOpenA(&m_file, path.c_str(), kCreateMode, nullptr) != S_OK)
+            return;
+        AVISTREAMINFOA info = {};
+        info.fccType = streamtypeVIDEO;
+        info.dwRate = 10;
+        info.dwScale = 1;
+        if (::AVIFileCreateStreamA(m_file, &m_stream, &info) == S_OK)
+            m_stream->QueryInterface(IID_IGifStreamOptions2, reinterpret_cast<void**>(&m_options));
+    }
+    ~GifOut()
+    {
+        if (m_options != nullptr)
+            m_options->Release();
+        if (m_stream != nullptr)
+            ::AVIStreamRelease(m_stream);
+        if (m_file != nullptr)
+            ::AVIFileRelease(m_file);
+    }
+    bool Ready() const { return m_options != nullptr; }
+    IGifStreamOptions2* Options() const { return m_options; }
+    // One frame, its format first.
+    void Frame(size_t n, const std::vector<BYTE>& format, const std::vector<BYTE>& rows)
+    {
+        EXPECT_EQ(S_OK, ::AVIStreamSetFormat(m_stream, static_cast<LONG>(n), const_cast<BYTE*>(format.data()),
+                                             static_cast<LONG>(format.size())));
+        EXPECT_EQ(S_OK, ::AVIStreamWrite(m_stream, static_cast<LONG>(n), 1, const_cast<BYTE*>(rows.data()),
+                                         static_cast<LONG>(rows.size()), AVIIF_KEYFRAME, nullptr, nullptr));
+    }
+
+private:
+    PAVIFILE m_file = nullptr;
+    PAVISTREAM m_stream = nullptr;
+    IGifStreamOptions2* m_options = nullptr;
+};
+
 class ColourTest : public ::testing::Test
 {
 protected:
@@ -150,29 +192,18 @@ protected:
                bool dither, const std::string& checks)
     {
         const std::string base = testsupport::WorkPath(name);
-        PAVIFILE file = nullptr;
-        ASSERT_EQ(S_OK, ::AVIFileOpenA(&file, (base + ".gif").c_str(), kCreateMode, nullptr));
-        AVISTREAMINFOA info = {};
-        info.fccType = streamtypeVIDEO;
-        info.dwRate = 10;
-        info.dwScale = 1;
-        PAVISTREAM stream = nullptr;
-        ASSERT_EQ(S_OK, ::AVIFileCreateStreamA(file, &stream, &info));
-        IGifStreamOptions2* options = nullptr;
-        ASSERT_EQ(S_OK, stream->QueryInterface(IID_IGifStreamOptions2, reinterpret_cast<void**>(&options)));
-        EXPECT_EQ(S_OK, options->SetDithering(dither));
-        options->Release();
         std::vector<BYTE> expected;
-        for (size_t i = 0; i < frames.size(); ++i) {
-            std::vector<BYTE> format, rows;
-            Encode(frames[i], formats[i % formats.size()], format, rows);
-            EXPECT_EQ(S_OK, ::AVIStreamSetFormat(stream, static_cast<LONG>(i), format.data(), static_cast<LONG>(format.size())));
-            EXPECT_EQ(S_OK, ::AVIStreamWrite(stream, static_cast<LONG>(i), 1, rows.data(), static_cast<LONG>(rows.size()),
-                                             AVIIF_KEYFRAME, nullptr, nullptr));
-            expected.insert(expected.end(), frames[i].bytes.begin(), frames[i].bytes.end());
+        {
+            GifOut gif(base + ".gif");
+            ASSERT_TRUE(gif.Ready());
+            EXPECT_EQ(S_OK, gif.Options()->SetDithering(dither));
+            for (size_t i = 0; i < frames.size(); ++i) {
+                std::vector<BYTE> format, rows;
+                Encode(frames[i], formats[i % formats.size()], format, rows);
+                gif.Frame(i, format, rows);
+                expected.insert(expected.end(), frames[i].bytes.begin(), frames[i].bytes.end());
+            }
         }
-        ::AVIStreamRelease(stream);
-        ::AVIFileRelease(file);
         const std::string size = "size " + std::to_string(frames[0].width) + " " + std::to_string(frames[0].height) + " "
                                  + std::to_string(frames.size()) + "\n";
         ASSERT_TRUE(testsupport::WriteFileBytes(base + ".rgb", expected.data(), expected.size()));
@@ -233,14 +264,8 @@ TEST_F(ColourTest, StillAreasStayStill)
 TEST_F(ColourTest, PaletteFramesKeepTheirOwnColours)
 {
     const std::string base = testsupport::WorkPath("palettes");
-    PAVIFILE file = nullptr;
-    ASSERT_EQ(S_OK, ::AVIFileOpenA(&file, (base + ".gif").c_str(), kCreateMode, nullptr));
-    AVISTREAMINFOA info = {};
-    info.fccType = streamtypeVIDEO;
-    info.dwRate = 10;
-    info.dwScale = 1;
-    PAVISTREAM stream = nullptr;
-    ASSERT_EQ(S_OK, ::AVIFileCreateStreamA(file, &stream, &info));
+    GifOut gif(base + ".gif");
+    ASSERT_TRUE(gif.Ready());
     const int width = 9, height = 5;
     std::vector<BYTE> expected;
     for (WORD bits : {WORD(8), WORD(8), WORD(4), WORD(1)}) {
@@ -266,12 +291,8 @@ TEST_F(ColourTest, PaletteFramesKeepTheirOwnColours)
                 row[bit / 8] |= static_cast<BYTE>(index << (8 - bits - bit % 8));
                 expected.insert(expected.end(), {table[index].rgbRed, table[index].rgbGreen, table[index].rgbBlue});
             }
-        EXPECT_EQ(S_OK, ::AVIStreamSetFormat(stream, 0, format.data(), static_cast<LONG>(format.size())));
-        EXPECT_EQ(S_OK, ::AVIStreamWrite(stream, 0, 1, rows.data(), static_cast<LONG>(rows.size()), AVIIF_KEYFRAME,
-                                         nullptr, nullptr));
+        gif.Frame(0, format, rows);
     }
-    ::AVIStreamRelease(stream);
-    ::AVIFileRelease(file);
     ASSERT_TRUE(testsupport::WriteFileBytes(base + ".rgb", expected.data(), expected.size()));
     const std::string text = "size 9 5 4\nexact\n";
     ASSERT_TRUE(testsupport::WriteFileBytes(base + ".check", text.data(), text.size()));
@@ -317,18 +338,10 @@ void WritePair(const std::string& name, const std::vector<DiffFrame>& frames, DW
 {
     for (bool differenced : {false, true}) {
         const std::string base = testsupport::WorkPath(name + (differenced ? "_diff" : "_plain"));
-        PAVIFILE file = nullptr;
-        ASSERT_EQ(S_OK, ::AVIFileOpenA(&file, (base + ".gif").c_str(), kCreateMode, nullptr));
-        AVISTREAMINFOA info = {};
-        info.fccType = streamtypeVIDEO;
-        info.dwRate = 10;
-        info.dwScale = 1;
-        PAVISTREAM stream = nullptr;
-        ASSERT_EQ(S_OK, ::AVIFileCreateStreamA(file, &stream, &info));
-        IGifStreamOptions2* options = nullptr;
-        ASSERT_EQ(S_OK, stream->QueryInterface(IID_IGifStreamOptions2, reinterpret_cast<void**>(&options)));
-        EXPECT_EQ(S_OK, options->SetFrameDifferencing(differenced));
-        EXPECT_EQ(S_OK, options->SetTopLeftTransparency(topLeftMode));
+        GifOut gif(base + ".gif");
+        ASSERT_TRUE(gif.Ready());
+        EXPECT_EQ(S_OK, gif.Options()->SetFrameDifferencing(differenced));
+        EXPECT_EQ(S_OK, gif.Options()->SetTopLeftTransparency(topLeftMode));
         const std::vector<BYTE> table = Palette8();
         for (size_t i = 0; i < frames.size(); ++i) {
             const Rgb& p = frames[i].picture;
@@ -356,14 +369,9 @@ void WritePair(const std::string& name, const std::vector<DiffFrame>& frames, DW
             } else {
                 Encode(p, {Layout::Rgb24, false}, format, rows);
             }
-            EXPECT_EQ(S_OK, ::AVIStreamSetFormat(stream, static_cast<LONG>(i), format.data(), static_cast<LONG>(format.size())));
-            EXPECT_EQ(S_OK, ::AVIStreamWrite(stream, static_cast<LONG>(i), 1, rows.data(), static_cast<LONG>(rows.size()),
-                                             AVIIF_KEYFRAME, nullptr, nullptr));
+            gif.Frame(i, format, rows);
         }
-        EXPECT_EQ(E_UNEXPECTED, options->SetFrameDifferencing(FALSE)) << "too late after an image";
-        options->Release();
-        ::AVIStreamRelease(stream);
-        ::AVIFileRelease(file);
+        EXPECT_EQ(E_UNEXPECTED, gif.Options()->SetFrameDifferencing(FALSE)) << "too late after an image";
         if (differenced) {
             const std::string text = "same " + name + "_plain\n";
             ASSERT_TRUE(testsupport::WriteFileBytes(base + ".check", text.data(), text.size()));
