@@ -7,7 +7,20 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 : "${WINEPREFIX:?WINEPREFIX must be set}"
 export WINEARCH=${WINEARCH:-$("$here/wine-arch.sh")} WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-[ -f "$WINEPREFIX/.reelwright-ready" ] && exit 0
+
+# Wine's own fonts (Marlett draws the caption buttons; without it they show
+# as the letters "0 1 r") in the prefix's Fonts folder: this Wine does not
+# find them in its data folder by itself. Also for prefixes made earlier.
+copy_wine_fonts() {
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    if [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+        cp -n /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
+    fi
+}
+if [ -f "$WINEPREFIX/.reelwright-ready" ]; then
+    copy_wine_fonts
+    exit 0
+fi
 mkdir -p "$(dirname "$WINEPREFIX")"
 exec 9>"$WINEPREFIX.lock"
 flock 9
@@ -26,4 +39,5 @@ wineserver -w
 "$loader" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
     /v Debugger /d '' /f >/dev/null 2>&1
 wineserver -w
+copy_wine_fonts
 touch "$WINEPREFIX/.reelwright-ready"
