@@ -32,6 +32,14 @@ DWORD ColourOf(const RGBQUAD& q)
     return static_cast<DWORD>(q.rgbRed) << 16 | static_cast<DWORD>(q.rgbGreen) << 8 | q.rgbBlue;
 }
 
+// The colour of every index, looked up once an image rather than per pixel.
+// Every table the handler passes has 256 readable entries.
+void Colours(const RGBQUAD* table, DWORD colours[256])
+{
+    for (int i = 0; i < 256; ++i)
+        colours[i] = ColourOf(table[i]);
+}
+
 // Row y (0 the top) of the image's indices.
 const BYTE* ImageRow(const GifImage& image, DWORD y)
 {
@@ -103,15 +111,14 @@ void CFrameDiffer::NotePlain(const GifImage& image, const RGBQUAD* table, bool t
         return;
     const DWORD width = image.geometry.width < m_nWidth ? image.geometry.width : m_nWidth;
     const DWORD height = image.geometry.height < m_nHeight ? image.geometry.height : m_nHeight;
+    DWORD colours[256];
+    Colours(table, colours);
     for (DWORD y = 0; y < height; ++y) {
         const BYTE* row = ImageRow(image, y);
         DWORD* screen = m_pCanvas + static_cast<SIZE_T>(y) * m_nWidth;
         for (DWORD x = 0; x < width; ++x) {
             // Shown, then restored to the background by the image's disposal.
-            if (transparent)
-                screen[x] = kBackground;
-            else
-                screen[x] = ColourOf(table[row[x]]);
+            screen[x] = transparent ? kBackground : colours[row[x]];
         }
     }
     (void)transparentIndex;     // what a transparent image showed is gone after it either way
@@ -121,18 +128,26 @@ bool CFrameDiffer::WriteDifference(HANDLE hFile, const GifImage& image, const RG
                                    const RGBQUAD* localTable, WORD delay)
 {
     const DWORD width = image.geometry.width, height = image.geometry.height;
+    DWORD colours[256];
+    Colours(table, colours);
     // The rectangle of change.
     DWORD left = width, right = 0, top = height, bottom = 0;
     for (DWORD y = 0; y < height; ++y) {
         const BYTE* row = ImageRow(image, y);
         const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(y) * m_nWidth;
-        for (DWORD x = 0; x < width; ++x)
-            if (screen[x] != ColourOf(table[row[x]])) {
-                left = x < left ? x : left;
-                right = x + 1 > right ? x + 1 : right;
-                top = y < top ? y : top;
-                bottom = y + 1;
-            }
+        // The first and the last change of the row, each found from its end.
+        DWORD first = 0;
+        while (first < width && screen[first] == colours[row[first]])
+            ++first;
+        if (first == width)
+            continue;
+        DWORD last = width;
+        while (last > first + 1 && screen[last - 1] == colours[row[last - 1]])
+            --last;
+        left = first < left ? first : left;
+        right = last > right ? last : right;
+        top = y < top ? y : top;
+        bottom = y + 1;
     }
     if (right == 0) {
         // Nothing changes: one pixel, as it is, keeps the frame and its delay.
@@ -174,7 +189,7 @@ bool CFrameDiffer::WriteDifference(HANDLE hFile, const GifImage& image, const RG
             const BYTE* in = m_pCrop + static_cast<SIZE_T>(y) * cropWidth;
             BYTE* out = m_pCropKeep + static_cast<SIZE_T>(y) * cropWidth;
             for (DWORD x = 0; x < cropWidth; ++x) {
-                const bool bStill = screen[x] == ColourOf(table[in[x]]);
+                const bool bStill = screen[x] == colours[in[x]];
                 out[x] = bStill ? static_cast<BYTE>(spare) : in[x];
                 nStill += bStill ? 1 : 0;
             }
@@ -209,7 +224,7 @@ bool CFrameDiffer::WriteDifference(HANDLE hFile, const GifImage& image, const RG
         DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
         const BYTE* in = m_pCrop + static_cast<SIZE_T>(y) * cropWidth;
         for (DWORD x = 0; x < cropWidth; ++x)
-            screen[x] = ColourOf(table[in[x]]);
+            screen[x] = colours[in[x]];
     }
     return true;
 }
