@@ -7,6 +7,7 @@
 #include "FrameRecord.h"
 #include "FrameWalk.h"
 #include "GifFileWriter.h"
+#include "OutputGuard.h"
 
 #include <cstring>
 
@@ -84,13 +85,6 @@ BOOL WriteMovieFile(cTestNode* pMovie, BOOL bTransparent, const cExportSettings&
     return TRUE;
 }
 
-BOOL IsGifName(LPCSTR pszName)
-{
-    char szExt[_MAX_EXT];
-    ::_splitpath(pszName, nullptr, nullptr, nullptr, szExt);
-    return ::_stricmp(szExt, ".gif") == 0;
-}
-
 // Runs one file's writing, with a framework exception inside it reported
 // against that file, so that the batch goes on with the next one.
 template <typename Write>
@@ -127,7 +121,7 @@ BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, const cExportSettings& 
 {
     // Converting a GIF movie would replace its own source: skipped, which
     // is not a failure.
-    if (IsGifName(pMovie->GetName(-1)))
+    if (IsGifOutputName(pMovie->GetName(-1)))
         return TRUE;
     const CString strName = GifOutputName(pMovie->GetName(-1));
     cNodeSkips skips;

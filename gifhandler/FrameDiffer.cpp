@@ -105,7 +105,7 @@ bool CFrameDiffer::Reserve(DWORD nBytes)
     return true;
 }
 
-void CFrameDiffer::NotePlain(const GifImage& image, const RGBQUAD* table, bool transparent, BYTE transparentIndex)
+void CFrameDiffer::NotePlain(const GifImage& image, const RGBQUAD* table, bool transparent)
 {
     if (m_pCanvas == nullptr)
         return;
@@ -121,7 +121,6 @@ void CFrameDiffer::NotePlain(const GifImage& image, const RGBQUAD* table, bool t
             screen[x] = transparent ? kBackground : colours[row[x]];
         }
     }
-    (void)transparentIndex;     // what a transparent image showed is gone after it either way
 }
 
 bool CFrameDiffer::WriteDifference(HANDLE hFile, const GifImage& image, const RGBQUAD* table,

@@ -32,7 +32,7 @@ public:
     // Takes note of an image written whole, as the plain layout writes it
     // (its transparent pixels leave the screen as it is; a transparent image
     // is then restored to the background, as its control extension says).
-    void NotePlain(const GifImage& image, const RGBQUAD* table, bool transparent, BYTE transparentIndex);
+    void NotePlain(const GifImage& image, const RGBQUAD* table, bool transparent);
 
     // Writes an image without transparency of its own, cropped to what it
     // changes, and takes note of it. localTable is the image's own colours,

@@ -207,8 +207,7 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Write(LONG, LONG lSamples, LPVOID lpBuffe
                        : GifWriteImageBlocks(m_hFile, image.geometry, &options, bOnGlobal ? nullptr : image.table,
                                              image.count, image.indices);
         if (bWritten)
-            m_differ.NotePlain(image, shown, options.bTransparent != FALSE,
-                               static_cast<BYTE>(options.wTransparentIndex));
+            m_differ.NotePlain(image, shown, options.bTransparent != FALSE);
     }
     if (!bWritten)
         return AVIERR_FILEWRITE;
