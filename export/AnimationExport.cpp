@@ -98,6 +98,7 @@ BOOL WriteAnimationFile(cTestNode* pRoot, const cExportSettings& settings, const
     writer.SetLoopCount(LOWORD(static_cast<DWORD>(settings.nLoopCount)));
     writer.SetDithering(settings.bDither);
     writer.SetFrameDifferencing(settings.bDifferencing);
+    writer.SetParallelEncoding(TRUE);
     writer.SetTransparency(settings.nTransparency);
     if (writer.SetFormat(canvas) != S_OK) {
         pProgress->ReportFailure("Unable to Set Format", nullptr);

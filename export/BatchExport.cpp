@@ -50,6 +50,7 @@ BOOL WriteMovieFile(cTestNode* pMovie, BOOL bTransparent, const cExportSettings&
     cGifStreamWriter& writer = file.Stream();
     writer.SetDithering(settings.bDither);
     writer.SetFrameDifferencing(settings.bDifferencing);
+    writer.SetParallelEncoding(TRUE);
     // Every frame of a movie file carries its own colour, in both modes.
     writer.SetTransparency(bTransparent ? 2 : 0);
     const int nFrames = pMovie->GetFrameCount();

@@ -66,10 +66,17 @@ void cGifFileWriter::Release()
 
 cGifFileWriter::Result cGifFileWriter::Finish(BOOL bKeep)
 {
+    // Images still being encoded go into the file first; one that could
+    // not be written fails the file.
+    const BOOL bImagesIn = bKeep && m_pWriter != nullptr ? m_pWriter->FinishImages() == S_OK : bKeep;
     const LONG nImages = m_pWriter != nullptr ? m_pWriter->GetImageCount() : 0;
     Release();
     if (!bKeep)
         return failed;
+    if (!bImagesIn) {
+        m_pProgress->ReportFailure("Unable to Write to Stream", m_strTarget);
+        return failed;
+    }
     if (nImages == 0)
         return empty;
     // A handler that could not write its last bytes does not say so to

@@ -6,16 +6,20 @@
 #include "FrameRecord.h"
 
 cGifStreamWriter::cGifStreamWriter(PAVISTREAM pStream)
-    : m_pStream(pStream), m_pOptions(nullptr), m_pOptions2(nullptr), m_nTransparency(0), m_nImages(0)
+    : m_pStream(pStream), m_pOptions(nullptr), m_pOptions2(nullptr), m_pOptions3(nullptr), m_nTransparency(0), m_nImages(0)
 {
     if (FAILED(m_pStream->QueryInterface(IID_IGifStreamOptions, reinterpret_cast<void**>(&m_pOptions))))
         m_pOptions = nullptr;
     if (FAILED(m_pStream->QueryInterface(IID_IGifStreamOptions2, reinterpret_cast<void**>(&m_pOptions2))))
         m_pOptions2 = nullptr;
+    if (FAILED(m_pStream->QueryInterface(IID_IGifStreamOptions3, reinterpret_cast<void**>(&m_pOptions3))))
+        m_pOptions3 = nullptr;
 }
 
 cGifStreamWriter::~cGifStreamWriter()
 {
+    if (m_pOptions3 != nullptr)
+        m_pOptions3->Release();
     if (m_pOptions2 != nullptr)
         m_pOptions2->Release();
     if (m_pOptions != nullptr)
@@ -32,6 +36,22 @@ void cGifStreamWriter::SetFrameDifferencing(BOOL bDifferencing)
 {
     if (m_pOptions2 != nullptr)
         m_pOptions2->SetFrameDifferencing(bDifferencing);
+}
+
+void cGifStreamWriter::SetParallelEncoding(BOOL bParallel)
+{
+    if (m_pOptions3 != nullptr)
+        m_pOptions3->SetParallelEncoding(bParallel);
+}
+
+HRESULT cGifStreamWriter::FinishImages()
+{
+    if (m_pOptions3 == nullptr)
+        return S_OK;
+    DWORD nImages = 0;
+    const HRESULT hr = m_pOptions3->FinishImages(&nImages);
+    m_nImages = static_cast<LONG>(nImages);
+    return hr;
 }
 
 void cGifStreamWriter::SetTransparency(int nMode)

@@ -38,6 +38,9 @@ public:
     void SetDithering(BOOL bDither);
     // Frame differencing (off by default); before the first image.
     void SetFrameDifferencing(BOOL bDifferencing);
+    // Encoding on the handler's worker threads (off by default); before the
+    // first image. A handler without it writes each image at once.
+    void SetParallelEncoding(BOOL bParallel);
     // 0 none; 1 the first image's top-left colour, transparent wherever it
     // is in later images; 2 each image's own top-left pixel.
     void SetTransparency(int nMode);
@@ -48,12 +51,16 @@ public:
     // S_FALSE, with nothing sent, for a frame that is not 8-bit when the
     // handler is an older one that would take it and write nothing.
     HRESULT WriteFrame(cDib& frame);
+    // Waits until every image sent is in the file: S_OK or the first
+    // error. The image count becomes the images wholly in the file.
+    HRESULT FinishImages();
 
 // Implementation
 private:
     PAVISTREAM m_pStream;
     IGifStreamOptions* m_pOptions;
     IGifStreamOptions2* m_pOptions2;    // null for an older handler
+    IGifStreamOptions3* m_pOptions3;    // null for a handler that writes each image at once
     int m_nTransparency;
     LONG m_nImages;
 };

@@ -9,8 +9,8 @@
 //  * pixels inside the rectangle that stay the same may take an index no
 //    pixel of the rectangle uses (the first past the image's own table, or
 //    a global one the rectangle leaves unused) as the transparent colour:
-//    where a quarter or more of the rectangle stays, both encodings are made
-//    and the shorter written;
+//    where a quarter or more of the rectangle stays, both versions are
+//    encoded and the shorter written;
 //  * its control extension says "leave in place", so the next image draws
 //    over it.
 // An image with transparency of its own is written whole, as the plain
@@ -18,8 +18,7 @@
 // restores are then the same in both layouts.
 #include "FrameDiffer.h"
 
-#include "GifImageBlocks.h"
-#include "LzwEncoder.h"
+#include "EncodeJob.h"
 
 #include <string.h>
 
@@ -50,16 +49,12 @@ const BYTE* ImageRow(const GifImage& image, DWORD y)
 } // namespace
 
 CFrameDiffer::CFrameDiffer()
-    : m_nWidth(0), m_nHeight(0), m_pCanvas(nullptr), m_pCrop(nullptr), m_pCropKeep(nullptr), m_nCropCapacity(0)
+    : m_nWidth(0), m_nHeight(0), m_pCanvas(nullptr)
 {
 }
 
 CFrameDiffer::~CFrameDiffer()
 {
-    if (m_pCropKeep != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pCropKeep);
-    if (m_pCrop != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pCrop);
     if (m_pCanvas != nullptr)
         ::HeapFree(::GetProcessHeap(), 0, m_pCanvas);
 }
@@ -82,29 +77,6 @@ bool CFrameDiffer::Fits(const GifImage& image) const
     return m_pCanvas != nullptr && image.geometry.width <= m_nWidth && image.geometry.height <= m_nHeight;
 }
 
-bool CFrameDiffer::Reserve(DWORD nBytes)
-{
-    if (nBytes <= m_nCropCapacity)
-        return true;
-    BYTE* pCrop = static_cast<BYTE*>(::HeapAlloc(::GetProcessHeap(), 0, nBytes));
-    BYTE* pKeep = static_cast<BYTE*>(::HeapAlloc(::GetProcessHeap(), 0, nBytes));
-    if (pCrop == nullptr || pKeep == nullptr) {
-        if (pCrop != nullptr)
-            ::HeapFree(::GetProcessHeap(), 0, pCrop);
-        if (pKeep != nullptr)
-            ::HeapFree(::GetProcessHeap(), 0, pKeep);
-        return false;
-    }
-    if (m_pCrop != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pCrop);
-    if (m_pCropKeep != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pCropKeep);
-    m_pCrop = pCrop;
-    m_pCropKeep = pKeep;
-    m_nCropCapacity = nBytes;
-    return true;
-}
-
 void CFrameDiffer::NotePlain(const GifImage& image, const RGBQUAD* table, bool transparent)
 {
     if (m_pCanvas == nullptr)
@@ -123,8 +95,8 @@ void CFrameDiffer::NotePlain(const GifImage& image, const RGBQUAD* table, bool t
     }
 }
 
-bool CFrameDiffer::WriteDifference(HANDLE hFile, const GifImage& image, const RGBQUAD* table,
-                                   const RGBQUAD* localTable, WORD delay)
+bool CFrameDiffer::Prepare(const GifImage& image, const RGBQUAD* table, const RGBQUAD* localTable, WORD delay,
+                           CEncodeJob& job)
 {
     const DWORD width = image.geometry.width, height = image.geometry.height;
     DWORD colours[256];
@@ -154,14 +126,26 @@ bool CFrameDiffer::WriteDifference(HANDLE hFile, const GifImage& image, const RG
         right = bottom = 1;
     }
     const DWORD cropWidth = right - left, cropHeight = bottom - top;
-    if (!Reserve(cropWidth * cropHeight))
-        return false;
 
-    // The cropped indices, which indices they use, and which pixels stay.
+    GifPlacedImage placed;
+    ::ZeroMemory(&placed, sizeof placed);
+    placed.left = left;
+    placed.top = top;
+    placed.width = cropWidth;
+    placed.height = cropHeight;
+    placed.delay = delay;
+    placed.disposal = 1;
+    if (!job.Begin(placed))
+        return false;
+    if (localTable != nullptr)
+        job.SetLocalTable(localTable, image.count);
+
+    // The cropped indices, and which indices they use.
+    BYTE* const crop = job.Pixels();
     bool used[256] = {};
     for (DWORD y = 0; y < cropHeight; ++y) {
         const BYTE* row = ImageRow(image, top + y) + left;
-        ::memcpy(m_pCrop + static_cast<SIZE_T>(y) * cropWidth, row, cropWidth);
+        ::memcpy(crop + static_cast<SIZE_T>(y) * cropWidth, row, cropWidth);
         for (DWORD x = 0; x < cropWidth; ++x)
             used[row[x]] = true;
     }
@@ -172,56 +156,37 @@ bool CFrameDiffer::WriteDifference(HANDLE hFile, const GifImage& image, const RG
         if (!used[i])
             spare = i;
 
-    DibGeometry crop;
-    crop.width = cropWidth;
-    crop.height = cropHeight;
-    crop.stride = cropWidth;
-    crop.topDown = true;
-    m_plain.Clear();
-    if (!LzwEncodeImageData(m_plain, crop, m_pCrop))
-        return false;
-    bool bKeep = false;
     if (spare >= 0) {
         DWORD nStill = 0;
         for (DWORD y = 0; y < cropHeight; ++y) {
             const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
-            const BYTE* in = m_pCrop + static_cast<SIZE_T>(y) * cropWidth;
-            BYTE* out = m_pCropKeep + static_cast<SIZE_T>(y) * cropWidth;
-            for (DWORD x = 0; x < cropWidth; ++x) {
-                const bool bStill = screen[x] == colours[in[x]];
-                out[x] = bStill ? static_cast<BYTE>(spare) : in[x];
-                nStill += bStill ? 1 : 0;
-            }
+            const BYTE* in = crop + static_cast<SIZE_T>(y) * cropWidth;
+            for (DWORD x = 0; x < cropWidth; ++x)
+                nStill += screen[x] == colours[in[x]] ? 1 : 0;
         }
         // A few still pixels scattered among changed ones make runs no
-        // longer: the second encoding is tried only where it may win.
-        const bool bTry = nStill * 4 >= cropWidth * cropHeight;
-        m_keep.Clear();
-        if (bTry && !LzwEncodeImageData(m_keep, crop, m_pCropKeep))
-            return false;
-        bKeep = bTry && m_keep.Size() < m_plain.Size();
+        // longer: the second version is offered only where it may win.
+        if (nStill * 4 >= cropWidth * cropHeight) {
+            // The spare index past the image's own table needs an entry of its own.
+            const DWORD localCount = localTable != nullptr && spare == static_cast<int>(image.count) ? image.count + 1
+                                                                                                   : image.count;
+            BYTE* const keep = job.OfferTransparentVersion(static_cast<BYTE>(spare), localCount);
+            if (keep == nullptr)
+                return false;
+            for (DWORD y = 0; y < cropHeight; ++y) {
+                const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
+                const BYTE* in = crop + static_cast<SIZE_T>(y) * cropWidth;
+                BYTE* out = keep + static_cast<SIZE_T>(y) * cropWidth;
+                for (DWORD x = 0; x < cropWidth; ++x)
+                    out[x] = screen[x] == colours[in[x]] ? static_cast<BYTE>(spare) : in[x];
+            }
+        }
     }
 
-    GifPlacedImage placed;
-    placed.left = left;
-    placed.top = top;
-    placed.width = cropWidth;
-    placed.height = cropHeight;
-    placed.delay = delay;
-    placed.disposal = 1;
-    placed.transparent = bKeep;
-    placed.transparentIndex = static_cast<BYTE>(bKeep ? spare : 0);
-    placed.localTable = localTable;
-    // The spare index past the image's own table needs an entry of its own.
-    placed.localCount = localTable != nullptr && bKeep && spare == static_cast<int>(image.count) ? image.count + 1
-                                                                                                : image.count;
-    const MemorySink& data = bKeep ? m_keep : m_plain;
-    if (!GifWriteEncodedImage(hFile, placed, data.Data(), data.Size()))
-        return false;
-
+    // Either version shows the same: the screen takes the crop's colours.
     for (DWORD y = 0; y < cropHeight; ++y) {
         DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
-        const BYTE* in = m_pCrop + static_cast<SIZE_T>(y) * cropWidth;
+        const BYTE* in = crop + static_cast<SIZE_T>(y) * cropWidth;
         for (DWORD x = 0; x < cropWidth; ++x)
             screen[x] = colours[in[x]];
     }

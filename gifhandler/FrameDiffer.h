@@ -1,5 +1,5 @@
 // CFrameDiffer: frame differencing. It keeps what the screen shows after
-// each image, and writes each next image cropped to what changes, with
+// each image, and makes each next image's job cropped to what changes, with
 // pixels that stay the same made transparent where that encodes shorter.
 // A viewer then shows exactly what the plain layout (every image whole, at
 // the top-left corner) would show, frame for frame.
@@ -7,8 +7,9 @@
 
 #include <windows.h>
 
-#include "FileWrite.h"
 #include "FrameImage.h"
+
+class CEncodeJob;
 
 class CFrameDiffer
 {
@@ -34,21 +35,16 @@ public:
     // is then restored to the background, as its control extension says).
     void NotePlain(const GifImage& image, const RGBQUAD* table, bool transparent);
 
-    // Writes an image without transparency of its own, cropped to what it
-    // changes, and takes note of it. localTable is the image's own colours,
-    // or null when it uses the global table, whose colours are table.
-    bool WriteDifference(HANDLE hFile, const GifImage& image, const RGBQUAD* table, const RGBQUAD* localTable,
-                         WORD delay);
+    // Fills the job of an image without transparency of its own: cropped
+    // to what it changes, with the transparent version offered where it may
+    // be shorter; and takes note of it. localTable is the image's own
+    // colours, or null when it uses the global table, whose colours are
+    // table. False when the job's memory cannot be had.
+    bool Prepare(const GifImage& image, const RGBQUAD* table, const RGBQUAD* localTable, WORD delay,
+                 CEncodeJob& job);
 
 // Implementation
 private:
-    bool Reserve(DWORD nBytes);
-
     DWORD m_nWidth, m_nHeight;
     DWORD* m_pCanvas;           // what the screen shows; kBackground where nothing is
-    BYTE* m_pCrop;              // the cropped indices, one byte each
-    BYTE* m_pCropKeep;          // the same with unchanged pixels made transparent
-    DWORD m_nCropCapacity;
-    MemorySink m_plain;         // the two encodings, the shorter of which is written
-    MemorySink m_keep;
 };

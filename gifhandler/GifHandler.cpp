@@ -19,7 +19,7 @@ const DWORD kDefaultRate = 30;
 CGifHandler::CGifHandler()
     : m_cRef(0), m_bStreamCreated(FALSE), m_bHeaderWritten(FALSE), m_hFile(nullptr),
       m_nImagesWritten(0), m_bClientRate(FALSE), m_bFormatUsable(FALSE), m_bTableGiven(FALSE), m_nScreenWidth(0),
-      m_nScreenHeight(0), m_bDifferencing(FALSE), m_bDither(TRUE), m_nTopLeftMode(0), m_bFirstTransparentKnown(FALSE),
+      m_nScreenHeight(0), m_bParallel(FALSE), m_nImagesInFile(0), m_hrWriteError(S_OK), m_bDifferencing(FALSE), m_bDither(TRUE), m_nTopLeftMode(0), m_bFirstTransparentKnown(FALSE),
       m_bFirstOnGlobal(FALSE), m_nFirstTransparentIndex(0)
 {
     ::ZeroMemory(m_format, sizeof m_format);
@@ -34,9 +34,11 @@ CGifHandler::CGifHandler()
 CGifHandler::~CGifHandler()
 {
     // The trailer makes the file complete; a client that never set a format
-    // gets a file of the trailer alone.
+    // gets a file of the trailer alone. With parallel encoding, a file that
+    // lost an image ends without it, so that no reader takes it for whole.
     if (m_hFile != nullptr) {
-        ::GifWriteFileTerminator(m_hFile);
+        if (!m_pipeline.IsStarted() || SUCCEEDED(m_pipeline.Finish()))
+            ::GifWriteFileTerminator(m_hFile);
         ::CloseHandle(m_hFile);
     }
 }
@@ -51,8 +53,8 @@ HRESULT STDMETHODCALLTYPE CGifHandler::QueryInterface(REFIID riid, void** ppv)
     *ppv = nullptr;
 
     if (::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, IID_IGifStreamOptions)
-        || ::IsEqualIID(riid, IID_IGifStreamOptions2))
-        *ppv = static_cast<IGifStreamOptions2*>(this);
+        || ::IsEqualIID(riid, IID_IGifStreamOptions2) || ::IsEqualIID(riid, IID_IGifStreamOptions3))
+        *ppv = static_cast<IGifStreamOptions3*>(this);
     else if (::IsEqualIID(riid, IID_IAVIFile))
         *ppv = static_cast<IAVIFile*>(this);
     else if (::IsEqualIID(riid, IID_IAVIStream))
@@ -112,6 +114,23 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetFrameDifferencing(DWORD bEnable)
         return E_UNEXPECTED;
     m_bDifferencing = bEnable != 0;
     return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::SetParallelEncoding(DWORD bEnable)
+{
+    // Images already written went to the file directly.
+    if (m_nImagesWritten != 0)
+        return E_UNEXPECTED;
+    m_bParallel = bEnable != 0;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::FinishImages(DWORD* pnImages)
+{
+    const HRESULT hr = m_pipeline.IsStarted() ? m_pipeline.Finish() : m_hrWriteError;
+    if (pnImages != nullptr)
+        *pnImages = m_pipeline.IsStarted() ? m_pipeline.ImagesWritten() : m_nImagesInFile;
+    return hr;
 }
 
 HRESULT STDMETHODCALLTYPE CGifHandler::SetTopLeftTransparency(DWORD dwMode)

@@ -6,12 +6,14 @@
 #include <windows.h>
 #include <vfw.h>
 
+#include "EncodeJob.h"
+#include "EncodePipeline.h"
 #include "FrameDiffer.h"
 #include "FrameImage.h"
 #include "GifEncoder.h"
 #include "IGifStreamOptions.h"
 
-class CGifHandler final : public IGifStreamOptions2,
+class CGifHandler final : public IGifStreamOptions3,
                           public IAVIFile,
                           public IAVIStream,
                           public IGetFrame,
@@ -37,6 +39,9 @@ public:
     HRESULT STDMETHODCALLTYPE SetDithering(DWORD bEnable) override;
     HRESULT STDMETHODCALLTYPE SetTopLeftTransparency(DWORD dwMode) override;
     HRESULT STDMETHODCALLTYPE SetFrameDifferencing(DWORD bEnable) override;
+// IGifStreamOptions3
+    HRESULT STDMETHODCALLTYPE SetParallelEncoding(DWORD bEnable) override;
+    HRESULT STDMETHODCALLTYPE FinishImages(DWORD* pnImages) override;
 
 // IAVIFile
     HRESULT STDMETHODCALLTYPE Info(AVIFILEINFOW* pfi, LONG lSize) override;
@@ -105,6 +110,15 @@ private:
     bool UsesGlobalTable(const GifImage& image) const;
     // The transparent colour a top-left mode gives this image.
     void ApplyTopLeftTransparency(const GifImage& image, bool bOnGlobal, GifWriteOptions& options);
+    // The image into the file now, or (parallel encoding) into a job for
+    // the workers. bDifference: cropped by the frame differencing.
+    HRESULT WriteImage(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options, bool bDifference,
+                       const void* pClientRows);
+    HRESULT SubmitImage(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options, bool bDifference);
+    // A job of the image whole at the top-left corner, as the plain layout
+    // writes it.
+    static bool FillWholeImage(const GifImage& image, const RGBQUAD* localTable, const GifWriteOptions& options,
+                               CEncodeJob& job);
 
     // The Info methods: at most cbRecord bytes of the record, as many as the
     // caller's lSize allows.
@@ -133,6 +147,11 @@ private:
     LONG m_nScreenHeight;       // written only with the first image
     CFrameImage m_frames;
     CFrameDiffer m_differ;
+    CEncodeJob m_job;           // the differenced image being written, without parallel encoding
+    CEncodePipeline m_pipeline; // started by the first image when parallel encoding is on
+    BOOL m_bParallel;
+    DWORD m_nImagesInFile;      // without parallel encoding: images written whole
+    HRESULT m_hrWriteError;     // without parallel encoding: the first failed image's error
     BOOL m_bDifferencing;
     BOOL m_bDither;
     DWORD m_nTopLeftMode;       // 0: SetTransparency decides; 1: the first image's colour; 2: each image's own

@@ -165,6 +165,9 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Write(LONG, LONG lSamples, LPVOID lpBuffe
         return AVIERR_UNSUPPORTED;
     if (m_hFile == nullptr)
         return E_UNEXPECTED;
+    // An image encoded on a worker that could not be written.
+    if (m_pipeline.IsStarted() && FAILED(m_pipeline.Error()))
+        return m_pipeline.Error();
     // Frames of a format the handler cannot write are left out, and the
     // client goes on with the next frame.
     if (m_bmih.biBitCount != 8 && !m_bFormatUsable)
@@ -191,26 +194,19 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Write(LONG, LONG lSamples, LPVOID lpBuffe
 
     if (m_bDifferencing && !m_differ.IsStarted() && !m_differ.Begin(m_nScreenWidth, m_nScreenHeight))
         return AVIERR_MEMORY;
+    // Without its workers the stream writes as it always did.
+    if (m_bParallel && !m_pipeline.IsStarted() && !m_pipeline.Start(m_hFile))
+        m_bParallel = FALSE;
 
     GifWriteOptions options = m_options;
     options.wDelay = ImageDelay(m_nImagesWritten);
     ++m_nImagesWritten;
     ApplyTopLeftTransparency(image, bOnGlobal, options);
-    const RGBQUAD* shown = bOnGlobal ? m_globalTable : image.table;
-    bool bWritten;
-    if (m_differ.IsStarted() && !options.bTransparent && m_differ.Fits(image)) {
-        bWritten = m_differ.WriteDifference(m_hFile, image, shown, bOnGlobal ? nullptr : image.table, options.wDelay);
-    } else {
-        bWritten = image.clientRows && bOnGlobal
-                       ? ::GifWriteImageHeader(m_hFile, &m_bmih, &options)
-                             && ::GifWriteImage(m_hFile, &m_bmih, static_cast<const BYTE*>(lpBuffer))
-                       : GifWriteImageBlocks(m_hFile, image.geometry, &options, bOnGlobal ? nullptr : image.table,
-                                             image.count, image.indices);
-        if (bWritten)
-            m_differ.NotePlain(image, shown, options.bTransparent != FALSE);
-    }
-    if (!bWritten)
-        return AVIERR_FILEWRITE;
+    const bool bDifference = m_differ.IsStarted() && !options.bTransparent && m_differ.Fits(image);
+    const HRESULT hrImage = m_pipeline.IsStarted() ? SubmitImage(image, bOnGlobal, options, bDifference)
+                                                   : WriteImage(image, bOnGlobal, options, bDifference, lpBuffer);
+    if (hrImage != S_OK)
+        return hrImage;
 
     if (plSampWritten != nullptr)
         *plSampWritten = 1;
@@ -222,6 +218,80 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Write(LONG, LONG lSamples, LPVOID lpBuffe
 HRESULT STDMETHODCALLTYPE CGifHandler::Delete(LONG, LONG)
 {
     return AVIERR_UNSUPPORTED;
+}
+
+HRESULT CGifHandler::WriteImage(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options,
+                                bool bDifference, const void* pClientRows)
+{
+    const RGBQUAD* shown = bOnGlobal ? m_globalTable : image.table;
+    bool bWritten;
+    if (bDifference) {
+        if (!m_differ.Prepare(image, shown, bOnGlobal ? nullptr : image.table, options.wDelay, m_job)
+            || !m_job.Encode())
+            return AVIERR_MEMORY;
+        bWritten = m_job.WriteTo(m_hFile);
+    } else {
+        bWritten = image.clientRows && bOnGlobal
+                       ? ::GifWriteImageHeader(m_hFile, &m_bmih, &options)
+                             && ::GifWriteImage(m_hFile, &m_bmih, static_cast<const BYTE*>(pClientRows))
+                       : GifWriteImageBlocks(m_hFile, image.geometry, &options, bOnGlobal ? nullptr : image.table,
+                                             image.count, image.indices);
+        if (bWritten)
+            m_differ.NotePlain(image, shown, options.bTransparent != FALSE);
+    }
+    if (!bWritten) {
+        if (SUCCEEDED(m_hrWriteError))
+            m_hrWriteError = AVIERR_FILEWRITE;
+        return AVIERR_FILEWRITE;
+    }
+    ++m_nImagesInFile;
+    return S_OK;
+}
+
+HRESULT CGifHandler::SubmitImage(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options,
+                                 bool bDifference)
+{
+    CEncodeJob* job = m_pipeline.NextJob();
+    if (job == nullptr)
+        return m_pipeline.Error();
+    const RGBQUAD* shown = bOnGlobal ? m_globalTable : image.table;
+    const RGBQUAD* localTable = bOnGlobal ? nullptr : image.table;
+    if (bDifference) {
+        if (!m_differ.Prepare(image, shown, localTable, options.wDelay, *job))
+            return AVIERR_MEMORY;
+    } else {
+        if (!FillWholeImage(image, localTable, options, *job))
+            return AVIERR_MEMORY;
+        m_differ.NotePlain(image, shown, options.bTransparent != FALSE);
+    }
+    m_pipeline.Submit();
+    return S_OK;
+}
+
+// The blocks come out as GifWriteImageHeader and GifWriteImageBlocks write
+// them: a transparent image restores the background, others say nothing.
+bool CGifHandler::FillWholeImage(const GifImage& image, const RGBQUAD* localTable, const GifWriteOptions& options,
+                                 CEncodeJob& job)
+{
+    const DibGeometry& g = image.geometry;
+    GifPlacedImage placed;
+    ::ZeroMemory(&placed, sizeof placed);
+    placed.width = g.width;
+    placed.height = g.height;
+    placed.delay = options.wDelay;
+    placed.disposal = options.bTransparent ? 2 : 0;
+    placed.transparent = options.bTransparent != FALSE;
+    placed.transparentIndex = static_cast<BYTE>(options.wTransparentIndex);
+    if (!job.Begin(placed))
+        return false;
+    if (localTable != nullptr)
+        job.SetLocalTable(localTable, image.count);
+    BYTE* out = job.Pixels();
+    for (DWORD y = 0; y < g.height; ++y, out += g.width) {
+        const DWORD row = g.topDown ? y : g.height - 1 - y;
+        ::CopyMemory(out, image.indices + static_cast<SIZE_T>(row) * g.stride, g.width);
+    }
+    return true;
 }
 
 // Copies the whole record only: a shorter block would be read past its end.

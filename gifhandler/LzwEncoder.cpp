@@ -93,23 +93,30 @@ inline DWORD WidthBefore(DWORD nextCode)
     return nextCode <= 512 ? 9 : nextCode <= 1024 ? 10 : nextCode <= 2048 ? 11 : 12;
 }
 
-Workspace* g_cached = nullptr;           // the spare workspace, if any
+// Spare workspaces kept between images: one for each thread that may be
+// encoding at once (the stream's own and its parallel workers), so that
+// none of them maps and faults in 2 MiB afresh for every image.
+const int kSpareWorkspaces = 6;
+Workspace* g_spare[kSpareWorkspaces];
 
 Workspace* TakeWorkspace()
 {
-    Workspace* work = static_cast<Workspace*>(
-        ::InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_cached), nullptr));
-    if (work != nullptr)
-        return work;
+    for (int i = 0; i < kSpareWorkspaces; ++i) {
+        void* work = ::InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_spare[i]), nullptr);
+        if (work != nullptr)
+            return static_cast<Workspace*>(work);
+    }
     return static_cast<Workspace*>(
         ::VirtualAlloc(nullptr, sizeof(Workspace), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
 }
 
 void GiveBackWorkspace(Workspace* work)
 {
-    if (::InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&g_cached), work,
-                                            nullptr) != nullptr)
-        ::VirtualFree(work, 0, MEM_RELEASE);
+    for (int i = 0; i < kSpareWorkspaces; ++i)
+        if (::InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&g_spare[i]), work, nullptr)
+            == nullptr)
+            return;
+    ::VirtualFree(work, 0, MEM_RELEASE);
 }
 
 // Packs codes into sub-blocks inside the workspace's output buffer.
@@ -322,9 +329,11 @@ __attribute__((noinline)) Walked Follow(const DWORD* front, const BYTE* p, const
 
 void LzwReleaseWorkspace()
 {
-    void* spare = ::InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_cached), nullptr);
-    if (spare != nullptr)
-        ::VirtualFree(spare, 0, MEM_RELEASE);
+    for (int i = 0; i < kSpareWorkspaces; ++i) {
+        void* spare = ::InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_spare[i]), nullptr);
+        if (spare != nullptr)
+            ::VirtualFree(spare, 0, MEM_RELEASE);
+    }
 }
 
 bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)

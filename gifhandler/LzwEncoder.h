@@ -14,6 +14,6 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& geometry, const BYTE* pi
 // The same bytes into any sink (memory, to compare two encodings' sizes).
 bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& geometry, const BYTE* pixels);
 
-// Frees the workspace kept between images, if any; for when the library is
+// Frees the workspaces kept between images, if any; for when the library is
 // unloaded.
 void LzwReleaseWorkspace();

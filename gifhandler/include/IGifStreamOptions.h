@@ -60,3 +60,26 @@ struct IGifStreamOptions2 : public IGifStreamOptions
     // the first image takes effect (E_UNEXPECTED after it).
     virtual HRESULT STDMETHODCALLTYPE SetFrameDifferencing(DWORD bEnable) = 0;
 };
+
+// {1C649FA7-A1DB-11CF-AC12-0000F61E6593}
+inline constexpr IID IID_IGifStreamOptions3 =
+    { 0x1C649FA7, 0xA1DB, 0x11CF, { 0xAC, 0x12, 0x00, 0x00, 0xF6, 0x1E, 0x65, 0x93 } };
+
+// The options of handlers that can encode images on worker threads.
+struct IGifStreamOptions3 : public IGifStreamOptions2
+{
+    // Parallel encoding (off by default): images are encoded on worker
+    // threads, one for each processor up to a few, and written in order.
+    // Write then returns before its image is in the file, and a write that
+    // fails later is answered by the next Write and by FinishImages; after
+    // it nothing more is written and the file is left without its trailer.
+    // Only a call made before the first image takes effect (E_UNEXPECTED
+    // after it).
+    virtual HRESULT STDMETHODCALLTYPE SetParallelEncoding(DWORD bEnable) = 0;
+
+    // Waits until every image written so far is in the file. *pnImages
+    // (when given) receives the number of images wholly in the file; the
+    // answer is S_OK or the first error of any image (AVIERR_FILEWRITE,
+    // AVIERR_MEMORY). Writing may go on afterwards.
+    virtual HRESULT STDMETHODCALLTYPE FinishImages(DWORD* pnImages) = 0;
+};

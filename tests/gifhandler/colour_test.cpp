@@ -152,7 +152,7 @@ public:
         info.dwRate = 10;
         info.dwScale = 1;
         if (::AVIFileCreateStreamA(m_file, &m_stream, &info) == S_OK)
-            m_stream->QueryInterface(IID_IGifStreamOptions2, reinterpret_cast<void**>(&m_options));
+            m_stream->QueryInterface(IID_IGifStreamOptions3, reinterpret_cast<void**>(&m_options));
     }
     ~GifOut()
     {
@@ -164,7 +164,7 @@ public:
             ::AVIFileRelease(m_file);
     }
     bool Ready() const { return m_options != nullptr; }
-    IGifStreamOptions2* Options() const { return m_options; }
+    IGifStreamOptions3* Options() const { return m_options; }
     // One frame, its format first.
     void Frame(size_t n, const std::vector<BYTE>& format, const std::vector<BYTE>& rows)
     {
@@ -177,7 +177,7 @@ public:
 private:
     PAVIFILE m_file = nullptr;
     PAVISTREAM m_stream = nullptr;
-    IGifStreamOptions2* m_options = nullptr;
+    IGifStreamOptions3* m_options = nullptr;
 };
 
 class ColourTest : public ::testing::Test
@@ -333,46 +333,60 @@ Rgb Sprite8(int width, int height, int n)
 }
 
 // The same frames written plain and differenced; the host compares what a
-// viewer shows of both, frame by frame.
+// viewer shows of both, frame by frame. Each is written again with parallel
+// encoding, which must give the same bytes.
 void WritePair(const std::string& name, const std::vector<DiffFrame>& frames, DWORD topLeftMode)
 {
-    for (bool differenced : {false, true}) {
+    for (int variant = 0; variant < 4; ++variant) {
+        const bool differenced = (variant & 1) != 0, parallel = (variant & 2) != 0;
         const std::string base = testsupport::WorkPath(name + (differenced ? "_diff" : "_plain"));
-        GifOut gif(base + ".gif");
-        ASSERT_TRUE(gif.Ready());
-        EXPECT_EQ(S_OK, gif.Options()->SetFrameDifferencing(differenced));
-        EXPECT_EQ(S_OK, gif.Options()->SetTopLeftTransparency(topLeftMode));
-        const std::vector<BYTE> table = Palette8();
-        for (size_t i = 0; i < frames.size(); ++i) {
-            const Rgb& p = frames[i].picture;
-            std::vector<BYTE> format, rows;
-            if (frames[i].eightBit) {
-                format.assign(sizeof(BITMAPINFOHEADER), 0);
-                format.insert(format.end(), table.begin(), table.end());
-                BITMAPINFOHEADER* h = reinterpret_cast<BITMAPINFOHEADER*>(format.data());
-                h->biSize = sizeof(BITMAPINFOHEADER);
-                h->biWidth = p.width;
-                h->biHeight = p.height;
-                h->biPlanes = 1;
-                h->biBitCount = 8;
-                const size_t stride = (static_cast<size_t>(p.width) + 3) & ~size_t(3);
-                rows.assign(stride * p.height, 0);
-                for (int y = 0; y < p.height; ++y)
-                    for (int x = 0; x < p.width; ++x) {
-                        const uint8_t* c = &p.bytes[3 * (static_cast<size_t>(y) * p.width + x)];
-                        int index = 0;
-                        while (index < 255 && !(table[4 * index + 2] == c[0] && table[4 * index + 1] == c[1]
-                                                && table[4 * index] == c[2]))
-                            ++index;
-                        rows[stride * (p.height - 1 - y) + x] = static_cast<BYTE>(index);
-                    }
-            } else {
-                Encode(p, {Layout::Rgb24, false}, format, rows);
+        const std::string path = base + (parallel ? "_parallel.gif" : ".gif");
+        {
+            GifOut gif(path);
+            ASSERT_TRUE(gif.Ready());
+            EXPECT_EQ(S_OK, gif.Options()->SetFrameDifferencing(differenced));
+            EXPECT_EQ(S_OK, gif.Options()->SetParallelEncoding(parallel));
+            EXPECT_EQ(S_OK, gif.Options()->SetTopLeftTransparency(topLeftMode));
+            const std::vector<BYTE> table = Palette8();
+            for (size_t i = 0; i < frames.size(); ++i) {
+                const Rgb& p = frames[i].picture;
+                std::vector<BYTE> format, rows;
+                if (frames[i].eightBit) {
+                    format.assign(sizeof(BITMAPINFOHEADER), 0);
+                    format.insert(format.end(), table.begin(), table.end());
+                    BITMAPINFOHEADER* h = reinterpret_cast<BITMAPINFOHEADER*>(format.data());
+                    h->biSize = sizeof(BITMAPINFOHEADER);
+                    h->biWidth = p.width;
+                    h->biHeight = p.height;
+                    h->biPlanes = 1;
+                    h->biBitCount = 8;
+                    const size_t stride = (static_cast<size_t>(p.width) + 3) & ~size_t(3);
+                    rows.assign(stride * p.height, 0);
+                    for (int y = 0; y < p.height; ++y)
+                        for (int x = 0; x < p.width; ++x) {
+                            const uint8_t* c = &p.bytes[3 * (static_cast<size_t>(y) * p.width + x)];
+                            int index = 0;
+                            while (index < 255 && !(table[4 * index + 2] == c[0] && table[4 * index + 1] == c[1]
+                                                    && table[4 * index] == c[2]))
+                                ++index;
+                            rows[stride * (p.height - 1 - y) + x] = static_cast<BYTE>(index);
+                        }
+                } else {
+                    Encode(p, {Layout::Rgb24, false}, format, rows);
+                }
+                gif.Frame(i, format, rows);
             }
-            gif.Frame(i, format, rows);
+            EXPECT_EQ(E_UNEXPECTED, gif.Options()->SetFrameDifferencing(FALSE)) << "too late after an image";
+            EXPECT_EQ(E_UNEXPECTED, gif.Options()->SetParallelEncoding(!parallel)) << "too late after an image";
+            DWORD nImages = 0;
+            EXPECT_EQ(S_OK, gif.Options()->FinishImages(&nImages));
+            EXPECT_EQ(frames.size(), nImages);
         }
-        EXPECT_EQ(E_UNEXPECTED, gif.Options()->SetFrameDifferencing(FALSE)) << "too late after an image";
-        if (differenced) {
+        if (parallel) {
+            const std::vector<BYTE> alone = testsupport::ReadFileBytes(base + ".gif");
+            EXPECT_FALSE(alone.empty());
+            EXPECT_TRUE(alone == testsupport::ReadFileBytes(path)) << path << ": not the bytes written without workers";
+        } else if (differenced) {
             const std::string text = "same " + name + "_plain\n";
             ASSERT_TRUE(testsupport::WriteFileBytes(base + ".check", text.data(), text.size()));
         }

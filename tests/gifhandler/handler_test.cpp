@@ -671,4 +671,83 @@ TEST_F(HandlerTest, FailedWritesAreReported)
     EXPECT_EQ(0u, file->Release());
 }
 
+// The reading end of a pipe the handler writes into: it takes bytes until
+// it has `limit` of them, then closes, so that every later write fails,
+// possibly in the middle of an image.
+struct ClosingReader
+{
+    HANDLE pipe = INVALID_HANDLE_VALUE;
+    size_t limit = 0;
+    std::vector<BYTE> got;
+
+    static DWORD WINAPI Run(void* p)
+    {
+        ClosingReader* self = static_cast<ClosingReader*>(p);
+        ::ConnectNamedPipe(self->pipe, nullptr);
+        BYTE buffer[4096];
+        DWORD n = 0;
+        while (self->got.size() < self->limit && ::ReadFile(self->pipe, buffer, sizeof buffer, &n, nullptr))
+            self->got.insert(self->got.end(), buffer, buffer + n);
+        ::CloseHandle(self->pipe);
+        return 0;
+    }
+};
+
+// With parallel encoding a Write returns before its image is in the file:
+// a write that fails later is answered by a later Write and by
+// FinishImages, every call after it fails too, and the count of images in
+// the file holds no image that went in only in part.
+TEST_F(HandlerTest, ParallelWriteFailureReachesTheClientLater)
+{
+    ClosingReader reader;
+    reader.pipe = ::CreateNamedPipeW(L"\\\\.\\pipe\\reelwright-closing", PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT,
+                                     1, 0, 1024, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, reader.pipe);
+    // The header, the first image of noise (about 50 KB) and half the second.
+    reader.limit = 75000;
+    HANDLE thread = ::CreateThread(nullptr, 0, ClosingReader::Run, &reader, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+
+    IAVIFile* file = CreateHandler();
+    ASSERT_NE(nullptr, file);
+    ASSERT_EQ(S_OK, LoadFile(file, "\\\\.\\pipe\\reelwright-closing"));
+    AVISTREAMINFOW info = VideoInfo(10, 1);
+    IAVIStream* stream = nullptr;
+    ASSERT_EQ(S_OK, file->CreateStream(&stream, &info));
+    IGifStreamOptions3* options = nullptr;
+    ASSERT_EQ(S_OK, stream->QueryInterface(IID_IGifStreamOptions3, reinterpret_cast<void**>(&options)));
+    EXPECT_EQ(S_OK, options->SetParallelEncoding(TRUE));
+    ASSERT_EQ(S_OK, SetFormat(stream, MakeFormat(200, 200)));
+
+    DWORD seed = 1;
+    int nAccepted = 0, nFailedWrites = 0;
+    for (int i = 0; i < 30; ++i) {
+        std::vector<BYTE> rows(Stride(200) * 200);
+        for (BYTE& b : rows)
+            b = static_cast<BYTE>((seed = seed * 1103515245 + 12345) >> 16);
+        const HRESULT hr = WriteRows(stream, rows);
+        if (hr == S_OK) {
+            EXPECT_EQ(0, nFailedWrites) << "frame " << i << " accepted after a failure";
+            ++nAccepted;
+        } else {
+            EXPECT_EQ(AVIERR_FILEWRITE, hr);
+            ++nFailedWrites;
+        }
+    }
+    EXPECT_GT(nAccepted, 0);
+    DWORD nImages = 99;
+    EXPECT_EQ(AVIERR_FILEWRITE, options->FinishImages(&nImages));
+    EXPECT_EQ(AVIERR_FILEWRITE, WriteRows(stream, FlatRows(200, 200, 1)));
+    options->Release();
+    EXPECT_EQ(1u, stream->Release());
+    EXPECT_EQ(0u, file->Release());
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread, 10000));
+    ::CloseHandle(thread);
+
+    // The reader stopped in the middle of the second image.
+    EXPECT_LT(nImages, static_cast<DWORD>(nAccepted));
+    EXPECT_EQ(1u, ReadGifLayout(reader.got).images.size());
+    EXPECT_EQ(1u, nImages);
+}
+
 } // namespace

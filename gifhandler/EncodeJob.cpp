@@ -1,0 +1,94 @@
+// CEncodeJob: the buffers of one image, and its encoding.
+#include "EncodeJob.h"
+
+#include "DibGeometry.h"
+#include "LzwEncoder.h"
+
+CEncodeJob::CEncodeJob()
+    : m_pPixels(nullptr), m_nPixelCapacity(0), m_pTransparentPixels(nullptr), m_nTransparentCapacity(0),
+      m_bOffered(false), m_nOfferedIndex(0), m_nOfferedCount(0), m_bTransparentChosen(false)
+{
+    ::ZeroMemory(&m_placed, sizeof m_placed);
+    ::ZeroMemory(m_table, sizeof m_table);
+}
+
+CEncodeJob::~CEncodeJob()
+{
+    if (m_pTransparentPixels != nullptr)
+        ::HeapFree(::GetProcessHeap(), 0, m_pTransparentPixels);
+    if (m_pPixels != nullptr)
+        ::HeapFree(::GetProcessHeap(), 0, m_pPixels);
+}
+
+bool CEncodeJob::Reserve(DWORD nBytes, BYTE*& pBuffer, DWORD& nCapacity)
+{
+    if (nBytes <= nCapacity)
+        return true;
+    BYTE* pGrown = static_cast<BYTE*>(::HeapAlloc(::GetProcessHeap(), 0, nBytes));
+    if (pGrown == nullptr)
+        return false;
+    if (pBuffer != nullptr)
+        ::HeapFree(::GetProcessHeap(), 0, pBuffer);
+    pBuffer = pGrown;
+    nCapacity = nBytes;
+    return true;
+}
+
+bool CEncodeJob::Begin(const GifPlacedImage& placed)
+{
+    m_placed = placed;
+    m_placed.localTable = nullptr;
+    m_bOffered = false;
+    m_bTransparentChosen = false;
+    const ULONGLONG nBytes = static_cast<ULONGLONG>(placed.width) * placed.height;
+    return nBytes <= 0x7FFFFFFF && Reserve(static_cast<DWORD>(nBytes), m_pPixels, m_nPixelCapacity);
+}
+
+void CEncodeJob::SetLocalTable(const RGBQUAD* table, DWORD count)
+{
+    // Entries past count are black, whoever used the job before: the
+    // transparent version may take the first of them.
+    ::ZeroMemory(m_table, sizeof m_table);
+    ::CopyMemory(m_table, table, count * sizeof(RGBQUAD));
+    m_placed.localTable = m_table;
+    m_placed.localCount = count;
+}
+
+BYTE* CEncodeJob::OfferTransparentVersion(BYTE transparentIndex, DWORD localCount)
+{
+    if (!Reserve(m_placed.width * m_placed.height, m_pTransparentPixels, m_nTransparentCapacity))
+        return nullptr;
+    m_bOffered = true;
+    m_nOfferedIndex = transparentIndex;
+    m_nOfferedCount = localCount;
+    return m_pTransparentPixels;
+}
+
+bool CEncodeJob::Encode()
+{
+    DibGeometry rows;
+    rows.width = m_placed.width;
+    rows.height = m_placed.height;
+    rows.stride = m_placed.width;
+    rows.topDown = true;
+    m_plain.Clear();
+    m_transparent.Clear();
+    if (!LzwEncodeImageData(m_plain, rows, m_pPixels))
+        return false;
+    if (m_bOffered && !LzwEncodeImageData(m_transparent, rows, m_pTransparentPixels))
+        return false;
+    m_bTransparentChosen = m_bOffered && m_transparent.Size() < m_plain.Size();
+    return true;
+}
+
+bool CEncodeJob::WriteTo(HANDLE hFile) const
+{
+    if (!m_bTransparentChosen)
+        return GifWriteEncodedImage(hFile, m_placed, m_plain.Data(), m_plain.Size());
+    GifPlacedImage placed = m_placed;
+    placed.transparent = true;
+    placed.transparentIndex = m_nOfferedIndex;
+    if (placed.localTable != nullptr)
+        placed.localCount = m_nOfferedCount;
+    return GifWriteEncodedImage(hFile, placed, m_transparent.Data(), m_transparent.Size());
+}
