@@ -140,14 +140,20 @@ bool CFrameDiffer::Prepare(const GifImage& image, const RGBQUAD* table, const RG
     if (localTable != nullptr)
         job.SetLocalTable(localTable, image.count);
 
-    // The cropped indices, and which indices they use.
+    // The cropped indices, which indices they use, and how many pixels stay.
     BYTE* const crop = job.Pixels();
     bool used[256] = {};
+    DWORD nStill = 0;
     for (DWORD y = 0; y < cropHeight; ++y) {
         const BYTE* row = ImageRow(image, top + y) + left;
-        ::memcpy(crop + static_cast<SIZE_T>(y) * cropWidth, row, cropWidth);
-        for (DWORD x = 0; x < cropWidth; ++x)
-            used[row[x]] = true;
+        const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
+        BYTE* out = crop + static_cast<SIZE_T>(y) * cropWidth;
+        for (DWORD x = 0; x < cropWidth; ++x) {
+            const BYTE index = row[x];
+            out[x] = index;
+            used[index] = true;
+            nStill += screen[x] == colours[index] ? 1 : 0;
+        }
     }
     int spare = -1;
     if (localTable != nullptr && image.count < 256)
@@ -156,34 +162,30 @@ bool CFrameDiffer::Prepare(const GifImage& image, const RGBQUAD* table, const RG
         if (!used[i])
             spare = i;
 
-    if (spare >= 0) {
-        DWORD nStill = 0;
+    // A few still pixels scattered among changed ones make runs no longer:
+    // the second version is offered only where it may win. Making it takes
+    // the screen's old colours, so the screen is updated in the same pass.
+    if (spare >= 0 && nStill * 4 >= cropWidth * cropHeight) {
+        // The spare index past the image's own table needs an entry of its own.
+        const DWORD localCount = localTable != nullptr && spare == static_cast<int>(image.count) ? image.count + 1
+                                                                                               : image.count;
+        BYTE* const keep = job.OfferTransparentVersion(static_cast<BYTE>(spare), localCount);
+        if (keep == nullptr)
+            return false;
         for (DWORD y = 0; y < cropHeight; ++y) {
-            const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
+            DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
             const BYTE* in = crop + static_cast<SIZE_T>(y) * cropWidth;
-            for (DWORD x = 0; x < cropWidth; ++x)
-                nStill += screen[x] == colours[in[x]] ? 1 : 0;
-        }
-        // A few still pixels scattered among changed ones make runs no
-        // longer: the second version is offered only where it may win.
-        if (nStill * 4 >= cropWidth * cropHeight) {
-            // The spare index past the image's own table needs an entry of its own.
-            const DWORD localCount = localTable != nullptr && spare == static_cast<int>(image.count) ? image.count + 1
-                                                                                                   : image.count;
-            BYTE* const keep = job.OfferTransparentVersion(static_cast<BYTE>(spare), localCount);
-            if (keep == nullptr)
-                return false;
-            for (DWORD y = 0; y < cropHeight; ++y) {
-                const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
-                const BYTE* in = crop + static_cast<SIZE_T>(y) * cropWidth;
-                BYTE* out = keep + static_cast<SIZE_T>(y) * cropWidth;
-                for (DWORD x = 0; x < cropWidth; ++x)
-                    out[x] = screen[x] == colours[in[x]] ? static_cast<BYTE>(spare) : in[x];
+            BYTE* out = keep + static_cast<SIZE_T>(y) * cropWidth;
+            for (DWORD x = 0; x < cropWidth; ++x) {
+                const DWORD colour = colours[in[x]];
+                out[x] = screen[x] == colour ? static_cast<BYTE>(spare) : in[x];
+                screen[x] = colour;
             }
         }
+        return true;
     }
 
-    // Either version shows the same: the screen takes the crop's colours.
+    // The screen takes the crop's colours.
     for (DWORD y = 0; y < cropHeight; ++y) {
         DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
         const BYTE* in = crop + static_cast<SIZE_T>(y) * cropWidth;
