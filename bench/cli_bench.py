@@ -161,7 +161,7 @@ def measure(wine, loader, cli, work, counts, cold):
             # The image sequence reader takes a rate; the movie has its own.
             inputs = ["-framerate", "10", "-i", "frame%04d.bmp"] if source == "bitmaps" else ["-i", "movie.avi"]
             runs = [("reelwright-cli", [loader, cli, "animate", project, "--output", "rw.gif", "--rate", "10",
-                                        "--transparency", "none"], "rw.gif"),
+                                        "--transparency", "none", "--force"], "rw.gif"),
                     ("ffmpeg", ["ffmpeg", "-v", "error", "-y"] + inputs + ["-frames:v", str(count), "ff.gif"],
                      "ff.gif")]
             if source == "bitmaps":

@@ -1,22 +1,40 @@
 // CEncodePipeline: a ring of jobs between the stream's thread and the
 // workers. Job n lives in slot n % m_nJobs; the stream's thread fills it,
 // one worker encodes it, and the stream's thread writes it before it fills
-// the slot again, so no job is touched by two threads at once. The
-// semaphore and the events order the hand-overs.
+// the slot again, so no job is touched by two threads at once. The counts
+// and flags that hand a job over are read and changed under m_lock only.
 #include "EncodePipeline.h"
 
 #include <vfw.h>
 
-CEncodePipeline::CEncodePipeline()
-    : m_hFile(nullptr), m_nWorkers(0), m_nJobs(0), m_hWaiting(nullptr), m_nSubmitted(0), m_nWritten(0),
-      m_nTaken(0), m_bStopping(FALSE), m_hrError(S_OK)
+namespace {
+
+// The system function of that name, typed; through the untyped function
+// pointer, which the compiler accepts between any two function types.
+template <typename Function>
+bool FindSystemFunction(HMODULE hModule, const char* pszName, Function& pfn)
 {
+    pfn = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(hModule, pszName)));
+    return pfn != nullptr;
+}
+
+} // namespace
+
+CEncodePipeline::CEncodePipeline()
+    : m_hFile(nullptr), m_nWorkers(0), m_nJobs(0), m_nSubmitted(0), m_nTaken(0), m_bStopping(false),
+      m_nWritten(0), m_hrError(S_OK)
+{
+    m_pfnAcquire = m_pfnRelease = nullptr;
+    m_pfnSleep = nullptr;
+    m_pfnWake = m_pfnWakeAll = nullptr;
+    // All three start as zeros, as their initialising functions make them.
+    ::ZeroMemory(&m_lock, sizeof m_lock);
+    ::ZeroMemory(&m_jobWaiting, sizeof m_jobWaiting);
+    ::ZeroMemory(&m_jobEncoded, sizeof m_jobEncoded);
     for (DWORD i = 0; i < kMaxWorkers; ++i)
         m_hWorkers[i] = nullptr;
-    for (DWORD i = 0; i < kMaxJobs; ++i) {
-        m_hDone[i] = nullptr;
-        m_bEncoded[i] = false;
-    }
+    for (DWORD i = 0; i < kMaxJobs; ++i)
+        m_bEncoded[i] = m_bEncodedWell[i] = false;
 }
 
 CEncodePipeline::~CEncodePipeline()
@@ -26,24 +44,22 @@ CEncodePipeline::~CEncodePipeline()
 
 bool CEncodePipeline::Start(HANDLE hFile)
 {
+    const HMODULE hKernel = ::GetModuleHandleW(L"kernel32.dll");
+    if (hKernel == nullptr)
+        return false;
+    if (!FindSystemFunction(hKernel, "AcquireSRWLockExclusive", m_pfnAcquire)
+        || !FindSystemFunction(hKernel, "ReleaseSRWLockExclusive", m_pfnRelease)
+        || !FindSystemFunction(hKernel, "SleepConditionVariableSRW", m_pfnSleep)
+        || !FindSystemFunction(hKernel, "WakeConditionVariable", m_pfnWake)
+        || !FindSystemFunction(hKernel, "WakeAllConditionVariable", m_pfnWakeAll))
+        return false;
     SYSTEM_INFO info;
     ::GetSystemInfo(&info);
     DWORD nWorkers = info.dwNumberOfProcessors;
     nWorkers = nWorkers < 1 ? 1 : nWorkers > kMaxWorkers ? kMaxWorkers : nWorkers;
     // Two jobs a worker, and one the stream fills meanwhile.
     m_nJobs = 2 * nWorkers + 1;
-    m_hWaiting = ::CreateSemaphoreW(nullptr, 0, static_cast<LONG>(m_nJobs), nullptr);
-    if (m_hWaiting == nullptr) {
-        Stop();
-        return false;
-    }
-    for (DWORD i = 0; i < m_nJobs; ++i) {
-        m_hDone[i] = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        if (m_hDone[i] == nullptr) {
-            Stop();
-            return false;
-        }
-    }
+    m_hFile = hFile;
     for (DWORD i = 0; i < nWorkers; ++i) {
         m_hWorkers[i] = ::CreateThread(nullptr, 0, WorkerMain, this, 0, nullptr);
         if (m_hWorkers[i] == nullptr) {
@@ -52,34 +68,25 @@ bool CEncodePipeline::Start(HANDLE hFile)
         }
         m_nWorkers = i + 1;
     }
-    m_hFile = hFile;
     return true;
 }
 
-// Every submitted job is encoded before the workers are told to go: a
-// worker never leaves a job half done, and none is left waiting for one.
+// The workers leave once nothing submitted is left to encode: no job is
+// left half done, and none waits for a worker that has gone.
 void CEncodePipeline::Stop()
 {
-    for (DWORD n = m_nWritten; n < m_nSubmitted && m_nWorkers != 0; ++n)
-        ::WaitForSingleObject(m_hDone[n % m_nJobs], INFINITE);
-    ::InterlockedExchange(&m_bStopping, TRUE);
-    if (m_nWorkers != 0) {
-        ::ReleaseSemaphore(m_hWaiting, static_cast<LONG>(m_nWorkers), nullptr);
-        ::WaitForMultipleObjects(m_nWorkers, m_hWorkers, TRUE, INFINITE);
-    }
+    if (m_nWorkers == 0)
+        return;
+    m_pfnAcquire(&m_lock);
+    m_bStopping = true;
+    m_pfnRelease(&m_lock);
+    m_pfnWakeAll(&m_jobWaiting);
+    ::WaitForMultipleObjects(m_nWorkers, m_hWorkers, TRUE, INFINITE);
     for (DWORD i = m_nWorkers; i-- > 0;) {
         ::CloseHandle(m_hWorkers[i]);
         m_hWorkers[i] = nullptr;
     }
     m_nWorkers = 0;
-    for (DWORD i = m_nJobs; i-- > 0;)
-        if (m_hDone[i] != nullptr) {
-            ::CloseHandle(m_hDone[i]);
-            m_hDone[i] = nullptr;
-        }
-    if (m_hWaiting != nullptr)
-        ::CloseHandle(m_hWaiting);
-    m_hWaiting = nullptr;
 }
 
 DWORD WINAPI CEncodePipeline::WorkerMain(void* pPipeline)
@@ -90,14 +97,21 @@ DWORD WINAPI CEncodePipeline::WorkerMain(void* pPipeline)
 
 void CEncodePipeline::EncodeJobs()
 {
+    m_pfnAcquire(&m_lock);
     for (;;) {
-        ::WaitForSingleObject(m_hWaiting, INFINITE);
-        if (::InterlockedCompareExchange(&m_bStopping, FALSE, FALSE))
-            return;
-        const DWORD slot = static_cast<DWORD>(::InterlockedIncrement(&m_nTaken) - 1) % m_nJobs;
-        m_bEncoded[slot] = m_jobs[slot].Encode();
-        ::SetEvent(m_hDone[slot]);
+        while (m_nTaken == m_nSubmitted && !m_bStopping)
+            m_pfnSleep(&m_jobWaiting, &m_lock, INFINITE, 0);
+        if (m_nTaken == m_nSubmitted)
+            break;
+        const DWORD slot = m_nTaken++ % m_nJobs;
+        m_pfnRelease(&m_lock);
+        const bool bWell = m_jobs[slot].Encode();
+        m_pfnAcquire(&m_lock);
+        m_bEncodedWell[slot] = bWell;
+        m_bEncoded[slot] = true;
+        m_pfnWakeAll(&m_jobEncoded);
     }
+    m_pfnRelease(&m_lock);
 }
 
 void CEncodePipeline::Fail(HRESULT hr)
@@ -111,9 +125,14 @@ bool CEncodePipeline::WriteOldest(bool bWait)
     if (FAILED(m_hrError) || m_nWritten == m_nSubmitted)
         return false;
     const DWORD slot = m_nWritten % m_nJobs;
-    if (::WaitForSingleObject(m_hDone[slot], bWait ? INFINITE : 0) != WAIT_OBJECT_0)
+    m_pfnAcquire(&m_lock);
+    while (bWait && !m_bEncoded[slot])
+        m_pfnSleep(&m_jobEncoded, &m_lock, INFINITE, 0);
+    const bool bEncoded = m_bEncoded[slot], bWell = m_bEncodedWell[slot];
+    m_pfnRelease(&m_lock);
+    if (!bEncoded)
         return false;
-    if (!m_bEncoded[slot]) {
+    if (!bWell) {
         Fail(AVIERR_MEMORY);
         return false;
     }
@@ -139,15 +158,17 @@ CEncodeJob* CEncodePipeline::NextJob()
         WriteOldest(true);
     if (FAILED(m_hrError))
         return nullptr;
-    const DWORD slot = m_nSubmitted % m_nJobs;
-    ::ResetEvent(m_hDone[slot]);
-    return &m_jobs[slot];
+    // The slot is free: its image is written (or it was never used).
+    return &m_jobs[m_nSubmitted % m_nJobs];
 }
 
 void CEncodePipeline::Submit()
 {
+    m_pfnAcquire(&m_lock);
+    m_bEncoded[m_nSubmitted % m_nJobs] = false;
     ++m_nSubmitted;
-    ::ReleaseSemaphore(m_hWaiting, 1, nullptr);
+    m_pfnRelease(&m_lock);
+    m_pfnWake(&m_jobWaiting);
 }
 
 HRESULT CEncodePipeline::Finish()

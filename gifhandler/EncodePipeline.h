@@ -24,7 +24,8 @@ public:
 
 // Operations
     // Starts the workers, one for each processor, at most kMaxWorkers, to
-    // write into hFile (not owned). False when they cannot be had.
+    // write into hFile (not owned). False when they or the system's
+    // condition variables cannot be had.
     bool Start(HANDLE hFile);
     bool IsStarted() const { return m_nWorkers != 0; }
 
@@ -50,7 +51,7 @@ private:
 
     static DWORD WINAPI WorkerMain(void* pPipeline);
     void EncodeJobs();
-    // Writes the oldest image when it is finished, or after waiting for it
+    // Writes the oldest image when it is encoded, or after waiting for it
     // with bWait. False when there is none (ready) or the pipeline failed.
     bool WriteOldest(bool bWait);
     void Fail(HRESULT hr);
@@ -60,13 +61,28 @@ private:
     DWORD m_nWorkers;
     DWORD m_nJobs;              // jobs in the ring, at most kMaxJobs
     HANDLE m_hWorkers[kMaxWorkers];
-    HANDLE m_hWaiting;          // semaphore: jobs submitted and not yet taken by a worker
     CEncodeJob m_jobs[kMaxJobs];
-    bool m_bEncoded[kMaxJobs];  // set by the worker that encoded the job: it had memory
-    HANDLE m_hDone[kMaxJobs];   // manual-reset events: the job is encoded
+    // The hand-overs, under m_lock: a lock and condition variables rather
+    // than kernel objects, since each image passes them several times. The
+    // system has them from Windows Vista on; they are looked up, and
+    // without them the stream writes each image itself.
+    typedef void (WINAPI* LockFunction)(SRWLOCK*);
+    typedef BOOL (WINAPI* SleepFunction)(CONDITION_VARIABLE*, SRWLOCK*, DWORD, ULONG);
+    typedef void (WINAPI* WakeFunction)(CONDITION_VARIABLE*);
+    LockFunction m_pfnAcquire;
+    LockFunction m_pfnRelease;
+    SleepFunction m_pfnSleep;
+    WakeFunction m_pfnWake;
+    WakeFunction m_pfnWakeAll;
+    SRWLOCK m_lock;
+    CONDITION_VARIABLE m_jobWaiting;    // a job was submitted, or the workers are to stop
+    CONDITION_VARIABLE m_jobEncoded;
+    bool m_bEncoded[kMaxJobs];  // the job is encoded
+    bool m_bEncodedWell[kMaxJobs];      // ... and its encoding had memory
     DWORD m_nSubmitted;         // images submitted, written or not
+    DWORD m_nTaken;             // images a worker has taken
+    bool m_bStopping;
+    // The stream's thread's own.
     DWORD m_nWritten;           // images written whole
-    LONG m_nTaken;              // images a worker has taken
-    LONG m_bStopping;
     HRESULT m_hrError;
 };

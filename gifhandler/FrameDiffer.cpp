@@ -140,20 +140,14 @@ bool CFrameDiffer::Prepare(const GifImage& image, const RGBQUAD* table, const RG
     if (localTable != nullptr)
         job.SetLocalTable(localTable, image.count);
 
-    // The cropped indices, which indices they use, and how many pixels stay.
+    // The cropped indices, and which indices they use.
     BYTE* const crop = job.Pixels();
     bool used[256] = {};
-    DWORD nStill = 0;
     for (DWORD y = 0; y < cropHeight; ++y) {
         const BYTE* row = ImageRow(image, top + y) + left;
-        const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
-        BYTE* out = crop + static_cast<SIZE_T>(y) * cropWidth;
-        for (DWORD x = 0; x < cropWidth; ++x) {
-            const BYTE index = row[x];
-            out[x] = index;
-            used[index] = true;
-            nStill += screen[x] == colours[index] ? 1 : 0;
-        }
+        ::memcpy(crop + static_cast<SIZE_T>(y) * cropWidth, row, cropWidth);
+        for (DWORD x = 0; x < cropWidth; ++x)
+            used[row[x]] = true;
     }
     int spare = -1;
     if (localTable != nullptr && image.count < 256)
@@ -162,6 +156,13 @@ bool CFrameDiffer::Prepare(const GifImage& image, const RGBQUAD* table, const RG
         if (!used[i])
             spare = i;
 
+    DWORD nStill = 0;
+    for (DWORD y = 0; spare >= 0 && y < cropHeight; ++y) {
+        const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
+        const BYTE* in = crop + static_cast<SIZE_T>(y) * cropWidth;
+        for (DWORD x = 0; x < cropWidth; ++x)
+            nStill += screen[x] == colours[in[x]] ? 1 : 0;
+    }
     // A few still pixels scattered among changed ones make runs no longer:
     // the second version is offered only where it may win. Making it takes
     // the screen's old colours, so the screen is updated in the same pass.
