@@ -13,9 +13,12 @@
 //    encoded and the shorter written;
 //  * its control extension says "leave in place", so the next image draws
 //    over it.
-// An image with transparency of its own is written whole, as the plain
-// layout writes it: its transparent pixels and the background its disposal
-// restores are then the same in both layouts.
+// An image with transparency of its own is drawn by the plain layout whole,
+// over what the screen shows, and then restored to the background. It is
+// cropped to the box outside which its pixels are all transparent and the
+// screen shows the background, and keeps that disposal: outside the box
+// both layouts show the background, during the image and after it. A sprite
+// over a transparent backdrop is written as the sprite's box.
 #include "FrameDiffer.h"
 
 #include "EncodeJob.h"
@@ -192,6 +195,60 @@ bool CFrameDiffer::Prepare(const GifImage& image, const RGBQUAD* table, const RG
         const BYTE* in = crop + static_cast<SIZE_T>(y) * cropWidth;
         for (DWORD x = 0; x < cropWidth; ++x)
             screen[x] = colours[in[x]];
+    }
+    return true;
+}
+
+bool CFrameDiffer::PrepareTransparent(const GifImage& image, const RGBQUAD* localTable, BYTE transparentIndex,
+                                      WORD delay, CEncodeJob& job)
+{
+    const DWORD width = image.geometry.width, height = image.geometry.height;
+    // The box of what shows: the image's own pixels and what lies under it.
+    DWORD left = width, right = 0, top = height, bottom = 0;
+    for (DWORD y = 0; y < height; ++y) {
+        const BYTE* row = ImageRow(image, y);
+        const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(y) * m_nWidth;
+        DWORD first = 0;
+        while (first < width && row[first] == transparentIndex && screen[first] == kBackground)
+            ++first;
+        if (first == width)
+            continue;
+        DWORD last = width;
+        while (last > first + 1 && row[last - 1] == transparentIndex && screen[last - 1] == kBackground)
+            --last;
+        left = first < left ? first : left;
+        right = last > right ? last : right;
+        top = y < top ? y : top;
+        bottom = y + 1;
+    }
+    if (right == 0) {
+        // Nothing shows: one transparent pixel keeps the frame and its delay.
+        left = top = 0;
+        right = bottom = 1;
+    }
+    const DWORD cropWidth = right - left, cropHeight = bottom - top;
+
+    GifPlacedImage placed;
+    ::ZeroMemory(&placed, sizeof placed);
+    placed.left = left;
+    placed.top = top;
+    placed.width = cropWidth;
+    placed.height = cropHeight;
+    placed.delay = delay;
+    placed.disposal = 2;
+    placed.transparent = true;
+    placed.transparentIndex = transparentIndex;
+    if (!job.Begin(placed))
+        return false;
+    if (localTable != nullptr)
+        job.SetLocalTable(localTable, image.count);
+    BYTE* const crop = job.Pixels();
+    for (DWORD y = 0; y < cropHeight; ++y) {
+        ::memcpy(crop + static_cast<SIZE_T>(y) * cropWidth, ImageRow(image, top + y) + left, cropWidth);
+        // Restored to the background once shown; outside the box it is already.
+        DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
+        for (DWORD x = 0; x < cropWidth; ++x)
+            screen[x] = kBackground;
     }
     return true;
 }

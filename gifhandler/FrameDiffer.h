@@ -43,6 +43,14 @@ public:
     bool Prepare(const GifImage& image, const RGBQUAD* table, const RGBQUAD* localTable, WORD delay,
                  CEncodeJob& job);
 
+    // Fills the job of an image with a transparent colour of its own,
+    // which the plain layout writes whole and then restores to the
+    // background: cropped to its pixels that are not transparent and to
+    // what the screen shows under it, the same disposal; and takes note of
+    // it. False when the job's memory cannot be had.
+    bool PrepareTransparent(const GifImage& image, const RGBQUAD* localTable, BYTE transparentIndex, WORD delay,
+                            CEncodeJob& job);
+
 // Implementation
 private:
     DWORD m_nWidth, m_nHeight;

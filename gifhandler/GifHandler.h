@@ -115,6 +115,8 @@ private:
     HRESULT WriteImage(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options, bool bDifference,
                        const void* pClientRows);
     HRESULT SubmitImage(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options, bool bDifference);
+    // The job of a differenced image, with or without transparency.
+    bool PrepareDifference(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options, CEncodeJob& job);
     // A job of the image whole at the top-left corner, as the plain layout
     // writes it.
     static bool FillWholeImage(const GifImage& image, const RGBQUAD* localTable, const GifWriteOptions& options,

@@ -202,7 +202,7 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Write(LONG, LONG lSamples, LPVOID lpBuffe
     options.wDelay = ImageDelay(m_nImagesWritten);
     ++m_nImagesWritten;
     ApplyTopLeftTransparency(image, bOnGlobal, options);
-    const bool bDifference = m_differ.IsStarted() && !options.bTransparent && m_differ.Fits(image);
+    const bool bDifference = m_differ.IsStarted() && m_differ.Fits(image);
     const HRESULT hrImage = m_pipeline.IsStarted() ? SubmitImage(image, bOnGlobal, options, bDifference)
                                                    : WriteImage(image, bOnGlobal, options, bDifference, lpBuffer);
     if (hrImage != S_OK)
@@ -226,8 +226,7 @@ HRESULT CGifHandler::WriteImage(const GifImage& image, bool bOnGlobal, const Gif
     const RGBQUAD* shown = bOnGlobal ? m_globalTable : image.table;
     bool bWritten;
     if (bDifference) {
-        if (!m_differ.Prepare(image, shown, bOnGlobal ? nullptr : image.table, options.wDelay, m_job)
-            || !m_job.Encode())
+        if (!PrepareDifference(image, bOnGlobal, options, m_job) || !m_job.Encode())
             return AVIERR_MEMORY;
         bWritten = m_job.WriteTo(m_hFile);
     } else {
@@ -257,7 +256,7 @@ HRESULT CGifHandler::SubmitImage(const GifImage& image, bool bOnGlobal, const Gi
     const RGBQUAD* shown = bOnGlobal ? m_globalTable : image.table;
     const RGBQUAD* localTable = bOnGlobal ? nullptr : image.table;
     if (bDifference) {
-        if (!m_differ.Prepare(image, shown, localTable, options.wDelay, *job))
+        if (!PrepareDifference(image, bOnGlobal, options, *job))
             return AVIERR_MEMORY;
     } else {
         if (!FillWholeImage(image, localTable, options, *job))
@@ -266,6 +265,16 @@ HRESULT CGifHandler::SubmitImage(const GifImage& image, bool bOnGlobal, const Gi
     }
     m_pipeline.Submit();
     return S_OK;
+}
+
+bool CGifHandler::PrepareDifference(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options,
+                                    CEncodeJob& job)
+{
+    const RGBQUAD* localTable = bOnGlobal ? nullptr : image.table;
+    if (options.bTransparent)
+        return m_differ.PrepareTransparent(image, localTable, static_cast<BYTE>(options.wTransparentIndex),
+                                           options.wDelay, job);
+    return m_differ.Prepare(image, bOnGlobal ? m_globalTable : image.table, localTable, options.wDelay, job);
 }
 
 // The blocks come out as GifWriteImageHeader and GifWriteImageBlocks write

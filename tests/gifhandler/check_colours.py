@@ -10,10 +10,14 @@ of its .check file:
 or, alone:
     same <name>             every frame as a viewer shows it, and its delay, the
                             same as in <name>.gif (frame differencing against
-                            the plain layout)
+                            the plain layout), composed by ImageMagick: PIL 9
+                            carries a frame's disposal over to a next frame
+                            whose disposal is unspecified, where viewers leave
+                            that frame in place
 Usage: check_colours.py <folder> <name>...  (every name must be there)"""
 import math
 import pathlib
+import subprocess
 import sys
 
 from PIL import Image, ImageSequence
@@ -34,8 +38,17 @@ def psnr(a, b):
 
 
 def composited(gif):
-    with Image.open(gif) as image:
-        return [(frame.convert("RGBA").tobytes(), frame.info.get("duration")) for frame in ImageSequence.Iterator(image)]
+    """Each frame as ImageMagick composes it, RGBA with the colour of fully
+    transparent pixels cleared, and its delay in hundredths."""
+    run = lambda *args: subprocess.run(args, check=True, capture_output=True).stdout
+    delays = run("identify", "-format", "%T %W %H\n", str(gif)).decode().split("\n")[:-1]
+    width, height = (int(v) for v in delays[0].split()[1:])
+    data = bytearray(run("convert", str(gif), "-coalesce", "-depth", "8", "rgba:-"))
+    for i in range(3, len(data), 4):
+        if data[i] == 0:
+            data[i - 3:i] = b"\0\0\0"
+    size = 4 * width * height
+    return [(bytes(data[n * size:(n + 1) * size]), line.split()[0]) for n, line in enumerate(delays)]
 
 
 def check(folder, name):

@@ -413,6 +413,20 @@ TEST_F(ColourTest, DifferencedFramesShowWhatPlainFramesShow)
     }
     sizes = {{Sprite8(40, 24, 0), true}, {Sprite8(20, 10, 1), true}, {Sprite8(40, 24, 2), true},
              {Sprite8(30, 24, 3), true}};
+    // A sprite over a backdrop of the top-left colour, which "first image"
+    // makes transparent; a true-colour picture without that colour in the
+    // middle stays opaque, and the backdrop comes back over it.
+    std::vector<DiffFrame> backdrop;
+    for (int n = 0; n < 6; ++n) {
+        Rgb p = Sprite8(40, 24, n);
+        for (int y = 0; y < p.height; ++y)
+            for (int x = 0; x < p.width; ++x)
+                if (!(x >= 4 + 3 * n && x < 10 + 3 * n && y >= 3 && y < 9)) {
+                    uint8_t* c = p.At(x, y);
+                    c[0] = 0, c[1] = 255, c[2] = 0;     // index 0 of the table
+                }
+        backdrop.push_back({n == 3 ? Natural(40, 24) : p, n != 3});
+    }
     WritePair("diff_sprite", sprite, 0);
     WritePair("diff_motion", motion, 0);
     WritePair("diff_same", same, 0);
@@ -420,6 +434,8 @@ TEST_F(ColourTest, DifferencedFramesShowWhatPlainFramesShow)
     WritePair("diff_first", eight, 1);
     WritePair("diff_each", eight, 2);
     WritePair("diff_none8", eight, 0);
+    WritePair("diff_backdrop_first", backdrop, 1);
+    WritePair("diff_backdrop_each", backdrop, 2);
 }
 
 } // namespace
