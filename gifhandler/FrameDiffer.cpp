@@ -19,6 +19,11 @@
 // screen shows the background, and keeps that disposal: outside the box
 // both layouts show the background, during the image and after it. A sprite
 // over a transparent backdrop is written as the sprite's box.
+// A transparent image of the screen's size is held instead: a viewer shows
+// the background where its pixels are transparent, its colours elsewhere,
+// and that is compared with the screen like an opaque image, its own
+// transparent colour standing for what stays. How it leaves the screen
+// waits for the next image (see FrameDiffer.h).
 #include "FrameDiffer.h"
 
 #include "EncodeJob.h"
@@ -52,12 +57,17 @@ const BYTE* ImageRow(const GifImage& image, DWORD y)
 } // namespace
 
 CFrameDiffer::CFrameDiffer()
-    : m_nWidth(0), m_nHeight(0), m_pCanvas(nullptr)
+    : m_nWidth(0), m_nHeight(0), m_pCanvas(nullptr), m_bPlainClear(true), m_pHeld(nullptr), m_pHeldStill(nullptr), m_nHeldCapacity(0)
 {
+    ::ZeroMemory(&m_held, sizeof m_held);
 }
 
 CFrameDiffer::~CFrameDiffer()
 {
+    if (m_pHeldStill != nullptr)
+        ::HeapFree(::GetProcessHeap(), 0, m_pHeldStill);
+    if (m_pHeld != nullptr)
+        ::HeapFree(::GetProcessHeap(), 0, m_pHeld);
     if (m_pCanvas != nullptr)
         ::HeapFree(::GetProcessHeap(), 0, m_pCanvas);
 }
@@ -84,6 +94,7 @@ void CFrameDiffer::NotePlain(const GifImage& image, const RGBQUAD* table, bool t
 {
     if (m_pCanvas == nullptr)
         return;
+    m_bPlainClear = transparent && image.geometry.width == m_nWidth && image.geometry.height == m_nHeight;
     const DWORD width = image.geometry.width < m_nWidth ? image.geometry.width : m_nWidth;
     const DWORD height = image.geometry.height < m_nHeight ? image.geometry.height : m_nHeight;
     DWORD colours[256];
@@ -102,6 +113,7 @@ bool CFrameDiffer::Prepare(const GifImage& image, const RGBQUAD* table, const RG
                            CEncodeJob& job)
 {
     const DWORD width = image.geometry.width, height = image.geometry.height;
+    m_bPlainClear = false;
     DWORD colours[256];
     Colours(table, colours);
     // The rectangle of change.
@@ -203,6 +215,7 @@ bool CFrameDiffer::PrepareTransparent(const GifImage& image, const RGBQUAD* loca
                                       WORD delay, CEncodeJob& job)
 {
     const DWORD width = image.geometry.width, height = image.geometry.height;
+    m_bPlainClear = width == m_nWidth && height == m_nHeight;
     // The box of what shows: the image's own pixels and what lies under it.
     DWORD left = width, right = 0, top = height, bottom = 0;
     for (DWORD y = 0; y < height; ++y) {
@@ -250,5 +263,192 @@ bool CFrameDiffer::PrepareTransparent(const GifImage& image, const RGBQUAD* loca
         for (DWORD x = 0; x < cropWidth; ++x)
             screen[x] = kBackground;
     }
+    return true;
+}
+
+bool CFrameDiffer::CanHold(const GifImage& image) const
+{
+    return m_pCanvas != nullptr && m_bPlainClear && image.geometry.width == m_nWidth
+           && image.geometry.height == m_nHeight;
+}
+
+bool CFrameDiffer::ReserveHeld(DWORD nBytes)
+{
+    if (nBytes <= m_nHeldCapacity)
+        return true;
+    BYTE* pHeld = static_cast<BYTE*>(::HeapAlloc(::GetProcessHeap(), 0, nBytes));
+    BYTE* pStill = static_cast<BYTE*>(::HeapAlloc(::GetProcessHeap(), 0, nBytes));
+    if (pHeld == nullptr || pStill == nullptr) {
+        if (pStill != nullptr)
+            ::HeapFree(::GetProcessHeap(), 0, pStill);
+        if (pHeld != nullptr)
+            ::HeapFree(::GetProcessHeap(), 0, pHeld);
+        return false;
+    }
+    if (m_pHeldStill != nullptr)
+        ::HeapFree(::GetProcessHeap(), 0, m_pHeldStill);
+    if (m_pHeld != nullptr)
+        ::HeapFree(::GetProcessHeap(), 0, m_pHeld);
+    m_pHeld = pHeld;
+    m_pHeldStill = pStill;
+    m_nHeldCapacity = nBytes;
+    return true;
+}
+
+bool CFrameDiffer::Hold(const GifImage& image, const RGBQUAD* table, const RGBQUAD* localTable,
+                        BYTE transparentIndex, WORD delay)
+{
+    const DWORD width = image.geometry.width, height = image.geometry.height;
+    // What a viewer shows of each index: its colour, or the background.
+    DWORD shows[256];
+    Colours(table, shows);
+    shows[transparentIndex] = kBackground;
+    Box box = { width, height, 0, 0 };
+    for (DWORD y = 0; y < height; ++y) {
+        const BYTE* row = ImageRow(image, y);
+        const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(y) * m_nWidth;
+        DWORD first = 0;
+        while (first < width && screen[first] == shows[row[first]])
+            ++first;
+        if (first == width)
+            continue;
+        DWORD last = width;
+        while (last > first + 1 && screen[last - 1] == shows[row[last - 1]])
+            --last;
+        box.left = first < box.left ? first : box.left;
+        box.right = last > box.right ? last : box.right;
+        box.top = y < box.top ? y : box.top;
+        box.bottom = y + 1;
+    }
+    if (box.right == 0) {
+        // Nothing changes: one pixel, shown as it is.
+        box.left = box.top = 0;
+        box.right = box.bottom = 1;
+    }
+    const DWORD cropWidth = box.right - box.left, cropHeight = box.bottom - box.top;
+    if (!ReserveHeld(cropWidth * cropHeight))
+        return false;
+
+    DWORD nStill = 0;
+    for (DWORD y = 0; y < cropHeight; ++y) {
+        const BYTE* row = ImageRow(image, box.top + y) + box.left;
+        const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(box.top + y) * m_nWidth + box.left;
+        BYTE* out = m_pHeld + static_cast<SIZE_T>(y) * cropWidth;
+        BYTE* still = m_pHeldStill + static_cast<SIZE_T>(y) * cropWidth;
+        for (DWORD x = 0; x < cropWidth; ++x) {
+            const bool bStill = screen[x] == shows[row[x]];
+            out[x] = row[x];
+            still[x] = bStill ? transparentIndex : row[x];
+            nStill += bStill ? 1 : 0;
+        }
+    }
+    for (DWORD y = 0; y < cropHeight; ++y) {
+        const BYTE* in = m_pHeld + static_cast<SIZE_T>(y) * cropWidth;
+        DWORD* screen = m_pCanvas + static_cast<SIZE_T>(box.top + y) * m_nWidth + box.left;
+        for (DWORD x = 0; x < cropWidth; ++x)
+            screen[x] = shows[in[x]];
+    }
+
+    m_bPlainClear = true;
+    m_held.bActive = true;
+    m_held.box = box;
+    m_held.transparentIndex = transparentIndex;
+    m_held.delay = delay;
+    m_held.bLocal = localTable != nullptr;
+    m_held.count = image.count;
+    if (localTable != nullptr)
+        ::CopyMemory(m_held.table, localTable, image.count * sizeof(RGBQUAD));
+    // As for opaque images: only where it may be shorter.
+    m_held.bStillVersion = nStill * 4 >= cropWidth * cropHeight;
+    return true;
+}
+
+bool CFrameDiffer::EmitHeldFor(const GifImage& next, BYTE nextTransparentIndex, CEncodeJob& job)
+{
+    // Where the next image shows the background and the screen a colour.
+    Box clear = { m_nWidth, m_nHeight, 0, 0 };
+    for (DWORD y = 0; y < m_nHeight; ++y) {
+        const BYTE* row = ImageRow(next, y);
+        const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(y) * m_nWidth;
+        for (DWORD x = 0; x < m_nWidth; ++x)
+            if (row[x] == nextTransparentIndex && screen[x] != kBackground) {
+                clear.left = x < clear.left ? x : clear.left;
+                clear.right = x + 1 > clear.right ? x + 1 : clear.right;
+                clear.top = y < clear.top ? y : clear.top;
+                clear.bottom = y + 1;
+            }
+    }
+    return EmitHeld(clear, job);
+}
+
+bool CFrameDiffer::EmitHeldLast(CEncodeJob& job)
+{
+    Box clear = { m_nWidth, m_nHeight, 0, 0 };
+    for (DWORD y = 0; y < m_nHeight; ++y) {
+        const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(y) * m_nWidth;
+        for (DWORD x = 0; x < m_nWidth; ++x)
+            if (screen[x] != kBackground) {
+                clear.left = x < clear.left ? x : clear.left;
+                clear.right = x + 1 > clear.right ? x + 1 : clear.right;
+                clear.top = y < clear.top ? y : clear.top;
+                clear.bottom = y + 1;
+            }
+    }
+    // Even with nothing to clear the plain layout's disposal is kept.
+    if (clear.right == 0)
+        clear = m_held.box;
+    return EmitHeld(clear, job);
+}
+
+// The held box, grown to the box to clear when there is one: outside the
+// held crop the image is all transparent, showing what the screen shows.
+bool CFrameDiffer::EmitHeld(const Box& clear, CEncodeJob& job)
+{
+    const Box& held = m_held.box;
+    Box box = held;
+    const bool bRestore = clear.right != 0;
+    if (bRestore) {
+        box.left = clear.left < box.left ? clear.left : box.left;
+        box.top = clear.top < box.top ? clear.top : box.top;
+        box.right = clear.right > box.right ? clear.right : box.right;
+        box.bottom = clear.bottom > box.bottom ? clear.bottom : box.bottom;
+    }
+    const DWORD width = box.right - box.left, height = box.bottom - box.top;
+    const DWORD heldWidth = held.right - held.left, heldHeight = held.bottom - held.top;
+
+    GifPlacedImage placed;
+    ::ZeroMemory(&placed, sizeof placed);
+    placed.left = box.left;
+    placed.top = box.top;
+    placed.width = width;
+    placed.height = height;
+    placed.delay = m_held.delay;
+    placed.disposal = bRestore ? 2 : 1;
+    placed.transparent = true;
+    placed.transparentIndex = m_held.transparentIndex;
+    if (!job.Begin(placed))
+        return false;
+    if (m_held.bLocal)
+        job.SetLocalTable(m_held.table, m_held.count);
+    BYTE* still = m_held.bStillVersion ? job.OfferTransparentVersion(m_held.transparentIndex, m_held.count) : nullptr;
+    if (m_held.bStillVersion && still == nullptr)
+        return false;
+    const SIZE_T offset = static_cast<SIZE_T>(held.top - box.top) * width + (held.left - box.left);
+    ::memset(job.Pixels(), m_held.transparentIndex, static_cast<SIZE_T>(width) * height);
+    if (still != nullptr)
+        ::memset(still, m_held.transparentIndex, static_cast<SIZE_T>(width) * height);
+    for (DWORD y = 0; y < heldHeight; ++y) {
+        ::memcpy(job.Pixels() + offset + static_cast<SIZE_T>(y) * width, m_pHeld + static_cast<SIZE_T>(y) * heldWidth,
+                 heldWidth);
+        if (still != nullptr)
+            ::memcpy(still + offset + static_cast<SIZE_T>(y) * width, m_pHeldStill + static_cast<SIZE_T>(y) * heldWidth,
+                     heldWidth);
+    }
+    for (DWORD y = 0; bRestore && y < height; ++y) {
+        DWORD* screen = m_pCanvas + static_cast<SIZE_T>(box.top + y) * m_nWidth + box.left;
+        for (DWORD x = 0; x < width; ++x)
+            screen[x] = kBackground;
+    }
+    m_held.bActive = false;
     return true;
 }

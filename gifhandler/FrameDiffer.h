@@ -51,8 +51,56 @@ public:
     bool PrepareTransparent(const GifImage& image, const RGBQUAD* localTable, BYTE transparentIndex, WORD delay,
                             CEncodeJob& job);
 
+    // A transparent image of the screen's size, after such an image or as
+    // the first, does better: it is cropped
+    // to what it changes on the screen, with its transparent colour also
+    // for what stays, and held until the next image says how it must leave
+    // the screen. Left in place when the next image shows the background
+    // nowhere the screen shows a colour; else restored to the background
+    // over a box that holds every such pixel.
+    bool CanHold(const GifImage& image) const;
+    bool HasHeld() const { return m_held.bActive; }
+    // Crops and holds an image CanHold takes; table as for Prepare. False
+    // when its memory cannot be had.
+    bool Hold(const GifImage& image, const RGBQUAD* table, const RGBQUAD* localTable, BYTE transparentIndex,
+              WORD delay);
+    // Fills job with the held image, leaving the screen as the next image,
+    // one CanHold takes, needs it.
+    bool EmitHeldFor(const GifImage& next, BYTE nextTransparentIndex, CEncodeJob& job);
+    // Fills job with the held image restored to the background over every
+    // colour the screen shows, as the plain layout leaves the screen: for
+    // the last image, and before one that is not held.
+    bool EmitHeldLast(CEncodeJob& job);
+
 // Implementation
 private:
+    struct Box
+    {
+        DWORD left, top, right, bottom;     // right and bottom exclusive; empty when right is 0
+    };
+    struct HeldImage
+    {
+        bool bActive;
+        Box box;
+        BYTE transparentIndex;
+        WORD delay;
+        bool bLocal;            // table holds the image's own colours
+        DWORD count;
+        RGBQUAD table[256];
+        bool bStillVersion;     // the second version, with what stays transparent, was made
+    };
+
+    bool EmitHeld(const Box& clear, CEncodeJob& job);
+    bool ReserveHeld(DWORD nBytes);
+
     DWORD m_nWidth, m_nHeight;
     DWORD* m_pCanvas;           // what the screen shows; kBackground where nothing is
+    // The plain layout leaves all the screen background after the last
+    // image: at the start, and after a transparent image of its size. Only
+    // then does a held image's transparent colour show the background.
+    bool m_bPlainClear;
+    HeldImage m_held;
+    BYTE* m_pHeld;              // the held crop, as the image has it
+    BYTE* m_pHeldStill;         // the same with what stays transparent
+    DWORD m_nHeldCapacity;
 };

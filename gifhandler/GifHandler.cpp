@@ -19,7 +19,8 @@ const DWORD kDefaultRate = 30;
 CGifHandler::CGifHandler()
     : m_cRef(0), m_bStreamCreated(FALSE), m_bHeaderWritten(FALSE), m_hFile(nullptr),
       m_nImagesWritten(0), m_bClientRate(FALSE), m_bFormatUsable(FALSE), m_bTableGiven(FALSE), m_nScreenWidth(0),
-      m_nScreenHeight(0), m_bParallel(FALSE), m_nImagesInFile(0), m_hrWriteError(S_OK), m_bDifferencing(FALSE), m_bDither(TRUE), m_nTopLeftMode(0), m_bFirstTransparentKnown(FALSE),
+      m_nScreenHeight(0), m_bParallel(FALSE), m_nImagesInFile(0), m_hrWriteError(S_OK), m_bDifferencing(FALSE),
+      m_bDither(TRUE), m_nTopLeftMode(0), m_bFirstTransparentKnown(FALSE),
       m_bFirstOnGlobal(FALSE), m_nFirstTransparentIndex(0)
 {
     ::ZeroMemory(m_format, sizeof m_format);
@@ -37,6 +38,8 @@ CGifHandler::~CGifHandler()
     // gets a file of the trailer alone. With parallel encoding, a file that
     // lost an image ends without it, so that no reader takes it for whole.
     if (m_hFile != nullptr) {
+        if (m_differ.HasHeld())
+            SendHeldImage(nullptr, 0);
         if (!m_pipeline.IsStarted() || SUCCEEDED(m_pipeline.Finish()))
             ::GifWriteFileTerminator(m_hFile);
         ::CloseHandle(m_hFile);
@@ -127,6 +130,9 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetParallelEncoding(DWORD bEnable)
 
 HRESULT STDMETHODCALLTYPE CGifHandler::FinishImages(DWORD* pnImages)
 {
+    // A held image goes in as the last; images after it start afresh.
+    if (m_differ.HasHeld())
+        SendHeldImage(nullptr, 0);
     const HRESULT hr = m_pipeline.IsStarted() ? m_pipeline.Finish() : m_hrWriteError;
     if (pnImages != nullptr)
         *pnImages = m_pipeline.IsStarted() ? m_pipeline.ImagesWritten() : m_nImagesInFile;

@@ -111,12 +111,19 @@ private:
     // The transparent colour a top-left mode gives this image.
     void ApplyTopLeftTransparency(const GifImage& image, bool bOnGlobal, GifWriteOptions& options);
     // The image into the file now, or (parallel encoding) into a job for
-    // the workers. bDifference: cropped by the frame differencing.
-    HRESULT WriteImage(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options, bool bDifference,
+    // the workers; a differenced image may wait for the next.
+    HRESULT WriteImage(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options,
                        const void* pClientRows);
-    HRESULT SubmitImage(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options, bool bDifference);
-    // The job of a differenced image, with or without transparency.
-    bool PrepareDifference(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options, CEncodeJob& job);
+    // The image frame differencing holds, before the next image (which
+    // decides how it leaves the screen) or as the last (pNext null).
+    HRESULT SendHeldImage(const GifImage* pNext, BYTE nextTransparentIndex);
+    // The job for the next image in the file: the workers' next, or the
+    // stream's own; null when an image could not be written.
+    CEncodeJob* NextJob();
+    // A filled job to the workers, or encoded and written now.
+    HRESULT SendJob(CEncodeJob& job);
+    // Keeps the first error for FinishImages; returns hr.
+    HRESULT NoteWriteError(HRESULT hr);
     // A job of the image whole at the top-left corner, as the plain layout
     // writes it.
     static bool FillWholeImage(const GifImage& image, const RGBQUAD* localTable, const GifWriteOptions& options,
@@ -149,7 +156,7 @@ private:
     LONG m_nScreenHeight;       // written only with the first image
     CFrameImage m_frames;
     CFrameDiffer m_differ;
-    CEncodeJob m_job;           // the differenced image being written, without parallel encoding
+    CEncodeJob m_job;           // the image being written, without parallel encoding
     CEncodePipeline m_pipeline; // started by the first image when parallel encoding is on
     BOOL m_bParallel;
     DWORD m_nImagesInFile;      // without parallel encoding: images written whole

@@ -202,9 +202,7 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Write(LONG, LONG lSamples, LPVOID lpBuffe
     options.wDelay = ImageDelay(m_nImagesWritten);
     ++m_nImagesWritten;
     ApplyTopLeftTransparency(image, bOnGlobal, options);
-    const bool bDifference = m_differ.IsStarted() && m_differ.Fits(image);
-    const HRESULT hrImage = m_pipeline.IsStarted() ? SubmitImage(image, bOnGlobal, options, bDifference)
-                                                   : WriteImage(image, bOnGlobal, options, bDifference, lpBuffer);
+    const HRESULT hrImage = WriteImage(image, bOnGlobal, options, lpBuffer);
     if (hrImage != S_OK)
         return hrImage;
 
@@ -220,61 +218,90 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Delete(LONG, LONG)
     return AVIERR_UNSUPPORTED;
 }
 
+// A differenced image waits while it is held; one that came before it is
+// sent first. Without differencing and workers, images go to the file as
+// they always did.
 HRESULT CGifHandler::WriteImage(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options,
-                                bool bDifference, const void* pClientRows)
+                                const void* pClientRows)
 {
+    const bool bDifference = m_differ.IsStarted() && m_differ.Fits(image);
+    const bool bHold = bDifference && options.bTransparent && m_differ.CanHold(image);
+    const BYTE transparentIndex = static_cast<BYTE>(options.wTransparentIndex);
+    if (m_differ.HasHeld()) {
+        const HRESULT hr = SendHeldImage(bHold ? &image : nullptr, transparentIndex);
+        if (hr != S_OK)
+            return hr;
+    }
     const RGBQUAD* shown = bOnGlobal ? m_globalTable : image.table;
-    bool bWritten;
+    const RGBQUAD* localTable = bOnGlobal ? nullptr : image.table;
+    if (bHold)
+        return m_differ.Hold(image, shown, localTable, transparentIndex, options.wDelay) ? S_OK : AVIERR_MEMORY;
+
+    if (!bDifference && !m_pipeline.IsStarted()) {
+        const bool bWritten = image.clientRows && bOnGlobal
+                                  ? ::GifWriteImageHeader(m_hFile, &m_bmih, &options)
+                                        && ::GifWriteImage(m_hFile, &m_bmih, static_cast<const BYTE*>(pClientRows))
+                                  : GifWriteImageBlocks(m_hFile, image.geometry, &options, localTable, image.count,
+                                                        image.indices);
+        if (!bWritten)
+            return NoteWriteError(AVIERR_FILEWRITE);
+        m_differ.NotePlain(image, shown, options.bTransparent != FALSE);
+        ++m_nImagesInFile;
+        return S_OK;
+    }
+
+    CEncodeJob* job = NextJob();
+    if (job == nullptr)
+        return m_pipeline.Error();
     if (bDifference) {
-        if (!PrepareDifference(image, bOnGlobal, options, m_job) || !m_job.Encode())
-            return AVIERR_MEMORY;
-        bWritten = m_job.WriteTo(m_hFile);
+        const bool bPrepared = options.bTransparent
+                                   ? m_differ.PrepareTransparent(image, localTable, transparentIndex, options.wDelay,
+                                                                 *job)
+                                   : m_differ.Prepare(image, shown, localTable, options.wDelay, *job);
+        if (!bPrepared)
+            return NoteWriteError(AVIERR_MEMORY);
     } else {
-        bWritten = image.clientRows && bOnGlobal
-                       ? ::GifWriteImageHeader(m_hFile, &m_bmih, &options)
-                             && ::GifWriteImage(m_hFile, &m_bmih, static_cast<const BYTE*>(pClientRows))
-                       : GifWriteImageBlocks(m_hFile, image.geometry, &options, bOnGlobal ? nullptr : image.table,
-                                             image.count, image.indices);
-        if (bWritten)
-            m_differ.NotePlain(image, shown, options.bTransparent != FALSE);
+        if (!FillWholeImage(image, localTable, options, *job))
+            return NoteWriteError(AVIERR_MEMORY);
+        m_differ.NotePlain(image, shown, options.bTransparent != FALSE);
     }
-    if (!bWritten) {
-        if (SUCCEEDED(m_hrWriteError))
-            m_hrWriteError = AVIERR_FILEWRITE;
-        return AVIERR_FILEWRITE;
+    return SendJob(*job);
+}
+
+HRESULT CGifHandler::SendHeldImage(const GifImage* pNext, BYTE nextTransparentIndex)
+{
+    CEncodeJob* job = NextJob();
+    if (job == nullptr)
+        return m_pipeline.Error();
+    const bool bFilled = pNext != nullptr ? m_differ.EmitHeldFor(*pNext, nextTransparentIndex, *job)
+                                          : m_differ.EmitHeldLast(*job);
+    return bFilled ? SendJob(*job) : NoteWriteError(AVIERR_MEMORY);
+}
+
+CEncodeJob* CGifHandler::NextJob()
+{
+    return m_pipeline.IsStarted() ? m_pipeline.NextJob() : &m_job;
+}
+
+HRESULT CGifHandler::SendJob(CEncodeJob& job)
+{
+    if (m_pipeline.IsStarted()) {
+        m_pipeline.Submit();
+        return S_OK;
     }
+    if (!job.Encode())
+        return NoteWriteError(AVIERR_MEMORY);
+    if (!job.WriteTo(m_hFile))
+        return NoteWriteError(AVIERR_FILEWRITE);
     ++m_nImagesInFile;
     return S_OK;
 }
 
-HRESULT CGifHandler::SubmitImage(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options,
-                                 bool bDifference)
+HRESULT CGifHandler::NoteWriteError(HRESULT hr)
 {
-    CEncodeJob* job = m_pipeline.NextJob();
-    if (job == nullptr)
-        return m_pipeline.Error();
-    const RGBQUAD* shown = bOnGlobal ? m_globalTable : image.table;
-    const RGBQUAD* localTable = bOnGlobal ? nullptr : image.table;
-    if (bDifference) {
-        if (!PrepareDifference(image, bOnGlobal, options, *job))
-            return AVIERR_MEMORY;
-    } else {
-        if (!FillWholeImage(image, localTable, options, *job))
-            return AVIERR_MEMORY;
-        m_differ.NotePlain(image, shown, options.bTransparent != FALSE);
-    }
-    m_pipeline.Submit();
-    return S_OK;
-}
-
-bool CGifHandler::PrepareDifference(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options,
-                                    CEncodeJob& job)
-{
-    const RGBQUAD* localTable = bOnGlobal ? nullptr : image.table;
-    if (options.bTransparent)
-        return m_differ.PrepareTransparent(image, localTable, static_cast<BYTE>(options.wTransparentIndex),
-                                           options.wDelay, job);
-    return m_differ.Prepare(image, bOnGlobal ? m_globalTable : image.table, localTable, options.wDelay, job);
+    if (SUCCEEDED(m_hrWriteError))
+        m_hrWriteError = hr;
+    return hr;
 }
 
 // The blocks come out as GifWriteImageHeader and GifWriteImageBlocks write
