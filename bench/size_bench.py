@@ -4,8 +4,10 @@ the size of reelwright-cli's plain GIF (--plain: every image whole), of its
 differenced GIF (the default), of ffmpeg's GIF, and of gifsicle -O3 applied
 to our plain GIF, with the ratios, and beside them whether the differenced
 GIF shows exactly the plain one's frames (every frame composited as a viewer
-shows it, with its delay, compared with PIL). A script that prints figures,
-not a test.
+shows it, with its delay, by the colour tests' ImageMagick compositor). A
+second table does the same for our two GIFs with the program's default
+transparency, the first image's top-left colour. A script that prints
+figures, not a test.
 
 The clips: the animation benchmark's 8-bit 640x480 bands (cli_bench), and
 from the colour benchmark a screen recording (a cursor moving over still
@@ -17,16 +19,12 @@ import shutil
 import subprocess
 import sys
 
-from PIL import Image, ImageSequence
-
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+here = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, here)
+sys.path.insert(0, os.path.join(os.path.dirname(here), "tests", "gifhandler"))
 import cli_bench  # noqa: E402
 import colour_bench  # noqa: E402
-
-
-def composited(path):
-    with Image.open(path) as image:
-        return [(frame.convert("RGBA").tobytes(), frame.info.get("duration")) for frame in ImageSequence.Iterator(image)]
+from check_colours import composited  # noqa: E402
 
 
 def bands_clip(folder, count):
@@ -55,6 +53,7 @@ def main():
     print(f"{count} frames a clip; sizes in KiB; ratios to the differenced GIF")
     print(f"{'clip':22} {'plain':>8} {'ours':>8} {'ffmpeg':>8} {'gifsicle':>9} {'ffmpeg/ours':>12} "
           f"{'ours/gifsicle':>14} {'same frames':>12}")
+    transparent = []
     for title, make in clips.items():
         folder = os.path.join(work, title.split()[0] + str(count))
         shutil.rmtree(folder, ignore_errors=True)
@@ -73,9 +72,22 @@ def main():
             path = os.path.join(folder, f"{name}.gif")
             sizes[name] = os.path.getsize(path) / 1024 if os.path.exists(path) else float("nan")
         same = composited(os.path.join(folder, "ours.gif")) == composited(os.path.join(folder, "plain.gif"))
+        first = ["--rate", "10", "--transparency", "first", "--force"]
+        cli_bench.run_quietly([wine, cli, "animate", "clip.seq", "--output", "plain_first.gif", "--plain"] + first,
+                              cwd=folder)
+        cli_bench.run_quietly([wine, cli, "animate", "clip.seq", "--output", "ours_first.gif"] + first, cwd=folder)
+        plain_first = os.path.join(folder, "plain_first.gif")
+        ours_first = os.path.join(folder, "ours_first.gif")
+        transparent.append((title, os.path.getsize(plain_first) / 1024, os.path.getsize(ours_first) / 1024,
+                            composited(ours_first) == composited(plain_first)))
         print(f"{title:22} {sizes['plain']:8.0f} {sizes['ours']:8.0f} {sizes['ffmpeg']:8.0f} {sizes['gifsicle']:9.0f} "
               f"{sizes['ffmpeg'] / sizes['ours']:12.2f} {sizes['ours'] / sizes['gifsicle']:14.2f} "
               f"{'yes' if same else 'NO':>12}")
+    print()
+    print("With the first image's top-left colour transparent (the program's default); sizes in KiB")
+    print(f"{'clip':22} {'plain':>8} {'ours':>8} {'plain/ours':>11} {'same frames':>12}")
+    for title, plain, ours, same in transparent:
+        print(f"{title:22} {plain:8.0f} {ours:8.0f} {plain / ours:11.2f} {'yes' if same else 'NO':>12}")
 
 
 if __name__ == "__main__":
