@@ -8,8 +8,8 @@ of its .check file:
     flat <x> <y> <w> <h>    the area one colour in every frame
     still <x> <y> <w> <h>   the area the same in every frame
 or, alone:
-    same <name>             every frame as a viewer shows it, and its delay, the
-                            same as in <name>.gif (frame differencing against
+    same <name>             every frame as a viewer shows it, and its delay, over
+                            two rounds of the loop, the same as in <name>.gif (frame differencing against
                             the plain layout), composed by ImageMagick: PIL 9
                             carries a frame's disposal over to a next frame
                             whose disposal is unspecified, where viewers leave
@@ -38,12 +38,14 @@ def psnr(a, b):
 
 
 def composited(gif):
-    """Each frame as ImageMagick composes it, RGBA with the colour of fully
-    transparent pixels cleared, and its delay in hundredths."""
+    """Each frame as ImageMagick composes it, twice over as a viewer loops
+    the animation (the second round starts from what the last image left),
+    RGBA with the colour of fully transparent pixels cleared, and its delay
+    in hundredths."""
     run = lambda *args: subprocess.run(args, check=True, capture_output=True).stdout
-    delays = run("identify", "-format", "%T %W %H\n", str(gif)).decode().split("\n")[:-1]
+    delays = run("identify", "-format", "%T %W %H\n", str(gif)).decode().split("\n")[:-1] * 2
     width, height = (int(v) for v in delays[0].split()[1:])
-    data = bytearray(run("convert", str(gif), "-coalesce", "-depth", "8", "rgba:-"))
+    data = bytearray(run("convert", str(gif), str(gif), "-coalesce", "-depth", "8", "rgba:-"))
     for i in range(3, len(data), 4):
         if data[i] == 0:
             data[i - 3:i] = b"\0\0\0"
