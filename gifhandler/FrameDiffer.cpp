@@ -54,6 +54,41 @@ const BYTE* ImageRow(const GifImage& image, DWORD y)
     return image.indices + static_cast<SIZE_T>(g.topDown ? y : g.height - 1 - y) * g.stride;
 }
 
+// The box of the pixels of a width x height area that rowTest(y), a test of
+// row y's pixels by x, marks; each row's first and last are found from its
+// ends.
+template <typename RowTest>
+PixelBox BoxWhere(DWORD width, DWORD height, RowTest rowTest)
+{
+    PixelBox box = { width, height, 0, 0 };
+    for (DWORD y = 0; y < height; ++y) {
+        const auto marked = rowTest(y);
+        DWORD first = 0;
+        while (first < width && !marked(first))
+            ++first;
+        if (first == width)
+            continue;
+        DWORD last = width;
+        while (last > first + 1 && !marked(last - 1))
+            --last;
+        box.left = first < box.left ? first : box.left;
+        box.right = last > box.right ? last : box.right;
+        box.top = y < box.top ? y : box.top;
+        box.bottom = y + 1;
+    }
+    return box;
+}
+
+// An image that changes nothing is one pixel at the top-left corner, as it
+// is: it keeps the frame and its delay.
+void AtLeastOnePixel(PixelBox& box)
+{
+    if (box.right == 0) {
+        box.left = box.top = 0;
+        box.right = box.bottom = 1;
+    }
+}
+
 } // namespace
 
 CFrameDiffer::CFrameDiffer()
@@ -117,30 +152,14 @@ bool CFrameDiffer::Prepare(const GifImage& image, const RGBQUAD* table, const RG
     DWORD colours[256];
     Colours(table, colours);
     // The rectangle of change.
-    DWORD left = width, right = 0, top = height, bottom = 0;
-    for (DWORD y = 0; y < height; ++y) {
+    PixelBox box = BoxWhere(width, height, [&](DWORD y) {
         const BYTE* row = ImageRow(image, y);
         const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(y) * m_nWidth;
-        // The first and the last change of the row, each found from its end.
-        DWORD first = 0;
-        while (first < width && screen[first] == colours[row[first]])
-            ++first;
-        if (first == width)
-            continue;
-        DWORD last = width;
-        while (last > first + 1 && screen[last - 1] == colours[row[last - 1]])
-            --last;
-        left = first < left ? first : left;
-        right = last > right ? last : right;
-        top = y < top ? y : top;
-        bottom = y + 1;
-    }
-    if (right == 0) {
-        // Nothing changes: one pixel, as it is, keeps the frame and its delay.
-        left = top = 0;
-        right = bottom = 1;
-    }
-    const DWORD cropWidth = right - left, cropHeight = bottom - top;
+        return [=, &colours](DWORD x) { return screen[x] != colours[row[x]]; };
+    });
+    AtLeastOnePixel(box);
+    const DWORD left = box.left, top = box.top;
+    const DWORD cropWidth = box.right - left, cropHeight = box.bottom - top;
 
     GifPlacedImage placed;
     ::ZeroMemory(&placed, sizeof placed);
@@ -217,29 +236,15 @@ bool CFrameDiffer::PrepareTransparent(const GifImage& image, const RGBQUAD* loca
     const DWORD width = image.geometry.width, height = image.geometry.height;
     m_bPlainClear = width == m_nWidth && height == m_nHeight;
     // The box of what shows: the image's own pixels and what lies under it.
-    DWORD left = width, right = 0, top = height, bottom = 0;
-    for (DWORD y = 0; y < height; ++y) {
+    PixelBox box = BoxWhere(width, height, [&](DWORD y) {
         const BYTE* row = ImageRow(image, y);
         const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(y) * m_nWidth;
-        DWORD first = 0;
-        while (first < width && row[first] == transparentIndex && screen[first] == kBackground)
-            ++first;
-        if (first == width)
-            continue;
-        DWORD last = width;
-        while (last > first + 1 && row[last - 1] == transparentIndex && screen[last - 1] == kBackground)
-            --last;
-        left = first < left ? first : left;
-        right = last > right ? last : right;
-        top = y < top ? y : top;
-        bottom = y + 1;
-    }
-    if (right == 0) {
-        // Nothing shows: one transparent pixel keeps the frame and its delay.
-        left = top = 0;
-        right = bottom = 1;
-    }
-    const DWORD cropWidth = right - left, cropHeight = bottom - top;
+        return [=](DWORD x) { return row[x] != transparentIndex || screen[x] != kBackground; };
+    });
+    // Nothing shows: one transparent pixel.
+    AtLeastOnePixel(box);
+    const DWORD left = box.left, top = box.top;
+    const DWORD cropWidth = box.right - left, cropHeight = box.bottom - top;
 
     GifPlacedImage placed;
     ::ZeroMemory(&placed, sizeof placed);
@@ -303,28 +308,12 @@ bool CFrameDiffer::Hold(const GifImage& image, const RGBQUAD* table, const RGBQU
     DWORD shows[256];
     Colours(table, shows);
     shows[transparentIndex] = kBackground;
-    Box box = { width, height, 0, 0 };
-    for (DWORD y = 0; y < height; ++y) {
+    PixelBox box = BoxWhere(width, height, [&](DWORD y) {
         const BYTE* row = ImageRow(image, y);
         const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(y) * m_nWidth;
-        DWORD first = 0;
-        while (first < width && screen[first] == shows[row[first]])
-            ++first;
-        if (first == width)
-            continue;
-        DWORD last = width;
-        while (last > first + 1 && screen[last - 1] == shows[row[last - 1]])
-            --last;
-        box.left = first < box.left ? first : box.left;
-        box.right = last > box.right ? last : box.right;
-        box.top = y < box.top ? y : box.top;
-        box.bottom = y + 1;
-    }
-    if (box.right == 0) {
-        // Nothing changes: one pixel, shown as it is.
-        box.left = box.top = 0;
-        box.right = box.bottom = 1;
-    }
+        return [=, &shows](DWORD x) { return screen[x] != shows[row[x]]; };
+    });
+    AtLeastOnePixel(box);
     const DWORD cropWidth = box.right - box.left, cropHeight = box.bottom - box.top;
     if (!ReserveHeld(cropWidth * cropHeight))
         return false;
@@ -366,34 +355,20 @@ bool CFrameDiffer::Hold(const GifImage& image, const RGBQUAD* table, const RGBQU
 bool CFrameDiffer::EmitHeldFor(const GifImage& next, BYTE nextTransparentIndex, CEncodeJob& job)
 {
     // Where the next image shows the background and the screen a colour.
-    Box clear = { m_nWidth, m_nHeight, 0, 0 };
-    for (DWORD y = 0; y < m_nHeight; ++y) {
+    const PixelBox clear = BoxWhere(m_nWidth, m_nHeight, [&](DWORD y) {
         const BYTE* row = ImageRow(next, y);
         const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(y) * m_nWidth;
-        for (DWORD x = 0; x < m_nWidth; ++x)
-            if (row[x] == nextTransparentIndex && screen[x] != kBackground) {
-                clear.left = x < clear.left ? x : clear.left;
-                clear.right = x + 1 > clear.right ? x + 1 : clear.right;
-                clear.top = y < clear.top ? y : clear.top;
-                clear.bottom = y + 1;
-            }
-    }
+        return [=](DWORD x) { return row[x] == nextTransparentIndex && screen[x] != kBackground; };
+    });
     return EmitHeld(clear, job);
 }
 
 bool CFrameDiffer::EmitHeldLast(CEncodeJob& job)
 {
-    Box clear = { m_nWidth, m_nHeight, 0, 0 };
-    for (DWORD y = 0; y < m_nHeight; ++y) {
+    PixelBox clear = BoxWhere(m_nWidth, m_nHeight, [&](DWORD y) {
         const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(y) * m_nWidth;
-        for (DWORD x = 0; x < m_nWidth; ++x)
-            if (screen[x] != kBackground) {
-                clear.left = x < clear.left ? x : clear.left;
-                clear.right = x + 1 > clear.right ? x + 1 : clear.right;
-                clear.top = y < clear.top ? y : clear.top;
-                clear.bottom = y + 1;
-            }
-    }
+        return [=](DWORD x) { return screen[x] != kBackground; };
+    });
     // Even with nothing to clear the plain layout's disposal is kept.
     if (clear.right == 0)
         clear = m_held.box;
@@ -402,10 +377,10 @@ bool CFrameDiffer::EmitHeldLast(CEncodeJob& job)
 
 // The held box, grown to the box to clear when there is one: outside the
 // held crop the image is all transparent, showing what the screen shows.
-bool CFrameDiffer::EmitHeld(const Box& clear, CEncodeJob& job)
+bool CFrameDiffer::EmitHeld(const PixelBox& clear, CEncodeJob& job)
 {
-    const Box& held = m_held.box;
-    Box box = held;
+    const PixelBox& held = m_held.box;
+    PixelBox box = held;
     const bool bRestore = clear.right != 0;
     if (bRestore) {
         box.left = clear.left < box.left ? clear.left : box.left;

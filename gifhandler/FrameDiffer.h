@@ -11,6 +11,12 @@
 
 class CEncodeJob;
 
+// A box of pixels; right and bottom exclusive, empty when right is 0.
+struct PixelBox
+{
+    DWORD left, top, right, bottom;
+};
+
 class CFrameDiffer
 {
 public:
@@ -74,14 +80,10 @@ public:
 
 // Implementation
 private:
-    struct Box
-    {
-        DWORD left, top, right, bottom;     // right and bottom exclusive; empty when right is 0
-    };
     struct HeldImage
     {
         bool bActive;
-        Box box;
+        PixelBox box;
         BYTE transparentIndex;
         WORD delay;
         bool bLocal;            // table holds the image's own colours
@@ -90,7 +92,7 @@ private:
         bool bStillVersion;     // the second version, with what stays transparent, was made
     };
 
-    bool EmitHeld(const Box& clear, CEncodeJob& job);
+    bool EmitHeld(const PixelBox& clear, CEncodeJob& job);
     bool ReserveHeld(DWORD nBytes);
 
     DWORD m_nWidth, m_nHeight;
