@@ -46,8 +46,9 @@
 //
 // The workspace (2.3 MiB) is kept between images: allocating it afresh would
 // cost a page fault per touched page on every image. Its stale entries are
-// harmless to the next image, which starts a new period. Two images encoded
-// at the same time each get a workspace, and the spare one is freed.
+// harmless to the next image, which starts a new period. Images encoded at
+// the same time (by the stream's workers) each get a workspace, and up to
+// six spare ones are kept.
 #include "LzwEncoder.h"
 #include "DibGeometry.h"
 #include "FileWrite.h"
