@@ -89,6 +89,20 @@ void AtLeastOnePixel(PixelBox& box)
     }
 }
 
+// An image over the box, shown for delay, then disposed of as disposal says.
+GifPlacedImage PlacedIn(const PixelBox& box, WORD delay, BYTE disposal)
+{
+    GifPlacedImage placed;
+    ::ZeroMemory(&placed, sizeof placed);
+    placed.left = box.left;
+    placed.top = box.top;
+    placed.width = box.right - box.left;
+    placed.height = box.bottom - box.top;
+    placed.delay = delay;
+    placed.disposal = disposal;
+    return placed;
+}
+
 } // namespace
 
 CFrameDiffer::CFrameDiffer()
@@ -161,15 +175,7 @@ bool CFrameDiffer::Prepare(const GifImage& image, const RGBQUAD* table, const RG
     const DWORD left = box.left, top = box.top;
     const DWORD cropWidth = box.right - left, cropHeight = box.bottom - top;
 
-    GifPlacedImage placed;
-    ::ZeroMemory(&placed, sizeof placed);
-    placed.left = left;
-    placed.top = top;
-    placed.width = cropWidth;
-    placed.height = cropHeight;
-    placed.delay = delay;
-    placed.disposal = 1;
-    if (!job.Begin(placed))
+    if (!job.Begin(PlacedIn(box, delay, 1)))
         return false;
     if (localTable != nullptr)
         job.SetLocalTable(localTable, image.count);
@@ -246,14 +252,7 @@ bool CFrameDiffer::PrepareTransparent(const GifImage& image, const RGBQUAD* loca
     const DWORD left = box.left, top = box.top;
     const DWORD cropWidth = box.right - left, cropHeight = box.bottom - top;
 
-    GifPlacedImage placed;
-    ::ZeroMemory(&placed, sizeof placed);
-    placed.left = left;
-    placed.top = top;
-    placed.width = cropWidth;
-    placed.height = cropHeight;
-    placed.delay = delay;
-    placed.disposal = 2;
+    GifPlacedImage placed = PlacedIn(box, delay, 2);
     placed.transparent = true;
     placed.transparentIndex = transparentIndex;
     if (!job.Begin(placed))
@@ -391,14 +390,7 @@ bool CFrameDiffer::EmitHeld(const PixelBox& clear, CEncodeJob& job)
     const DWORD width = box.right - box.left, height = box.bottom - box.top;
     const DWORD heldWidth = held.right - held.left, heldHeight = held.bottom - held.top;
 
-    GifPlacedImage placed;
-    ::ZeroMemory(&placed, sizeof placed);
-    placed.left = box.left;
-    placed.top = box.top;
-    placed.width = width;
-    placed.height = height;
-    placed.delay = m_held.delay;
-    placed.disposal = bRestore ? 2 : 1;
+    GifPlacedImage placed = PlacedIn(box, m_held.delay, bRestore ? 2 : 1);
     placed.transparent = true;
     placed.transparentIndex = m_held.transparentIndex;
     if (!job.Begin(placed))
