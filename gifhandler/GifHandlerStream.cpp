@@ -241,7 +241,7 @@ HRESULT CGifHandler::WriteImage(const GifImage& image, bool bOnGlobal, const Gif
         const bool bWritten = image.clientRows && bOnGlobal
                                   ? ::GifWriteImageHeader(m_hFile, &m_bmih, &options)
                                         && ::GifWriteImage(m_hFile, &m_bmih, static_cast<const BYTE*>(pClientRows))
-                                  : GifWriteImageBlocks(m_hFile, image.geometry, &options, localTable, image.count,
+                                  : GifWriteImageBlocks(m_hFile, image.geometry, options, localTable, image.count,
                                                         image.indices);
         if (!bWritten)
             return NoteWriteError(AVIERR_FILEWRITE);
@@ -305,20 +305,12 @@ HRESULT CGifHandler::NoteWriteError(HRESULT hr)
 }
 
 // The blocks come out as GifWriteImageHeader and GifWriteImageBlocks write
-// them: a transparent image restores the background, others say nothing.
+// them.
 bool CGifHandler::FillWholeImage(const GifImage& image, const RGBQUAD* localTable, const GifWriteOptions& options,
                                  CEncodeJob& job)
 {
     const DibGeometry& g = image.geometry;
-    GifPlacedImage placed;
-    ::ZeroMemory(&placed, sizeof placed);
-    placed.width = g.width;
-    placed.height = g.height;
-    placed.delay = options.wDelay;
-    placed.disposal = options.bTransparent ? 2 : 0;
-    placed.transparent = options.bTransparent != FALSE;
-    placed.transparentIndex = static_cast<BYTE>(options.wTransparentIndex);
-    if (!job.Begin(placed))
+    if (!job.Begin(GifPlaceWholeImage(g, options, nullptr, 0)))
         return false;
     if (localTable != nullptr)
         job.SetLocalTable(localTable, image.count);

@@ -1,19 +1,11 @@
-// The handler's own image writer, beside the exported ones: an image whose
-// colours may come with a local table, from indices that lie as the
-// geometry says (any stride, either row order).
+// The handler's own image writers, beside the exported ones: images placed
+// anywhere on the screen, whose colours may come with a local table.
 #pragma once
 
 #include <windows.h>
 
 #include "DibGeometry.h"
 #include "GifEncoder.h"
-
-// The control extension (when options is given), the image descriptor at
-// the top-left corner and, when localTable is given, a local colour table of
-// the smallest power of two that holds its count entries (1 to 256); then
-// the LZW data of the indices. False when a write fails.
-bool GifWriteImageBlocks(HANDLE hFile, const DibGeometry& geometry, const GifWriteOptions* options,
-                         const RGBQUAD* localTable, DWORD count, const BYTE* indices);
 
 // An image placed anywhere on the screen, with the disposal its control
 // extension asks for, whose LZW data is already encoded (frame differencing
@@ -29,6 +21,17 @@ struct GifPlacedImage
     DWORD localCount;           // entries in localTable, 1 to 256
 };
 
-// The control extension, the descriptor, the local table if any, then the
-// encoded data as it is. False when a write fails.
+// The control extension, the descriptor, the local table if any (of the
+// smallest power of two that holds its entries), then the encoded data as
+// it is. False when a write fails.
 bool GifWriteEncodedImage(HANDLE hFile, const GifPlacedImage& image, const BYTE* lzw, DWORD cbLzw);
+
+// An image whole at the top-left corner, as the plain layout writes it: a
+// transparent image restores the background, others say nothing.
+GifPlacedImage GifPlaceWholeImage(const DibGeometry& geometry, const GifWriteOptions& options,
+                                  const RGBQUAD* localTable, DWORD count);
+
+// That image's blocks, then the LZW data of its indices, which lie as the
+// geometry says (any stride, either row order). False when a write fails.
+bool GifWriteImageBlocks(HANDLE hFile, const DibGeometry& geometry, const GifWriteOptions& options,
+                         const RGBQUAD* localTable, DWORD count, const BYTE* indices);

@@ -76,17 +76,17 @@ void BuildControlExtension(BYTE* p, const GifWriteOptions& options)
     p[1] = 0x00;
 }
 
-// Image descriptor at the top-left corner: 10 bytes. Without a local table
-// the packed byte still carries table-size bits, as files written by
+// Image descriptor at the top-left corner, without a local table: 10 bytes.
+// The packed byte still carries table-size bits, as files written by
 // earlier versions have it; readers ignore them.
-void BuildImageDescriptor(BYTE* p, const DibGeometry& g, DWORD localTableBits = 0)
+void BuildImageDescriptor(BYTE* p, const DibGeometry& g)
 {
     p[0] = 0x2C;
     p = PutWord(p + 1, 0);
     p = PutWord(p, 0);
     p = PutWord(p, g.width);
     p = PutWord(p, g.height);
-    p[0] = localTableBits != 0 ? static_cast<BYTE>(0x80 | (localTableBits - 1)) : (8 - 1) & 7;
+    p[0] = (8 - 1) & 7;
 }
 
 // Bits of the smallest GIF colour table, 2 to 256 entries, that holds count.
@@ -167,41 +167,12 @@ extern "C" BOOL WINAPI GifWriteFileTerminator(HANDLE hFile)
     return WriteAll(hFile, &kTrailer, 1);
 }
 
-bool GifWriteImageBlocks(HANDLE hFile, const DibGeometry& geometry, const GifWriteOptions* options,
-                         const RGBQUAD* localTable, DWORD count, const BYTE* indices)
-{
-    if (hFile == nullptr || indices == nullptr || (localTable != nullptr && (count == 0 || count > 256)))
-        return false;
-    BYTE blocks[8 + 10 + 3 * kColourTableEntries];
-    DWORD size = 0;
-    if (options != nullptr) {
-        BuildControlExtension(blocks, *options);
-        size = 8;
-    }
-    const DWORD bits = localTable != nullptr ? TableBits(count) : 0;
-    BuildImageDescriptor(blocks + size, geometry, bits);
-    size += 10;
-    if (localTable != nullptr) {
-        // Entries past count are black: no index refers to them.
-        BYTE* table = blocks + size;
-        const DWORD entries = 1u << bits;
-        ::ZeroMemory(table, 3 * entries);
-        for (DWORD i = 0; i < count; ++i) {
-            table[3 * i + 0] = localTable[i].rgbRed;
-            table[3 * i + 1] = localTable[i].rgbGreen;
-            table[3 * i + 2] = localTable[i].rgbBlue;
-        }
-        size += 3 * entries;
-    }
-    return WriteAll(hFile, blocks, size) && LzwWriteImageData(hFile, geometry, indices);
-}
+namespace {
 
-bool GifWriteEncodedImage(HANDLE hFile, const GifPlacedImage& image, const BYTE* lzw, DWORD cbLzw)
+// The control extension, the descriptor and the local table, if any, of an
+// image placed anywhere: at most 8 + 10 + 768 bytes. The size written.
+DWORD BuildPlacedImageBlocks(BYTE* blocks, const GifPlacedImage& image)
 {
-    if (hFile == nullptr || lzw == nullptr
-        || (image.localTable != nullptr && (image.localCount == 0 || image.localCount > 256)))
-        return false;
-    BYTE blocks[8 + 10 + 3 * kColourTableEntries];
     BYTE* p = blocks;
     p[0] = 0x21;
     p[1] = 0xF9;
@@ -219,6 +190,7 @@ bool GifWriteEncodedImage(HANDLE hFile, const GifPlacedImage& image, const BYTE*
     p = PutWord(p, image.height);
     *p++ = bits != 0 ? static_cast<BYTE>(0x80 | (bits - 1)) : (8 - 1) & 7;
     if (image.localTable != nullptr) {
+        // Entries past the count are black: no index refers to them.
         const DWORD entries = 1u << bits;
         ::ZeroMemory(p, 3 * entries);
         for (DWORD i = 0; i < image.localCount; ++i) {
@@ -228,5 +200,47 @@ bool GifWriteEncodedImage(HANDLE hFile, const GifPlacedImage& image, const BYTE*
         }
         p += 3 * entries;
     }
-    return WriteAll(hFile, blocks, static_cast<DWORD>(p - blocks)) && WriteAll(hFile, lzw, cbLzw);
+    return static_cast<DWORD>(p - blocks);
+}
+
+bool IsPlaceable(const GifPlacedImage& image)
+{
+    return image.localTable == nullptr || (image.localCount != 0 && image.localCount <= 256);
+}
+
+} // namespace
+
+GifPlacedImage GifPlaceWholeImage(const DibGeometry& geometry, const GifWriteOptions& options,
+                                  const RGBQUAD* localTable, DWORD count)
+{
+    GifPlacedImage placed;
+    ::ZeroMemory(&placed, sizeof placed);
+    placed.width = geometry.width;
+    placed.height = geometry.height;
+    placed.delay = options.wDelay;
+    placed.disposal = options.bTransparent ? 2 : 0;
+    placed.transparent = options.bTransparent != FALSE;
+    placed.transparentIndex = static_cast<BYTE>(options.wTransparentIndex);
+    placed.localTable = localTable;
+    placed.localCount = count;
+    return placed;
+}
+
+bool GifWriteImageBlocks(HANDLE hFile, const DibGeometry& geometry, const GifWriteOptions& options,
+                         const RGBQUAD* localTable, DWORD count, const BYTE* indices)
+{
+    const GifPlacedImage placed = GifPlaceWholeImage(geometry, options, localTable, count);
+    if (hFile == nullptr || indices == nullptr || !IsPlaceable(placed))
+        return false;
+    BYTE blocks[8 + 10 + 3 * kColourTableEntries];
+    return WriteAll(hFile, blocks, BuildPlacedImageBlocks(blocks, placed))
+           && LzwWriteImageData(hFile, geometry, indices);
+}
+
+bool GifWriteEncodedImage(HANDLE hFile, const GifPlacedImage& image, const BYTE* lzw, DWORD cbLzw)
+{
+    if (hFile == nullptr || lzw == nullptr || !IsPlaceable(image))
+        return false;
+    BYTE blocks[8 + 10 + 3 * kColourTableEntries];
+    return WriteAll(hFile, blocks, BuildPlacedImageBlocks(blocks, image)) && WriteAll(hFile, lzw, cbLzw);
 }
