@@ -1,4 +1,4 @@
-// IGifStreamOptions and IGifStreamOptions2, the GIF stream's private options
+// IGifStreamOptions to IGifStreamOptions4, the GIF stream's private options
 // interfaces, and the class identifier of the handler. Self-contained: a
 // client needs no import library.
 #pragma once
@@ -82,4 +82,37 @@ struct IGifStreamOptions3 : public IGifStreamOptions2
     // answer is S_OK or the first error of any image (AVIERR_FILEWRITE,
     // AVIERR_MEMORY). Writing may go on afterwards.
     virtual HRESULT STDMETHODCALLTYPE FinishImages(DWORD* pnImages) = 0;
+};
+
+// {1C649FA8-A1DB-11CF-AC12-0000F61E6593}
+inline constexpr IID IID_IGifStreamOptions4 =
+    { 0x1C649FA8, 0xA1DB, 0x11CF, { 0xAC, 0x12, 0x00, 0x00, 0xF6, 0x1E, 0x65, 0x93 } };
+
+// The options of handlers that write into the client's own stream and make
+// smaller files at the client's choice. Each is taken only before the first
+// format (E_UNEXPECTED after it); a value out of range is E_INVALIDARG.
+struct IGifStreamOptions4 : public IGifStreamOptions3
+{
+    // Every byte of the GIF goes to pStream, which the handler holds until
+    // it is released, instead of to the file Load opened (which stays
+    // empty); null goes back to the file. A Write of pStream that fails or
+    // takes fewer bytes is a failed write, as for a file: nothing more is
+    // written, and the next Write and FinishImages answer AVIERR_FILEWRITE.
+    virtual HRESULT STDMETHODCALLTYPE SetOutputStream(ISequentialStream* pStream) = 0;
+
+    // The logical screen, and every image by the same factors, scaled so
+    // that the screen is nWidth x nHeight (1 to 65535); 0 for one of them
+    // keeps the first format's aspect ratio, 0 for both (the default) does
+    // not scale.
+    virtual HRESULT STDMETHODCALLTYPE SetOutputSize(DWORD nWidth, DWORD nHeight) = 0;
+
+    // At most nColours (2 to 256, the default) entries in every colour
+    // table; frames with more colours are reduced as true-colour frames are.
+    virtual HRESULT STDMETHODCALLTYPE SetColourLimit(DWORD nColours) = 0;
+
+    // Lossy compression from 0 (off, the default) to 200: runs of pixels may
+    // take colours close to their own where that shortens the data. Pixels
+    // that stay the same from one image to the next and the transparent
+    // colour are never changed.
+    virtual HRESULT STDMETHODCALLTYPE SetLossiness(DWORD nLevel) = 0;
 };
