@@ -11,8 +11,9 @@ class ByteSink;
 // allocated (nothing written) or a write fails.
 bool LzwWriteImageData(HANDLE hFile, const DibGeometry& geometry, const BYTE* pixels);
 
-// The same bytes into any sink (memory, to compare two encodings' sizes).
-bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& geometry, const BYTE* pixels);
+// The same bytes into any sink (memory, to compare two encodings' sizes),
+// with a minimum code size of 2 to 8: every index must be below 2^size.
+bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& geometry, const BYTE* pixels, DWORD minCodeSize = 8);
 
 // Frees the workspaces kept between images, if any; for when the library is
 // unloaded.
