@@ -4,6 +4,7 @@
 
 #include "Exception.h"
 #include "ExportScopes.h"
+#include "FitExport.h"
 #include "FrameWalk.h"
 #include "FrameRecord.h"
 #include "GifFileWriter.h"
@@ -83,8 +84,6 @@ BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, cExportProgress
     return TRUE;
 }
 
-namespace {
-
 // From the open to the end of the walk; the writer releases everything on
 // every way out. TRUE when the file holds what the walk sent.
 BOOL WriteAnimationFile(cTestNode* pRoot, const cExportSettings& settings, const cDrawDib& canvas,
@@ -100,6 +99,11 @@ BOOL WriteAnimationFile(cTestNode* pRoot, const cExportSettings& settings, const
     writer.SetFrameDifferencing(settings.bDifferencing);
     writer.SetParallelEncoding(TRUE);
     writer.SetTransparency(settings.nTransparency);
+    if (FAILED(writer.SetSizeChoices(settings.nOutputWidth, settings.nOutputHeight, settings.nColours,
+                                     settings.nLossiness))) {
+        pProgress->ReportFailure(kNoSizeChoices, nullptr);
+        return FALSE;
+    }
     if (writer.SetFormat(canvas) != S_OK) {
         pProgress->ReportFailure("Unable to Set Format", nullptr);
         return FALSE;
@@ -110,6 +114,8 @@ BOOL WriteAnimationFile(cTestNode* pRoot, const cExportSettings& settings, const
     pProgress->SetRange(nTotal);
     return WriteNodeFrames(pRoot, writer, pProgress);
 }
+
+namespace {
 
 BOOL ExportAnimationUnguarded(cTestNode* pRoot, const cExportSettings& settings, LPCSTR pszProject,
                               cExportProgress* pProgress)
@@ -135,6 +141,8 @@ BOOL ExportAnimationUnguarded(cTestNode* pRoot, const cExportSettings& settings,
         return FALSE;
     }
     pProgress->SetDefaultFile(pszOutput);
+    if (settings.dwMaxSize != 0)
+        return ExportAnimationUnderSize(pRoot, settings, canvas, pProgress);
     cGifFileWriter file(pszOutput, pProgress);
     const BOOL bWalked = WriteAnimationFile(pRoot, settings, canvas, file, pProgress);
     switch (file.Finish(bWalked)) {

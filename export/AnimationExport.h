@@ -8,6 +8,7 @@
 #include <windows.h>
 
 class cDrawDib;
+class cGifFileWriter;
 class cGifStreamWriter;
 class cTestNode;
 
@@ -24,10 +25,18 @@ BOOL ScanFrames(cTestNode* pNode, cDrawDib& canvas);
 // nothing more is visited.
 BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, cExportProgress* pProgress);
 
+// Opens the file (its clock from settings, its screen the canvas), sets the
+// stream's choices from settings and writes the subtree's frames. TRUE when
+// the file holds what the walk sent; failures are reported.
+BOOL WriteAnimationFile(cTestNode* pRoot, const cExportSettings& settings, const cDrawDib& canvas,
+                        cGifFileWriter& file, cExportProgress* pProgress);
+
 // Writes the project under pRoot to settings.strOutput with its frame rate,
 // loop count and transparency: the scan, the file, the walk and the
 // clean-up. Every failure is reported through pProgress, which also keeps
-// the report. TRUE when the file was written. An output that is not a .gif
+// the report. With a largest size, the choices with the least loss that
+// fit are searched for (FitExport.h). TRUE when the file was written. An
+// output that is not a .gif
 // name, or is a still image or movie of the project or pszProject (the
 // project's own file, when it has one), is refused before anything is done.
 BOOL ExportAnimation(cTestNode* pRoot, const cExportSettings& settings, cExportProgress* pProgress,

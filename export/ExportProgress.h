@@ -39,6 +39,8 @@ public:
         m_report.m_skipped.push_back({CString(pszFileName), CString(pszReason)});
     }
     void FileWritten(LPCSTR pszFileName) { m_report.m_written.push_back(CString(pszFileName)); }
+    // A line the user is told with the report (not a failure).
+    void Note(LPCSTR pszText) { m_report.m_notes.push_back(CString(pszText)); }
     // Whether the user asked to stop; asked between frames, where stopping
     // loses nothing. Once true, it stays true for this export.
     bool IsCancelled()

@@ -19,6 +19,7 @@ public:
 
     std::vector<CString> m_written;
     std::vector<SkippedFile> m_skipped;
+    std::vector<CString> m_notes;       // what the user should know of a file written (how it was fitted)
     int m_nFailures = 0;
     bool m_bCancelled = false;
 

@@ -2,19 +2,33 @@
 #include "GifFileWriter.h"
 
 #include "FrameRecord.h"
+#include "MemoryStream.h"
 
 const char kUnableToOpen[] = "Unable to Open File";
 const char kFatalWriteError[] = "Fatal error occurred writing GIF file.";
+const char kNoSizeChoices[] =
+    "The GIF handler installed cannot make the file smaller as asked (scale, colours, lossy, largest size). "
+    "Install this version's loomcast.dll.";
 
 cGifFileWriter::cGifFileWriter(LPCSTR pszTarget, cExportProgress* pProgress)
     : m_strTarget(pszTarget), m_pProgress(pProgress), m_output(pszTarget), m_bSession(FALSE), m_pFile(nullptr),
-      m_pStream(nullptr)
+      m_pStream(nullptr), m_pMemory(nullptr)
 {
 }
 
 cGifFileWriter::~cGifFileWriter()
 {
     Release();
+    if (m_pMemory != nullptr)
+        m_pMemory->Release();
+}
+
+void cGifFileWriter::WriteIntoMemory(cMemoryStream* pMemory)
+{
+    pMemory->AddRef();
+    if (m_pMemory != nullptr)
+        m_pMemory->Release();
+    m_pMemory = pMemory;
 }
 
 BOOL cGifFileWriter::Open(DWORD dwRate, DWORD dwScale, LONG nWidth, LONG nHeight)
@@ -44,6 +58,10 @@ BOOL cGifFileWriter::Open(DWORD dwRate, DWORD dwScale, LONG nWidth, LONG nHeight
         return FALSE;
     }
     m_pWriter.reset(new cGifStreamWriter(m_pStream));
+    if (m_pMemory != nullptr && FAILED(m_pWriter->SetOutputStream(m_pMemory))) {
+        m_pProgress->ReportFailure(kNoSizeChoices, m_strTarget);
+        return FALSE;
+    }
     return TRUE;
 }
 
@@ -79,6 +97,8 @@ cGifFileWriter::Result cGifFileWriter::Finish(BOOL bKeep)
     }
     if (nImages == 0)
         return empty;
+    if (m_pMemory != nullptr)
+        return m_pMemory->IsWholeGif() ? written : failed;
     // A handler that could not write its last bytes does not say so to
     // AVIFile's release; the file's end does.
     if (!m_output.IsFinished()) {

@@ -15,10 +15,14 @@
 
 #include <memory>
 
-// What an export says when it cannot write its file, and when a framework
-// exception ended the writing.
+// What an export says when it cannot write its file, when a framework
+// exception ended the writing, and when the GIF handler cannot make the
+// file smaller as asked or write it into memory.
 extern const char kUnableToOpen[];
 extern const char kFatalWriteError[];
+extern const char kNoSizeChoices[];
+
+class cMemoryStream;
 
 class cGifFileWriter
 {
@@ -38,6 +42,10 @@ public:
     cGifFileWriter& operator=(const cGifFileWriter&) = delete;
 
 // Operations
+    // Before Open: every byte goes into pMemory (held) instead of the file,
+    // and Finish leaves the target alone; the temporary file stays empty
+    // and is removed.
+    void WriteIntoMemory(cMemoryStream* pMemory);
     // Makes the temporary file and opens it with one video stream: its clock
     // (rate over scale, in frames a second) and frame size. Failures are
     // reported, naming the target.
@@ -46,7 +54,8 @@ public:
     cGifStreamWriter& Stream() { return *m_pWriter; }
     // Releases the stream and the file (the handler finishes the file
     // then) and AVIFile, and replaces the target when the file is whole and
-    // holds an image. A cancelled export passes bKeep FALSE.
+    // holds an image. A cancelled export passes bKeep FALSE. Written into
+    // memory: "written" when the memory holds a whole file with an image.
     Result Finish(BOOL bKeep = TRUE);
 
 // Implementation
@@ -61,4 +70,5 @@ private:
     PAVIFILE m_pFile;
     PAVISTREAM m_pStream;
     std::unique_ptr<cGifStreamWriter> m_pWriter;
+    cMemoryStream* m_pMemory;   // held; null when writing the file
 };

@@ -126,3 +126,9 @@ void CProgressDlg::ShowSkippedFiles(const cExportReport& report)
     if (!report.m_skipped.empty())
         AfxMessageBox(AfxFormatList("These files were left out:", report.SkippedLines()));
 }
+
+void CProgressDlg::ShowNotes(const cExportReport& report)
+{
+    if (!report.m_notes.empty())
+        AfxMessageBox(AfxFormatList("Written:", report.m_notes), MB_OK | MB_ICONINFORMATION);
+}

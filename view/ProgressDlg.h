@@ -33,6 +33,9 @@ public:
     void OnCancel() override;
     // The files an export left out, in one message; nothing when none were.
     static void ShowSkippedFiles(const cExportReport& report);
+    // What the user should know of the files written (how an animation was
+    // fitted under its size), in one message; nothing when there is none.
+    static void ShowNotes(const cExportReport& report);
 
 // Implementation
 protected:
