@@ -17,15 +17,17 @@ class cTestNode;
 // when no file failed and the export was not stopped.
 BOOL BatchConvertNode(cTestNode* pNode, const cExportSettings& settings, LONG* pnPosition, cExportProgress* pProgress);
 
-// One frame to a one-frame GIF named after the source; the frame stays the
-// caller's. TRUE unless a failure was reported.
-BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, BOOL bDither, cExportProgress* pProgress);
+// One frame to a one-frame GIF named after the source, dithered and made
+// smaller as settings say; the frame stays the caller's. TRUE unless a
+// failure was reported.
+BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, const cExportSettings& settings,
+                   cExportProgress* pProgress);
 
 // Every frame of an open movie node to one animated GIF named after it, at
 // the movie's own rate. A movie that is itself a .gif is skipped without a
 // word; one that gives no image replaces nothing and is reported as left
 // out. TRUE unless a failure was reported or the export was stopped.
-// Dithering and frame differencing as settings say.
+// Dithering, frame differencing and the size choices as settings say.
 BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, const cExportSettings& settings, cExportProgress* pProgress);
 
 // The command's work after the dialog, with the expand choice and the
