@@ -1,13 +1,15 @@
 // CEncodeJob: one image on its way into the file. It holds where the image
-// goes and its colours, its indices and, where frame differencing offers
-// one, a second version of them with unchanged pixels transparent; Encode
-// makes their LZW data and keeps the shorter, WriteTo writes the blocks.
+// goes and its colours, its indices and, in the differenced layout, which
+// pixels stay as the screen shows them; Encode makes the LZW data (in the
+// differenced layout the shortest of its versions, EncodeVersions.h),
+// WriteTo writes the blocks.
 // Filling, encoding and writing may happen on different threads, one after
 // the other: the job owns copies of everything it needs.
 #pragma once
 
 #include <windows.h>
 
+#include "EncodeVersions.h"
 #include "FileWrite.h"
 #include "GifImageBlocks.h"
 
@@ -29,10 +31,16 @@ public:
     void SetLocalTable(const RGBQUAD* table, DWORD count);
     // Rows of indices, top row first, each as wide as the image.
     BYTE* Pixels() { return m_pPixels; }
-    // The second version, whose pixels use transparentIndex for what stays,
-    // with a local table of localCount entries when the image has one.
-    // Buffers it; null when they cannot be had.
-    BYTE* OfferTransparentVersion(BYTE transparentIndex, DWORD localCount);
+    // The differenced layout's encoding (after Begin and SetLocalTable): the
+    // shortest version, its table cut to the colours used; keyIndex is the
+    // image's own transparent colour or -1, globalTable the global table's
+    // 256 colours, of which the file has globalCount. Without this call the
+    // image is encoded as the plain layout always encoded it.
+    void Optimise(int keyIndex, DWORD lossiness, const RGBQUAD* globalTable, DWORD globalCount);
+    // Per pixel, as Pixels(): non-zero where the pixel shows what the screen
+    // already shows (zeroed by the caller). Buffers it; null when it cannot
+    // be had. Only with Optimise.
+    BYTE* StillMask();
 
 // Operations (encoding, writing)
     // The LZW data of the indices and, when offered, of the second version,
@@ -50,12 +58,14 @@ private:
     RGBQUAD m_table[256];
     BYTE* m_pPixels;
     DWORD m_nPixelCapacity;
-    BYTE* m_pTransparentPixels;         // the second version, when offered
-    DWORD m_nTransparentCapacity;
-    bool m_bOffered;
-    BYTE m_nOfferedIndex;
-    DWORD m_nOfferedCount;
-    bool m_bTransparentChosen;
-    MemorySink m_plain;                 // the LZW data of each version
-    MemorySink m_transparent;
+    BYTE* m_pStill;                     // the still mask, when asked for
+    DWORD m_nStillCapacity;
+    bool m_bStill;
+    bool m_bOptimise;
+    int m_nKeyIndex;
+    DWORD m_nLossiness;
+    RGBQUAD m_globalTable[256];
+    DWORD m_nGlobalCount;
+    MemorySink m_plain;                 // the plain layout's LZW data
+    ImageVersionOut m_version;          // the differenced layout's
 };

@@ -73,18 +73,28 @@ bool EncodeShortestVersion(const ImageVersionsIn& in, ImageVersionOut& out)
         for (SIZE_T i = 0; i < n; ++i)
             nStill += in.still[i] != 0 ? 1 : 0;
 
+    // An image on a cut global table that needs an index past it has its
+    // own table instead: the global colours, cut to those it uses.
+    DWORD count = in.count;
+    if (count == 0) {
+        bool bPast = in.keyIndex >= static_cast<int>(in.globalCount);
+        for (DWORD i = in.globalCount; i < 256 && !bPast; ++i)
+            bPast = used[i];
+        count = bPast ? 256 : 0;
+    }
+
     // The table and the indices as they are written. A transparent entry
     // only the still version uses is added after the colours, so the exact
     // version's table and code size leave it out.
-    HeapBytes remapped(in.count != 0 ? n : 0);
+    HeapBytes remapped(count != 0 ? n : 0);
     const BYTE* pixels = in.pixels;
     int transparentIndex = in.keyIndex;
     DWORD exactCount = 0, exactCodeSize = 8, choiceCount = 0, choiceCodeSize = 8;
-    if (in.count != 0) {
+    if (count != 0) {
         if (remapped.Get() == nullptr)
             return false;
         TrimmedTable cut;
-        TrimTable(used, in.table, in.count, in.keyIndex, nStill != 0, cut);
+        TrimTable(used, in.table, count, in.keyIndex, nStill != 0, cut);
         for (SIZE_T i = 0; i < n; ++i)
             remapped.Get()[i] = cut.remap[in.pixels[i]];
         pixels = remapped.Get();
@@ -115,8 +125,8 @@ bool EncodeShortestVersion(const ImageVersionsIn& in, ImageVersionOut& out)
     choices.stillIndex = nStill != 0 ? transparentIndex : -1;
     choices.keyIndex = in.keyIndex >= 0 ? transparentIndex : -1;
     choices.lossiness = in.lossiness;
-    choices.colours = in.count != 0 ? out.table : in.table;
-    choices.count = in.count != 0 ? choiceCount : 256;
+    choices.colours = count != 0 ? out.table : in.table;
+    choices.count = count != 0 ? choiceCount : 256;
 
     out.data.Clear();
     out.nVersions = 0;
@@ -134,8 +144,8 @@ bool EncodeShortestVersion(const ImageVersionsIn& in, ImageVersionOut& out)
         if (!EncodeExact(target, in, pixels, exactCodeSize))
             return false;
         ++out.nVersions;
-        const DWORD choiceTable = in.count != 0 ? TableBytes(choiceCount) : 0;
-        const DWORD exactTable = in.count != 0 ? TableBytes(exactCount) : 0;
+        const DWORD choiceTable = count != 0 ? TableBytes(choiceCount) : 0;
+        const DWORD exactTable = count != 0 ? TableBytes(exactCount) : 0;
         if (bChoices && exact.Size() + exactTable <= out.data.Size() + choiceTable) {
             out.data.Clear();
             if (!out.data.Write(exact.Data(), exact.Size()))
@@ -143,7 +153,7 @@ bool EncodeShortestVersion(const ImageVersionsIn& in, ImageVersionOut& out)
             bChoices = false;
         }
     }
-    out.count = in.count == 0 ? 0 : bChoices ? choiceCount : exactCount;
+    out.count = count == 0 ? 0 : bChoices ? choiceCount : exactCount;
     // Transparency is carried when the image has a key colour, or when the
     // version kept may show the screen through still pixels.
     out.transparent = in.keyIndex >= 0 || (bChoices && choices.stillIndex >= 0);

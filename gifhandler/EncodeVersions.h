@@ -18,6 +18,8 @@ struct ImageVersionsIn
     const BYTE* still;          // per pixel non-zero: shows what the screen already shows; null: none
     const RGBQUAD* table;       // the colours of the indices (256 readable entries)
     DWORD count;                // entries of the image's own table, 1 to 256; 0: the global table
+    DWORD globalCount;          // the global table's entries in the file; an image on it
+                                // that uses an index past them gets a table of its own
     int keyIndex;               // the image's own transparent colour, or -1
     DWORD lossiness;            // 0 to 200
 };

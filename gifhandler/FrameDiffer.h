@@ -31,6 +31,10 @@ public:
     // its memory cannot be had.
     bool Begin(DWORD screenWidth, DWORD screenHeight);
     bool IsStarted() const { return m_pCanvas != nullptr; }
+    // Lossy compression of the images made from now on, 0 to 200.
+    void SetLossiness(DWORD nLevel) { m_nLossiness = nLevel; }
+    // Entries of the global table in the file (256 unless it was cut).
+    void SetGlobalCount(DWORD nCount) { m_nGlobalCount = nCount; }
 
     // Whether an image of this size can be written differenced: it must lie
     // within the screen.
@@ -54,8 +58,8 @@ public:
     // background: cropped to its pixels that are not transparent and to
     // what the screen shows under it, the same disposal; and takes note of
     // it. False when the job's memory cannot be had.
-    bool PrepareTransparent(const GifImage& image, const RGBQUAD* localTable, BYTE transparentIndex, WORD delay,
-                            CEncodeJob& job);
+    bool PrepareTransparent(const GifImage& image, const RGBQUAD* table, const RGBQUAD* localTable,
+                            BYTE transparentIndex, WORD delay, CEncodeJob& job);
 
     // A transparent image of the screen's size, after such an image or as
     // the first, does better: it is cropped
@@ -86,10 +90,9 @@ private:
         PixelBox box;
         BYTE transparentIndex;
         WORD delay;
-        bool bLocal;            // table holds the image's own colours
+        bool bLocal;            // table holds the image's own colours, else the global ones
         DWORD count;
         RGBQUAD table[256];
-        bool bStillVersion;     // the second version, with what stays transparent, was made
     };
 
     bool EmitHeld(const PixelBox& clear, CEncodeJob& job);
@@ -103,6 +106,8 @@ private:
     bool m_bPlainClear;
     HeldImage m_held;
     BYTE* m_pHeld;              // the held crop, as the image has it
-    BYTE* m_pHeldStill;         // the same with what stays transparent
+    BYTE* m_pHeldStill;         // its still mask: non-zero where the screen shows the same
     DWORD m_nHeldCapacity;
+    DWORD m_nLossiness;
+    DWORD m_nGlobalCount;
 };

@@ -25,6 +25,7 @@ CGifHandler::CGifHandler()
 {
     ::ZeroMemory(m_format, sizeof m_format);
     ::ZeroMemory(m_globalTable, sizeof m_globalTable);
+    m_nGlobalCount = 256;
     ::ZeroMemory(&m_firstTransparentColour, sizeof m_firstTransparentColour);
     ::ZeroMemory(&m_gifFileInfo, sizeof m_gifFileInfo);
     ::ZeroMemory(&m_gifStreamInfo, sizeof m_gifStreamInfo);

@@ -152,6 +152,7 @@ private:
     BOOL m_bFormatUsable;       // the frames of the current format can be written
     BOOL m_bTableGiven;         // the block holds the whole colour table of an 8-bit format
     RGBQUAD m_globalTable[256]; // as the file header wrote it
+    DWORD m_nGlobalCount;       // its entries in the file: 256, or fewer when cut
     LONG m_nScreenWidth;        // the first usable format's size, for a header
     LONG m_nScreenHeight;       // written only with the first image
     CFrameImage m_frames;

@@ -255,8 +255,8 @@ HRESULT CGifHandler::WriteImage(const GifImage& image, bool bOnGlobal, const Gif
         return m_pipeline.Error();
     if (bDifference) {
         const bool bPrepared = options.bTransparent
-                                   ? m_differ.PrepareTransparent(image, localTable, transparentIndex, options.wDelay,
-                                                                 *job)
+                                   ? m_differ.PrepareTransparent(image, shown, localTable, transparentIndex,
+                                                                 options.wDelay, *job)
                                    : m_differ.Prepare(image, shown, localTable, options.wDelay, *job);
         if (!bPrepared)
             return NoteWriteError(AVIERR_MEMORY);
@@ -412,11 +412,24 @@ HRESULT CGifHandler::WriteFileHeader(const BITMAPINFO* pFormat)
     ::ZeroMemory(m_globalTable, sizeof m_globalTable);
     ::CopyMemory(m_globalTable, reinterpret_cast<const BYTE*>(pFormat) + pFormat->bmiHeader.biSize,
                  ColourTableBytes(pFormat->bmiHeader));
+    m_nGlobalCount = kColourTableEntries;
     return ::GifWriteFileHeader(m_hFile, pFormat, &m_options) ? S_OK : AVIERR_FILEWRITE;
 }
 
 HRESULT CGifHandler::WriteDeferredHeader(const GifImage& image)
 {
+    // The differenced layout writes only the entries the first image has;
+    // an image on the global table that uses an index past them is given
+    // a table of its own (EncodeVersions.h).
+    if (m_bDifferencing) {
+        m_bHeaderWritten = TRUE;
+        ::ZeroMemory(m_globalTable, sizeof m_globalTable);
+        ::CopyMemory(m_globalTable, image.table, image.count * sizeof(RGBQUAD));
+        m_nGlobalCount = image.count;
+        m_differ.SetGlobalCount(image.count);
+        return GifWriteScreen(m_hFile, m_nScreenWidth, m_nScreenHeight, image.table, image.count, m_options)
+                   ? S_OK : AVIERR_FILEWRITE;
+    }
     struct
     {
         BITMAPINFOHEADER header;

@@ -35,3 +35,10 @@ GifPlacedImage GifPlaceWholeImage(const DibGeometry& geometry, const GifWriteOpt
 // geometry says (any stride, either row order). False when a write fails.
 bool GifWriteImageBlocks(HANDLE hFile, const DibGeometry& geometry, const GifWriteOptions& options,
                          const RGBQUAD* localTable, DWORD count, const BYTE* indices);
+
+// "GIF89a", the logical screen with a global table of count entries (the
+// smallest power of two that holds them; the exported header writer always
+// writes 256), and the loop extension when options ask for it. False when
+// a write fails.
+bool GifWriteScreen(HANDLE hFile, DWORD width, DWORD height, const RGBQUAD* table, DWORD count,
+                    const GifWriteOptions& options);

@@ -56,7 +56,8 @@ TEST(EncodeVersions, KeptVersionShowsThePicture)
                 pixels[y * width + x] = static_cast<BYTE>(c.count != 0 ? v : v * 3);
                 still[y * width + x] = x < width * c.stillPercent / 100;
             }
-        ImageVersionsIn in = { width, height, pixels.data(), still.data(), table.data(), c.count, c.key, c.lossiness };
+        ImageVersionsIn in = { width, height, pixels.data(), still.data(), table.data(), c.count, 256, c.key,
+                               c.lossiness };
         ImageVersionOut out;
         ASSERT_TRUE(EncodeShortestVersion(in, out)) << c.name;
         EXPECT_EQ(c.wantVersions, out.nVersions) << c.name;
