@@ -6,11 +6,12 @@
 
 CEncodeJob::CEncodeJob()
     : m_pPixels(nullptr), m_nPixelCapacity(0), m_pStill(nullptr), m_nStillCapacity(0), m_bStill(false),
-      m_bOptimise(false), m_nKeyIndex(-1), m_nLossiness(0), m_nGlobalCount(256)
+      m_bOptimise(false), m_nKeyIndex(-1), m_nLossiness(0)
 {
     ::ZeroMemory(&m_placed, sizeof m_placed);
     ::ZeroMemory(m_table, sizeof m_table);
-    ::ZeroMemory(m_globalTable, sizeof m_globalTable);
+    ::ZeroMemory(m_sourceTable, sizeof m_sourceTable);
+    m_global.SetIdentity(m_sourceTable);
 }
 
 CEncodeJob::~CEncodeJob()
@@ -55,13 +56,13 @@ void CEncodeJob::SetLocalTable(const RGBQUAD* table, DWORD count)
     m_placed.localCount = count;
 }
 
-void CEncodeJob::Optimise(int keyIndex, DWORD lossiness, const RGBQUAD* globalTable, DWORD globalCount)
+void CEncodeJob::Optimise(int keyIndex, DWORD lossiness, const RGBQUAD* sourceTable, const GlobalPalette& global)
 {
-    m_nGlobalCount = globalCount;
+    m_global = global;
     m_bOptimise = true;
     m_nKeyIndex = keyIndex;
     m_nLossiness = lossiness;
-    ::CopyMemory(m_globalTable, globalTable, sizeof m_globalTable);
+    ::CopyMemory(m_sourceTable, sourceTable, sizeof m_sourceTable);
 }
 
 BYTE* CEncodeJob::StillMask()
@@ -76,8 +77,8 @@ bool CEncodeJob::Encode()
 {
     if (m_bOptimise) {
         const ImageVersionsIn in = { m_placed.width, m_placed.height, m_pPixels, m_bStill ? m_pStill : nullptr,
-                                     m_placed.localTable != nullptr ? m_table : m_globalTable,
-                                     m_placed.localTable != nullptr ? m_placed.localCount : 0, m_nGlobalCount,
+                                     m_placed.localTable != nullptr ? m_table : m_sourceTable,
+                                     m_placed.localTable != nullptr ? m_placed.localCount : 0, &m_global,
                                      m_nKeyIndex, m_nLossiness };
         return EncodeShortestVersion(in, m_version);
     }

@@ -33,10 +33,11 @@ public:
     BYTE* Pixels() { return m_pPixels; }
     // The differenced layout's encoding (after Begin and SetLocalTable): the
     // shortest version, its table cut to the colours used; keyIndex is the
-    // image's own transparent colour or -1, globalTable the global table's
-    // 256 colours, of which the file has globalCount. Without this call the
-    // image is encoded as the plain layout always encoded it.
-    void Optimise(int keyIndex, DWORD lossiness, const RGBQUAD* globalTable, DWORD globalCount);
+    // image's own transparent colour or -1, sourceTable the 256 colours the
+    // indices of an image on the global table stand for, global the global
+    // table as the file has it. Without this call the image is encoded as
+    // the plain layout always encoded it.
+    void Optimise(int keyIndex, DWORD lossiness, const RGBQUAD* sourceTable, const GlobalPalette& global);
     // Per pixel, as Pixels(): non-zero where the pixel shows what the screen
     // already shows (zeroed by the caller). Buffers it; null when it cannot
     // be had. Only with Optimise.
@@ -64,8 +65,8 @@ private:
     bool m_bOptimise;
     int m_nKeyIndex;
     DWORD m_nLossiness;
-    RGBQUAD m_globalTable[256];
-    DWORD m_nGlobalCount;
+    RGBQUAD m_sourceTable[256];
+    GlobalPalette m_global;
     MemorySink m_plain;                 // the plain layout's LZW data
     ImageVersionOut m_version;          // the differenced layout's
 };

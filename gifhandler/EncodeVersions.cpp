@@ -57,10 +57,18 @@ bool EncodeExact(MemorySink& sink, const ImageVersionsIn& in, const BYTE* pixels
     rows.height = in.height;
     rows.stride = in.width;
     rows.topDown = true;
-    return LzwEncodeImageData(sink, rows, pixels, codeSize);
+    return LzwEncodeImageData(sink, rows, pixels, codeSize, true);
 }
 
 } // namespace
+
+void GlobalPalette::SetIdentity(const RGBQUAD* source)
+{
+    ::CopyMemory(colours, source, sizeof colours);
+    for (int i = 0; i < 256; ++i)
+        fileIndex[i] = static_cast<short>(i);
+    count = 256;
+}
 
 bool EncodeShortestVersion(const ImageVersionsIn& in, ImageVersionOut& out)
 {
@@ -73,31 +81,31 @@ bool EncodeShortestVersion(const ImageVersionsIn& in, ImageVersionOut& out)
         for (SIZE_T i = 0; i < n; ++i)
             nStill += in.still[i] != 0 ? 1 : 0;
 
-    // An image on a cut global table that needs an index past it has its
-    // own table instead: the global colours, cut to those it uses.
+    // An image on the global table that uses a colour the file's global
+    // table lacks has its own table instead: the source's, cut.
+    const GlobalPalette& global = *in.global;
     DWORD count = in.count;
     if (count == 0) {
-        bool bPast = in.keyIndex >= static_cast<int>(in.globalCount);
-        for (DWORD i = in.globalCount; i < 256 && !bPast; ++i)
-            bPast = used[i];
-        count = bPast ? 256 : 0;
+        bool bLacking = in.keyIndex >= 0 && global.fileIndex[in.keyIndex] < 0;
+        for (DWORD i = 0; i < 256 && !bLacking; ++i)
+            bLacking = used[i] && global.fileIndex[i] < 0;
+        count = bLacking ? 256 : 0;
     }
 
-    // The table and the indices as they are written. A transparent entry
-    // only the still version uses is added after the colours, so the exact
-    // version's table and code size leave it out.
-    HeapBytes remapped(count != 0 ? n : 0);
-    const BYTE* pixels = in.pixels;
-    int transparentIndex = in.keyIndex;
+    // The indices as they are written, and the table. A transparent entry
+    // only the still version uses is added after the colours, so that the
+    // exact version's table and code size leave it out.
+    HeapBytes remapped(n);
+    if (remapped.Get() == nullptr)
+        return false;
+    const BYTE* const pixels = remapped.Get();
+    int transparentIndex = -1;
     DWORD exactCount = 0, exactCodeSize = 8, choiceCount = 0, choiceCodeSize = 8;
     if (count != 0) {
-        if (remapped.Get() == nullptr)
-            return false;
         TrimmedTable cut;
         TrimTable(used, in.table, count, in.keyIndex, nStill != 0, cut);
         for (SIZE_T i = 0; i < n; ++i)
             remapped.Get()[i] = cut.remap[in.pixels[i]];
-        pixels = remapped.Get();
         ::CopyMemory(out.table, cut.colours, sizeof out.table);
         transparentIndex = cut.transparentIndex;
         choiceCount = cut.count;
@@ -106,17 +114,28 @@ bool EncodeShortestVersion(const ImageVersionsIn& in, ImageVersionOut& out)
         choiceCodeSize = cut.codeSize;
         exactCodeSize = CodeSizeFor(exactCount);
     } else {
-        // On the global table: the smallest index nothing uses stands for
-        // transparency, and the code size covers the highest index in use.
-        DWORD highest = in.keyIndex >= 0 ? static_cast<DWORD>(in.keyIndex) : 0;
+        // In the file's order; the smallest index the image leaves free
+        // within the table stands for transparency, and the code size
+        // covers the highest index in use.
+        bool usedInFile[256] = {};
+        for (SIZE_T i = 0; i < n; ++i) {
+            const BYTE index = static_cast<BYTE>(global.fileIndex[in.pixels[i]]);
+            remapped.Get()[i] = index;
+            usedInFile[index] = true;
+        }
+        transparentIndex = in.keyIndex >= 0 ? global.fileIndex[in.keyIndex] : -1;
+        DWORD highest = transparentIndex >= 0 ? static_cast<DWORD>(transparentIndex) : 0;
         for (DWORD i = 0; i < 256; ++i)
-            if (used[i] && i > highest)
+            if (usedInFile[i] && i > highest)
                 highest = i;
         exactCodeSize = CodeSizeFor(highest + 1);
+        DWORD entries = 2;
+        while (entries < global.count)
+            entries *= 2;
         if (transparentIndex < 0 && nStill != 0)
-            for (int i = 0; i < 256 && transparentIndex < 0; ++i)
-                if (!used[i])
-                    transparentIndex = i;
+            for (DWORD i = 0; i < entries && transparentIndex < 0; ++i)
+                if (!usedInFile[i])
+                    transparentIndex = static_cast<int>(i);
         choiceCodeSize = CodeSizeFor((transparentIndex > static_cast<int>(highest) ? transparentIndex : highest) + 1);
     }
 
@@ -125,8 +144,9 @@ bool EncodeShortestVersion(const ImageVersionsIn& in, ImageVersionOut& out)
     choices.stillIndex = nStill != 0 ? transparentIndex : -1;
     choices.keyIndex = in.keyIndex >= 0 ? transparentIndex : -1;
     choices.lossiness = in.lossiness;
-    choices.colours = count != 0 ? out.table : in.table;
-    choices.count = count != 0 ? choiceCount : 256;
+    choices.colours = count != 0 ? out.table : global.colours;
+    choices.count = count != 0 ? choiceCount : global.count;
+    choices.deferClear = true;
 
     out.data.Clear();
     out.nVersions = 0;

@@ -10,6 +10,19 @@
 
 #include "FileWrite.h"
 
+// The global table as the file has it: its colours in the file's order, and
+// for each index of the source's table (the one images on the global table
+// index) its index in the file's, -1 where the file's table lacks it.
+struct GlobalPalette
+{
+    RGBQUAD colours[256];
+    short fileIndex[256];
+    DWORD count;                // entries in the file, 1 to 256
+
+    // The file's table is the source's, all 256 entries.
+    void SetIdentity(const RGBQUAD* source);
+};
+
 // One image, as the differencing made it.
 struct ImageVersionsIn
 {
@@ -18,8 +31,8 @@ struct ImageVersionsIn
     const BYTE* still;          // per pixel non-zero: shows what the screen already shows; null: none
     const RGBQUAD* table;       // the colours of the indices (256 readable entries)
     DWORD count;                // entries of the image's own table, 1 to 256; 0: the global table
-    DWORD globalCount;          // the global table's entries in the file; an image on it
-                                // that uses an index past them gets a table of its own
+    const GlobalPalette* global;    // the global table in the file; an image on it that
+                                    // uses a colour it lacks gets a table of its own
     int keyIndex;               // the image's own transparent colour, or -1
     DWORD lossiness;            // 0 to 200
 };

@@ -107,9 +107,17 @@ GifPlacedImage PlacedIn(const PixelBox& box, WORD delay, BYTE disposal)
 
 CFrameDiffer::CFrameDiffer()
     : m_nWidth(0), m_nHeight(0), m_pCanvas(nullptr), m_bPlainClear(true), m_pHeld(nullptr), m_pHeldStill(nullptr),
-      m_nHeldCapacity(0), m_nLossiness(0), m_nGlobalCount(256)
+      m_nHeldCapacity(0), m_nLossiness(0), m_pGlobal(nullptr)
 {
     ::ZeroMemory(&m_held, sizeof m_held);
+}
+
+const GlobalPalette& CFrameDiffer::Global(const RGBQUAD* table)
+{
+    if (m_pGlobal != nullptr)
+        return *m_pGlobal;
+    m_identity.SetIdentity(table);
+    return m_identity;
 }
 
 CFrameDiffer::~CFrameDiffer()
@@ -181,7 +189,7 @@ bool CFrameDiffer::Prepare(const GifImage& image, const RGBQUAD* table, const RG
     if (localTable != nullptr)
         job.SetLocalTable(localTable, image.count);
 
-    job.Optimise(-1, m_nLossiness, table, m_nGlobalCount);
+    job.Optimise(-1, m_nLossiness, table, Global(table));
     // The cropped indices and which of them the screen already shows; the
     // screen takes the crop's colours in the same pass.
     BYTE* const crop = job.Pixels();
@@ -226,7 +234,7 @@ bool CFrameDiffer::PrepareTransparent(const GifImage& image, const RGBQUAD* tabl
         return false;
     if (localTable != nullptr)
         job.SetLocalTable(localTable, image.count);
-    job.Optimise(transparentIndex, m_nLossiness, table, m_nGlobalCount);
+    job.Optimise(transparentIndex, m_nLossiness, table, Global(table));
     BYTE* const crop = job.Pixels();
     for (DWORD y = 0; y < cropHeight; ++y) {
         ::memcpy(crop + static_cast<SIZE_T>(y) * cropWidth, ImageRow(image, top + y) + left, cropWidth);
@@ -359,7 +367,7 @@ bool CFrameDiffer::EmitHeld(const PixelBox& clear, CEncodeJob& job)
         return false;
     if (m_held.bLocal)
         job.SetLocalTable(m_held.table, m_held.count);
-    job.Optimise(m_held.transparentIndex, m_nLossiness, m_held.table, m_nGlobalCount);
+    job.Optimise(m_held.transparentIndex, m_nLossiness, m_held.table, Global(m_held.table));
     BYTE* still = job.StillMask();
     if (still == nullptr)
         return false;

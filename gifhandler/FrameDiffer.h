@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "EncodeVersions.h"
 #include "FrameImage.h"
 
 class CEncodeJob;
@@ -33,8 +34,9 @@ public:
     bool IsStarted() const { return m_pCanvas != nullptr; }
     // Lossy compression of the images made from now on, 0 to 200.
     void SetLossiness(DWORD nLevel) { m_nLossiness = nLevel; }
-    // Entries of the global table in the file (256 unless it was cut).
-    void SetGlobalCount(DWORD nCount) { m_nGlobalCount = nCount; }
+    // The global table as the file has it (the handler's, which outlives
+    // the differencing); without it, the source's table as it is.
+    void SetGlobalPalette(const GlobalPalette* pGlobal) { m_pGlobal = pGlobal; }
 
     // Whether an image of this size can be written differenced: it must lie
     // within the screen.
@@ -96,6 +98,8 @@ private:
     };
 
     bool EmitHeld(const PixelBox& clear, CEncodeJob& job);
+    // The global table as the file has it, or the identity over table.
+    const GlobalPalette& Global(const RGBQUAD* table);
     bool ReserveHeld(DWORD nBytes);
 
     DWORD m_nWidth, m_nHeight;
@@ -109,5 +113,6 @@ private:
     BYTE* m_pHeldStill;         // its still mask: non-zero where the screen shows the same
     DWORD m_nHeldCapacity;
     DWORD m_nLossiness;
-    DWORD m_nGlobalCount;
+    const GlobalPalette* m_pGlobal;
+    GlobalPalette m_identity;
 };

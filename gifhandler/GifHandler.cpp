@@ -25,7 +25,10 @@ CGifHandler::CGifHandler()
 {
     ::ZeroMemory(m_format, sizeof m_format);
     ::ZeroMemory(m_globalTable, sizeof m_globalTable);
-    m_nGlobalCount = 256;
+    m_global.SetIdentity(m_globalTable);
+    m_bHeaderDeferred = FALSE;
+    m_nDeferredCount = 0;
+    ::ZeroMemory(&m_headerOptions, sizeof m_headerOptions);
     ::ZeroMemory(&m_firstTransparentColour, sizeof m_firstTransparentColour);
     ::ZeroMemory(&m_gifFileInfo, sizeof m_gifFileInfo);
     ::ZeroMemory(&m_gifStreamInfo, sizeof m_gifStreamInfo);

@@ -103,6 +103,9 @@ private:
 
     bool StreamMatches(DWORD fccType, LONG lParam) const;
     HRESULT WriteFileHeader(const BITMAPINFO* pFormat);
+    HRESULT DeferFileHeader(const BITMAPINFO* pFormat);
+    // The file's global table from the first image's use of the source's.
+    void OrderGlobalTable(const GifImage& first, DWORD count);
     // The header of a file whose first format was not 8-bit: the screen of
     // that format, and the first image's colours as the global table.
     HRESULT WriteDeferredHeader(const GifImage& image);
@@ -151,8 +154,11 @@ private:
     BYTE m_format[sizeof(BITMAPV5HEADER) + 256 * sizeof(RGBQUAD)];
     BOOL m_bFormatUsable;       // the frames of the current format can be written
     BOOL m_bTableGiven;         // the block holds the whole colour table of an 8-bit format
-    RGBQUAD m_globalTable[256]; // as the file header wrote it
-    DWORD m_nGlobalCount;       // its entries in the file: 256, or fewer when cut
+    RGBQUAD m_globalTable[256]; // the source's: what the indices of images on the global table stand for
+    GlobalPalette m_global;     // the global table as the file has it
+    BOOL m_bHeaderDeferred;     // differenced: the first 8-bit format was taken, its header waits for an image
+    DWORD m_nDeferredCount;     // the entries of its table
+    GifWriteOptions m_headerOptions;    // the options as they were at the first format
     LONG m_nScreenWidth;        // the first usable format's size, for a header
     LONG m_nScreenHeight;       // written only with the first image
     CFrameImage m_frames;

@@ -109,7 +109,7 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetFormat(LONG, LPVOID lpFormat, LONG cbF
             return AVIERR_BADFORMAT;
         // The encoder reads the colour table of the first format: it must be
         // inside the block the client gave.
-        if (!m_bHeaderWritten
+        if (!m_bHeaderWritten && !m_bHeaderDeferred
             && static_cast<ULONGLONG>(bmih.biSize) + ColourTableBytes(bmih)
                    > static_cast<ULONGLONG>(cbFormat))
             return AVIERR_BADFORMAT;
@@ -125,8 +125,10 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetFormat(LONG, LPVOID lpFormat, LONG cbF
     // Read from the copy of the whole block: the masks of BI_BITFIELDS follow the header.
     m_bFormatUsable = CFrameImage::Accepts(reinterpret_cast<const BITMAPINFOHEADER*>(m_format))
                       && (bmih.biBitCount == 8 || m_bTableGiven);
-    if (m_bHeaderWritten)
+    if (m_bHeaderWritten || m_bHeaderDeferred)
         return S_OK;
+    if (bmih.biBitCount == 8 && m_bDifferencing)
+        return DeferFileHeader(static_cast<const BITMAPINFO*>(lpFormat));
     if (bmih.biBitCount == 8)
         return WriteFileHeader(static_cast<const BITMAPINFO*>(lpFormat));
     if (!m_bFormatUsable)
@@ -412,22 +414,77 @@ HRESULT CGifHandler::WriteFileHeader(const BITMAPINFO* pFormat)
     ::ZeroMemory(m_globalTable, sizeof m_globalTable);
     ::CopyMemory(m_globalTable, reinterpret_cast<const BYTE*>(pFormat) + pFormat->bmiHeader.biSize,
                  ColourTableBytes(pFormat->bmiHeader));
-    m_nGlobalCount = kColourTableEntries;
+    m_global.SetIdentity(m_globalTable);
     return ::GifWriteFileHeader(m_hFile, pFormat, &m_options) ? S_OK : AVIERR_FILEWRITE;
+}
+
+// The differenced layout waits for the first image to order the global
+// table; the screen, the source's table and the loop count are taken now,
+// as the header would have taken them.
+HRESULT CGifHandler::DeferFileHeader(const BITMAPINFO* pFormat)
+{
+    m_bHeaderDeferred = TRUE;
+    m_nScreenWidth = pFormat->bmiHeader.biWidth;
+    m_nScreenHeight = pFormat->bmiHeader.biHeight < 0 ? -pFormat->bmiHeader.biHeight : pFormat->bmiHeader.biHeight;
+    ::ZeroMemory(m_globalTable, sizeof m_globalTable);
+    m_nDeferredCount = ColourTableBytes(pFormat->bmiHeader) / sizeof(RGBQUAD);
+    ::CopyMemory(m_globalTable, reinterpret_cast<const BYTE*>(pFormat) + pFormat->bmiHeader.biSize,
+                 m_nDeferredCount * sizeof(RGBQUAD));
+    m_headerOptions = m_options;
+    return S_OK;
+}
+
+// The global table in the file's order: the colours of the first image,
+// most used first, so that images of few colours index only the first
+// entries and take short codes; then the source's other colours.
+void CGifHandler::OrderGlobalTable(const GifImage& first, DWORD count)
+{
+    DWORD uses[256] = {};
+    const DibGeometry& g = first.geometry;
+    for (DWORD y = 0; y < g.height; ++y) {
+        const BYTE* row = first.indices + static_cast<SIZE_T>(y) * g.stride;
+        for (DWORD x = 0; x < g.width; ++x)
+            ++uses[row[x]];
+    }
+    BYTE order[256];
+    for (DWORD i = 0; i < count; ++i) {
+        // Insertion by uses, more first; equal uses keep the source's order.
+        DWORD at = i;
+        while (at > 0 && uses[order[at - 1]] < uses[i]) {
+            order[at] = order[at - 1];
+            --at;
+        }
+        order[at] = static_cast<BYTE>(i);
+    }
+    for (DWORD i = 0; i < 256; ++i)
+        m_global.fileIndex[i] = -1;
+    ::ZeroMemory(m_global.colours, sizeof m_global.colours);
+    for (DWORD r = 0; r < count; ++r) {
+        m_global.colours[r] = m_globalTable[order[r]];
+        m_global.fileIndex[order[r]] = static_cast<short>(r);
+    }
+    m_global.count = count;
+    m_differ.SetGlobalPalette(&m_global);
 }
 
 HRESULT CGifHandler::WriteDeferredHeader(const GifImage& image)
 {
-    // The differenced layout writes only the entries the first image has;
-    // an image on the global table that uses an index past them is given
-    // a table of its own (EncodeVersions.h).
-    if (m_bDifferencing) {
+    // The differenced layout writes the global table in its own order, and
+    // only the entries there are; an image on the global table that uses a
+    // colour the file's lacks is given a table of its own (EncodeVersions.h).
+    if (m_bDifferencing || m_bHeaderDeferred) {
         m_bHeaderWritten = TRUE;
-        ::ZeroMemory(m_globalTable, sizeof m_globalTable);
-        ::CopyMemory(m_globalTable, image.table, image.count * sizeof(RGBQUAD));
-        m_nGlobalCount = image.count;
-        m_differ.SetGlobalCount(image.count);
-        return GifWriteScreen(m_hFile, m_nScreenWidth, m_nScreenHeight, image.table, image.count, m_options)
+        DWORD count = m_nDeferredCount;
+        if (!m_bHeaderDeferred) {
+            ::ZeroMemory(m_globalTable, sizeof m_globalTable);
+            ::CopyMemory(m_globalTable, image.table, image.count * sizeof(RGBQUAD));
+            count = image.count;
+            m_headerOptions = m_options;
+        }
+        m_bHeaderDeferred = FALSE;
+        OrderGlobalTable(image, count == 0 ? 1 : count);
+        return GifWriteScreen(m_hFile, m_nScreenWidth, m_nScreenHeight, m_global.colours, m_global.count,
+                              m_headerOptions)
                    ? S_OK : AVIERR_FILEWRITE;
     }
     struct

@@ -135,7 +135,7 @@ public:
                     // The string ends; the next one starts with this pixel.
                     chosen = bStill && bTransparent && own != last ? stillIndex : own;
                     if (prefix != kNoString)
-                        AddString(prefix, chosen);
+                        AddString(prefix, chosen, at);
                     prefix = chosen;
                 }
                 if (chosen == own)
@@ -144,7 +144,8 @@ public:
             }
         }
         if (!m_packer.Failed()) {
-            PutPeriod(m_packer, m_work, m_codes, m_nextCode);
+            if (!m_timer.Frozen())
+                PutPeriod(m_packer, m_work, m_codes, m_nextCode);
             m_packer.Put(prefix, WidthBefore(m_nextCode, m_codes.minimum));
             m_packer.Put(m_codes.end, WidthBefore(m_nextCode, m_codes.minimum));
         }
@@ -192,12 +193,28 @@ private:
     }
 
     // The string prefix + index gets the next code (its prefix is written
-    // when the period ends), or the table is full and starts again.
-    void AddString(DWORD prefix, DWORD index)
+    // when the period ends), or the table is full: it starts again, or with
+    // the deferred Clear goes on as it is while it packs well. pos is the
+    // pixel after the string.
+    void AddString(DWORD prefix, DWORD index, ULONGLONG pos)
     {
-        if (m_nextCode == kMaxCodeLimit) {
+        if (m_nextCode == kMaxCodeLimit && !m_choices.deferClear) {
             EndPeriod(m_packer, m_work, m_codes, prefix);
             m_nextCode = m_codes.firstFree;
+            return;
+        }
+        if (m_nextCode == kMaxCodeLimit) {
+            if (!m_timer.Frozen()) {
+                PutPeriod(m_packer, m_work, m_codes, kMaxCodeLimit);
+                m_timer.Froze(pos, m_codes);
+            }
+            m_packer.Put(prefix, 12);
+            if (m_timer.Written(pos)) {
+                m_packer.Put(m_codes.clear, 12);
+                ResetTable(m_work);
+                m_nextCode = m_codes.firstFree;
+                m_timer.Started(pos);
+            }
             return;
         }
         const DWORD record = m_work->period | (index << 12) | prefix;
@@ -212,6 +229,7 @@ private:
     SubBlockPacker& m_packer;
     const CodeSet& m_codes;
     DWORD m_nextCode;
+    ClearTimer m_timer;
 };
 
 } // namespace

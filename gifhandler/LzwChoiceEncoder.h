@@ -24,6 +24,8 @@ struct LzwChoices
     DWORD lossiness = 0;
     const RGBQUAD* colours = nullptr;
     DWORD count = 0;
+    // A full table is kept while it packs well (LzwWorkspace.h).
+    bool deferClear = false;
 };
 
 // The largest colour difference a lossiness allows between a pixel and

@@ -141,7 +141,8 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
     return LzwEncodeImageData(sink, g, pixels);
 }
 
-bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& g, const BYTE* pixels, DWORD minCodeSize)
+bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& g, const BYTE* pixels, DWORD minCodeSize,
+                        bool bDeferClear)
 {
     if (minCodeSize < 2 || minCodeSize > 8)
         return false;
@@ -164,6 +165,7 @@ bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& g, const BYTE* pixels
     DWORD nextCode = codes.firstFree;
     DWORD prefix = row[0];
     const BYTE* p = row + 1;
+    ClearTimer timer;
     // A run jump that reached the end of a row goes on in the next one.
     DWORD carriedPixel = 0x100;             // none
     DWORD carriedLength = 0;
@@ -203,9 +205,23 @@ bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& g, const BYTE* pixels
                 if (prefix == work->runTop[pixel])
                     GrowRun(work, pixel, nextCode);
                 ++nextCode;
-            } else {
+            } else if (!bDeferClear) {
                 EndPeriod(packer, work, codes, prefix);
                 nextCode = codes.firstFree;
+            } else {
+                // Full: the table is kept until it packs worse than it did.
+                const ULONGLONG pos = static_cast<ULONGLONG>(y) * g.width + static_cast<DWORD>(p - row) - 1;
+                if (!timer.Frozen()) {
+                    PutPeriod(packer, work, codes, kMaxCodeLimit);
+                    timer.Froze(pos, codes);
+                }
+                packer.Put(prefix, 12);
+                if (timer.Written(pos)) {
+                    packer.Put(codes.clear, 12);
+                    ResetTable(work);
+                    nextCode = codes.firstFree;
+                    timer.Started(pos);
+                }
             }
             prefix = pixel;
 
@@ -223,7 +239,8 @@ bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& g, const BYTE* pixels
 
     bool ok = false;
     if (!packer.Failed()) {
-        PutPeriod(packer, work, codes, nextCode);
+        if (!timer.Frozen())
+            PutPeriod(packer, work, codes, nextCode);
         packer.Put(prefix, WidthBefore(nextCode, minCodeSize));
         packer.Put(codes.end, WidthBefore(nextCode, minCodeSize));
         ok = packer.Finish();

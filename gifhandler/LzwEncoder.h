@@ -13,7 +13,10 @@ bool LzwWriteImageData(HANDLE hFile, const DibGeometry& geometry, const BYTE* pi
 
 // The same bytes into any sink (memory, to compare two encodings' sizes),
 // with a minimum code size of 2 to 8: every index must be below 2^size.
-bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& geometry, const BYTE* pixels, DWORD minCodeSize = 8);
+// bDeferClear keeps a full table while it packs well (LzwWorkspace.h); the
+// exported writers and the plain layout never do, keeping their bytes.
+bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& geometry, const BYTE* pixels, DWORD minCodeSize = 8,
+                        bool bDeferClear = false);
 
 // Frees the workspaces kept between images, if any; for when the library is
 // unloaded.

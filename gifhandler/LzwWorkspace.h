@@ -196,6 +196,60 @@ __attribute__((noinline)) inline void EndPeriod(SubBlockPacker& packer, Workspac
     packer.Put(codes.clear, 12);
     ResetTable(work);
 }
+// The deferred Clear: when the table fills, the encoders may go on with it
+// as it is, writing 12-bit codes and making no new strings, for as long as
+// that packs the pixels at least as tightly as the period that built the
+// table did (from its Clear to its last code); once a stretch of codes does
+// worse, the table is cleared. Pictures that keep their patterns keep a
+// table full of long strings instead of starting again from single pixels.
+// Decoders stop adding strings at 4096, as the format says.
+class ClearTimer
+{
+public:
+    ClearTimer() : m_start(0), m_frozen(false), m_periodPixels(0), m_periodBits(0), m_windowStart(0), m_windowCodes(0)
+    {
+    }
+    bool Frozen() const { return m_frozen; }
+    // A period starts with the pixel at pos.
+    void Started(ULONGLONG pos)
+    {
+        m_start = pos;
+        m_frozen = false;
+    }
+    // The table filled at pos.
+    void Froze(ULONGLONG pos, const CodeSet& codes)
+    {
+        m_frozen = true;
+        m_periodPixels = pos > m_start ? pos - m_start : 1;
+        m_periodBits = 0;
+        for (DWORD c = codes.firstFree; c < kMaxCodeLimit; ++c)
+            m_periodBits += WidthBefore(c, codes.minimum);
+        m_windowStart = pos;
+        m_windowCodes = 0;
+    }
+
+    // A 12-bit code was written with the frozen table, its string ending
+    // before pos; true when the table is to be cleared now.
+    bool Written(ULONGLONG pos)
+    {
+        if (++m_windowCodes < kWindow)
+            return false;
+        const ULONGLONG pixels = pos - m_windowStart;
+        m_windowStart = pos;
+        m_windowCodes = 0;
+        return 12ull * kWindow * m_periodPixels > m_periodBits * pixels;
+    }
+
+private:
+    static const DWORD kWindow = 256;   // codes a comparison takes
+    ULONGLONG m_start;
+    bool m_frozen;
+    ULONGLONG m_periodPixels;
+    ULONGLONG m_periodBits;
+    ULONGLONG m_windowStart;
+    DWORD m_windowCodes;
+};
+
 // A workspace from the spares, or a new one; null when memory ran out.
 Workspace* TakeWorkspace();
 // Keeps the workspace as a spare, or frees it when enough are kept.

@@ -24,6 +24,7 @@ struct Case
     int key;                // -1 or an index the picture uses
     DWORD lossiness;
     DWORD wantVersions;
+    DWORD globalCount;      // the file's global table: the source's reversed, cut to this many
 };
 
 bool SameColour(const RGBQUAD& a, const RGBQUAD& b)
@@ -36,13 +37,15 @@ bool SameColour(const RGBQUAD& a, const RGBQUAD& b)
 TEST(EncodeVersions, KeptVersionShowsThePicture)
 {
     const Case cases[] = {
-        {"own table, no still", 200, 20, 0, -1, 0, 1},
-        {"own table, half still", 200, 20, 50, -1, 0, 2},
-        {"own table, nearly no still", 200, 20, 1, -1, 0, 1},
-        {"own table, key colour, still", 64, 30, 40, 3, 0, 2},
-        {"global table, half still", 0, 40, 50, -1, 0, 2},
-        {"global table, lossy", 0, 40, 30, -1, 100, 1},
-        {"own table, lossy, key", 100, 50, 20, 5, 60, 1},
+        {"own table, no still", 200, 20, 0, -1, 0, 1, 256},
+        {"own table, half still", 200, 20, 50, -1, 0, 2, 256},
+        {"own table, nearly no still", 200, 20, 1, -1, 0, 1, 256},
+        {"own table, key colour, still", 64, 30, 40, 3, 0, 2, 256},
+        {"global table, half still", 0, 40, 50, -1, 0, 2, 256},
+        {"global table, lossy", 0, 40, 30, -1, 100, 1, 256},
+        {"own table, lossy, key", 100, 50, 20, 5, 60, 1, 256},
+        {"global table reordered", 0, 40, 50, 6, 0, 2, 256},
+        {"global table lacking colours", 0, 40, 50, -1, 0, 2, 100},
     };
     std::vector<RGBQUAD> table(256);
     for (DWORD i = 0; i < 256; ++i)
@@ -56,7 +59,17 @@ TEST(EncodeVersions, KeptVersionShowsThePicture)
                 pixels[y * width + x] = static_cast<BYTE>(c.count != 0 ? v : v * 3);
                 still[y * width + x] = x < width * c.stillPercent / 100;
             }
-        ImageVersionsIn in = { width, height, pixels.data(), still.data(), table.data(), c.count, 256, c.key,
+        // The file's global table: the source's backwards, its first globalCount.
+        GlobalPalette global;
+        global.SetIdentity(table.data());
+        for (DWORD i = 0; i < 256; ++i) {
+            const DWORD at = 255 - i;
+            global.fileIndex[i] = static_cast<short>(at < c.globalCount ? at : -1);
+            if (at < c.globalCount)
+                global.colours[at] = table[i];
+        }
+        global.count = c.globalCount;
+        ImageVersionsIn in = { width, height, pixels.data(), still.data(), table.data(), c.count, &global, c.key,
                                c.lossiness };
         ImageVersionOut out;
         ASSERT_TRUE(EncodeShortestVersion(in, out)) << c.name;
@@ -81,7 +94,9 @@ TEST(EncodeVersions, KeptVersionShowsThePicture)
         ASSERT_TRUE(LzwEncodeImageData(before, g, pixels.data()));
         EXPECT_LE(out.data.Size(), before.Size()) << c.name;
         EXPECT_EQ(c.key >= 0, out.transparent && c.key >= 0) << c.name;
-        const RGBQUAD* shown = c.count != 0 ? out.table : table.data();
+        const RGBQUAD* shown = out.count != 0 ? out.table : global.colours;
+        // A global table lacking a colour the picture uses gives a table of its own.
+        EXPECT_EQ(c.count != 0 || c.globalCount < 256, out.count != 0) << c.name;
         for (size_t i = 0; i < pixels.size(); ++i) {
             const bool bTransparent = out.transparent && decoded[i] == out.transparentIndex;
             if (c.key >= 0 && pixels[i] == c.key) {

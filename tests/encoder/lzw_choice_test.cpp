@@ -204,3 +204,33 @@ TEST(LzwChoices, LossyKeepsStillAndKeyPixels)
         previous = data.size();
     }
 }
+
+// The deferred Clear: with a full table kept while it packs well, both
+// encoders still decode to the pixels (tables that fill and freeze, then
+// clear when the picture changes), and a picture that repeats its patterns
+// gets shorter than with a Clear at every full table.
+TEST(LzwDeferredClear, DecodesAndShortensRepeatedPatterns)
+{
+    const DWORD width = 640, height = 240;
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
+    uint32_t state = 3;
+    for (DWORD y = 0; y < height; ++y)
+        for (DWORD x = 0; x < width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            // Banded detail in the top half, noise in the bottom half.
+            pixels[y * width + x] = static_cast<uint8_t>(y < height / 2 ? ((x + y / 4) / 3 + (x * y >> 9)) & 63
+                                                                       : (state >> 24) & 63);
+        }
+    DibGeometry g = { width, height, width, true };
+    MemorySink immediate, deferred;
+    ASSERT_TRUE(LzwEncodeImageData(immediate, g, pixels.data(), 6, false));
+    ASSERT_TRUE(LzwEncodeImageData(deferred, g, pixels.data(), 6, true));
+    EXPECT_EQ(pixels, reference::DecodeLzw(Bytes(deferred), pixels.size()));
+    EXPECT_LT(deferred.Size(), immediate.Size());
+
+    LzwChoices choices;
+    choices.deferClear = true;
+    const std::vector<uint8_t> data = EncodeChoices(pixels, width, height, 6, choices);
+    EXPECT_EQ(Bytes(deferred), data) << "both encoders defer alike";
+    EXPECT_EQ(pixels, reference::DecodeLzw(data, pixels.size()));
+}
