@@ -95,8 +95,12 @@ void TellUnusableFiles(cTestNode* pNode, cExportProgress* pProgress)
 {
     if (pNode->m_nType == cTestNode::typeImage || pNode->m_nType == cTestNode::typeMovie) {
         cNodeOpen open(pNode);
-        FramePtr pFormat(pNode->GetFrameCount() > 0 ? pNode->GetFrameFormat(0) : nullptr);
-        pProgress->FileSkipped(pNode->GetName(-1), pFormat == nullptr ? kSkipUnreadable : kSkipNotWritable);
+        cNodeSkips skips;
+        if (pNode->GetFrameCount() == 0)
+            skips.Note(kSkipUnreadable);
+        else
+            WritableFrame(pNode, 0, skips);
+        skips.Tell(pNode, pProgress);
     }
     for (int i = 0; i < pNode->GetChildCount(); ++i)
         if (cTestNode* pChild = pNode->GetChild(i))

@@ -292,8 +292,7 @@ TEST(ExportAnimation, Refusals)
         EXPECT_EQ(std::vector<std::string>{reason}, progress.reasons);
         // The files that gave no image are named after "No valid images".
         if (c.message[0] == 'N') {
-            EXPECT_EQ(std::vector<std::string>{source + " | is in a format the GIF writer cannot take"},
-                      progress.Skipped());
+            EXPECT_EQ(std::vector<std::string>{source + " | could not be read"}, progress.Skipped());
         }
         EXPECT_EQ(0, progress.nShown);
         EXPECT_EQ(0, progress.nWaits);
