@@ -87,9 +87,7 @@ BOOL WriteMovieFile(cTestNode* pMovie, BOOL bTransparent, const cExportSettings&
     return TRUE;
 }
 
-// Runs one file's writing, with a framework exception inside it reported
-// against that file, so that the batch goes on with the next one. A file
-// the plan does not let it write is not begun: its source is left out.
+// What became of one file: the writer's result, or left out by the plan.
 enum Outcome
 {
     written = cGifFileWriter::written,
@@ -98,6 +96,9 @@ enum Outcome
     leftOut             // not begun, and said so
 };
 
+// Runs one file's writing, with a framework exception inside it reported
+// against that file, so that the batch goes on with the next one. A file
+// the plan does not let it write is not begun: its source is left out.
 template <typename Write>
 Outcome WriteOneFile(LPCSTR pszSource, const CString& strName, cBatchPlan& plan, cExportProgress* pProgress,
                      Write write)
