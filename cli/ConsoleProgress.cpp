@@ -30,7 +30,8 @@ BOOL WINAPI OnConsoleControl(DWORD dwType)
 } // namespace
 
 cConsoleProgress::cConsoleProgress()
-    : m_bReplaceExisting(FALSE), m_bConsole(FALSE), m_bBarShown(FALSE), m_bBarStale(FALSE), m_dwLastDraw(0), m_nMax(0), m_nPos(0)
+    : m_bReplaceExisting(FALSE), m_bConsole(FALSE), m_bBarShown(FALSE), m_bBarStale(FALSE), m_dwLastDraw(0),
+      m_nMax(0), m_nPos(0)
 {
     DWORD dwMode = 0;
     m_bConsole = ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &dwMode);

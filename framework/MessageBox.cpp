@@ -77,7 +77,7 @@ int TextWidth(HDC hdc, LPCSTR lpsz, int nLength)
 }
 
 // Appends one line of the text, from pszLine for nLength bytes, wrapped.
-void WrapLine(HDC hdc, LPCSTR pszLine, int nLength, int cxMax, CString& strOut)
+void WrapLine(HDC hdc, LPCSTR pszLine, int nLength, int cxLine, int cxPart, CString& strOut)
 {
     LPCSTR pszEnd = pszLine + nLength;
     LPCSTR pszStart = pszLine;          // of the output line being filled
@@ -88,9 +88,11 @@ void WrapLine(HDC hdc, LPCSTR pszLine, int nLength, int cxMax, CString& strOut)
         LPCSTR pNext = ::CharNextA(p);
         if (pNext > pszEnd || pNext == p)
             pNext = pszEnd;
-        if (TextWidth(hdc, pszStart, static_cast<int>(pNext - pszStart)) > cxMax && p > pszStart) {
-            // Past the width: break after the last separator, or here when
-            // the part has none.
+        const int cx = TextWidth(hdc, pszStart, static_cast<int>(pNext - pszStart));
+        // Past the width: break after the last separator; a part without
+        // one (a long file name) goes on to the wider limit, and only then
+        // breaks between characters.
+        if (p > pszStart && (pszBreak != nullptr ? cx > cxLine : cx > cxPart)) {
             LPCSTR pszCut = pszBreak != nullptr ? pszBreak : p;
             strOut += CString(pszStart, static_cast<int>(pszCut - pszStart)) + "\n";
             pszStart = pszCut;
@@ -106,7 +108,7 @@ void WrapLine(HDC hdc, LPCSTR pszLine, int nLength, int cxMax, CString& strOut)
 
 } // namespace
 
-CString AfxWrapText(HDC hdc, LPCSTR lpszText, int cxMax)
+CString AfxWrapText(HDC hdc, LPCSTR lpszText, int cxLine, int cxPart)
 {
     CString strOut;
     LPCSTR pszLine = lpszText;
@@ -114,7 +116,7 @@ CString AfxWrapText(HDC hdc, LPCSTR lpszText, int cxMax)
         LPCSTR pszNewLine = std::strchr(pszLine, '\n');
         const int nLength = pszNewLine != nullptr ? static_cast<int>(pszNewLine - pszLine)
                                                   : static_cast<int>(std::strlen(pszLine));
-        WrapLine(hdc, pszLine, nLength, cxMax, strOut);
+        WrapLine(hdc, pszLine, nLength, cxLine, cxPart, strOut);
         if (pszNewLine == nullptr)
             return strOut;
         strOut += '\n';
@@ -135,7 +137,9 @@ CString AfxFitMessageText(LPCSTR lpszText)
     HDC hdc = hFont != nullptr ? ::GetDC(nullptr) : nullptr;
     if (hdc != nullptr) {
         HGDIOBJ hOldFont = ::SelectObject(hdc, hFont);
-        strText = AfxWrapText(hdc, lpszText, (rcWork.right - rcWork.left) / 2);
+        // The box adds its icon and margins to the text's width.
+        const int cxWork = rcWork.right - rcWork.left;
+        strText = AfxWrapText(hdc, lpszText, cxWork / 2, cxWork - 160);
         ::SelectObject(hdc, hOldFont);
         ::ReleaseDC(nullptr, hdc);
     }

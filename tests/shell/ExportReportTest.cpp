@@ -233,14 +233,17 @@ VOID CALLBACK ReadAndCloseBox(HWND, UINT, UINT_PTR idEvent, DWORD)
 
 } // namespace
 
-// A path of 328 characters: the real box wraps it at its folders, keeps the
-// file name whole and every character, and stays on the screen.
+// A path of more than 328 characters: the real box wraps it at its
+// folders, keeps the file name whole and every character, and stays on the
+// screen.
 TEST(MessageBoxes, LongPathsWrapAndStayOnTheScreen)
 {
     std::string path = "C:\\";
     while (path.size() < 290)
         path += "a_folder_of_many_pictures_" + std::to_string(path.size()) + "\\";
-    const std::string name = "the_final_picture_of_the_summer_holiday.gif";
+    // Wider alone than half the screen, where the folders break.
+    const std::string name = "the_final_picture_of_the_long_summer_holiday_by_the_sea"
+                             "_with_the_whole_family_and_all_our_friends_0042.gif";
     path += name;
     ASSERT_GE(path.size(), 328u);
     const std::string text = "Unable to Open File\n" + path;
@@ -259,5 +262,5 @@ TEST(MessageBoxes, LongPathsWrapAndStayOnTheScreen)
             joined += c;
     EXPECT_EQ("Unable to Open File" + path, joined) << "every character, in order";
     EXPECT_NE(std::string::npos, g_boxText.find("\\\n")) << "broken after a folder";
-    EXPECT_NE(std::string::npos, g_boxText.find(name)) << "the file name whole on its line";
+    EXPECT_NE(std::string::npos, g_boxText.find("\n" + name)) << "the file name whole on its line";
 }
