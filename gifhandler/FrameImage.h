@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "DibGeometry.h"
+#include "HeapArray.h"
 
 // The image of one frame, valid until the next Convert.
 struct GifImage
@@ -22,7 +23,6 @@ class CFrameImage
 public:
 // Construction
     CFrameImage();
-    ~CFrameImage();
     CFrameImage(const CFrameImage&) = delete;
     CFrameImage& operator=(const CFrameImage&) = delete;
 
@@ -43,14 +43,13 @@ public:
 // Implementation
 private:
     bool Reserve(DWORD nPixels, bool trueColour);
-    void Free();
 
-    DWORD m_nCapacity;          // pixels the buffers below hold
-    DWORD* m_pPixels;           // this frame's source pixels
-    DWORD* m_pPrevPixels;       // the previous reduced frame's
-    BYTE* m_pIndices;
-    BYTE* m_pPrevIndices;
-    BYTE* m_pOwnIndices;        // a table of the frame's own, to compare with the kept one
+    CHeapArray<DWORD> m_pPixels;        // this frame's source pixels
+    CHeapArray<DWORD> m_pPrevPixels;    // the previous reduced frame's
+    CHeapArray<BYTE> m_pIndices;
+    CHeapArray<BYTE> m_pPrevIndices;
+    CHeapArray<BYTE> m_pOwnIndices;     // a table of the frame's own, to compare with the kept one
+    RGBQUAD m_extendedTable[256];       // an 8-bit frame's table, grown to every index it uses
     RGBQUAD m_table[256];
     RGBQUAD m_prevTable[256];
     DWORD m_nPrevCount;         // 0: no previous reduced frame
