@@ -116,6 +116,9 @@ struct GifImage
     BYTE transparentIndex = 0;
     WORD left = 0, top = 0, width = 0, height = 0;
     BYTE descriptorPacked = 0;
+    size_t localTable = 0;      // offset of the local colour table, if any
+    size_t localEntries = 0;
+    size_t data = 0;            // offset of the LZW minimum code size
 };
 
 struct GifLayout
@@ -188,8 +191,12 @@ inline GifLayout ReadGifLayout(const std::vector<BYTE>& b)
             pending.height = word(p + 6);
             pending.descriptorPacked = b[p + 8];
             p += 9;
-            if (pending.descriptorPacked & 0x80)
-                p += 3u << ((pending.descriptorPacked & 7) + 1);
+            if (pending.descriptorPacked & 0x80) {
+                pending.localTable = p;
+                pending.localEntries = 1u << ((pending.descriptorPacked & 7) + 1);
+                p += 3 * pending.localEntries;
+            }
+            pending.data = p;
             ++p;    // LZW minimum code size
             if (p > b.size() || !skipSubBlocks())
                 return g;
@@ -200,6 +207,58 @@ inline GifLayout ReadGifLayout(const std::vector<BYTE>& b)
         }
     }
     return g;
+}
+
+// The indices of an image of a file ReadGifLayout read, decoded from its LZW
+// data; empty when the data is broken.
+inline std::vector<BYTE> DecodeIndices(const std::vector<BYTE>& b, const GifImage& image)
+{
+    size_t p = image.data;
+    const int minSize = b[p++];
+    std::vector<BYTE> data;
+    for (; p < b.size() && b[p] != 0; p += 1 + b[p])
+        data.insert(data.end(), b.begin() + p + 1, b.begin() + p + 1 + b[p]);
+    const size_t clear = size_t(1) << minSize;
+    std::vector<std::vector<BYTE>> table;
+    std::vector<BYTE> out, previous;
+    int size = 0;
+    auto reset = [&]() {
+        table.assign(clear + 2, std::vector<BYTE>());
+        for (size_t i = 0; i < clear; ++i)
+            table[i].push_back(static_cast<BYTE>(i));
+        size = minSize + 1;
+        previous.clear();
+    };
+    reset();
+    for (size_t bit = 0; bit + size <= 8 * data.size();) {
+        size_t code = 0;
+        for (int i = 0; i < size; ++i, ++bit)
+            code |= static_cast<size_t>((data[bit / 8] >> (bit % 8)) & 1) << i;
+        if (code == clear) {
+            reset();
+            continue;
+        }
+        if (code == clear + 1)
+            return out;
+        std::vector<BYTE> entry;
+        if (code < table.size()) {
+            entry = table[code];
+        } else if (code == table.size() && !previous.empty()) {
+            entry = previous;
+            entry.push_back(previous[0]);
+        } else {
+            return std::vector<BYTE>();
+        }
+        if (!previous.empty() && table.size() < 4096) {
+            table.push_back(previous);
+            table.back().push_back(entry[0]);
+        }
+        out.insert(out.end(), entry.begin(), entry.end());
+        previous = entry;
+        if (table.size() == (size_t(1) << size) && size < 12)
+            ++size;
+    }
+    return std::vector<BYTE>();     // no end code
 }
 
 inline std::vector<WORD> Delays(const GifLayout& g)

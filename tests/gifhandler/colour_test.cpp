@@ -332,6 +332,18 @@ Rgb Sprite8(int width, int height, int n)
     return p;
 }
 
+// A picture of Palette8's colours, from their indices, top row first.
+Rgb FromIndices8(int width, int height, const std::vector<int>& indices)
+{
+    const std::vector<BYTE> table = Palette8();
+    Rgb p = Blank(width, height);
+    for (size_t i = 0; i < indices.size(); ++i) {
+        uint8_t* c = &p.bytes[3 * i];
+        c[0] = table[4 * indices[i] + 2], c[1] = table[4 * indices[i] + 1], c[2] = table[4 * indices[i] + 0];
+    }
+    return p;
+}
+
 // The same frames written plain and differenced; the host compares what a
 // viewer shows of both, frame by frame. Each is written again with parallel
 // encoding, which must give the same bytes.
@@ -427,6 +439,18 @@ TEST_F(ColourTest, DifferencedFramesShowWhatPlainFramesShow)
                 }
         backdrop.push_back({n == 3 ? Natural(40, 24) : p, n != 3});
     }
+    // Still noise of four colours; the change's first row has a colour the
+    // rows below it do not, and they one the first row does not: the
+    // transparent colour is one no row of the change uses.
+    std::vector<int> before(40 * 24);
+    uint32_t state = 7;
+    for (int& index : before)
+        index = 5 + ((state = state * 1103515245u + 12345u) >> 16) % 4;
+    std::vector<int> after = before;
+    after[2 * 40 + 3] = 4;
+    after[8 * 40 + 10] = after[8 * 40 + 11] = after[8 * 40 + 12] = 0;
+    const std::vector<DiffFrame> spare = {{FromIndices8(40, 24, before), true}, {FromIndices8(40, 24, after), true}};
+    WritePair("diff_spare", spare, 0);
     WritePair("diff_sprite", sprite, 0);
     WritePair("diff_motion", motion, 0);
     WritePair("diff_same", same, 0);

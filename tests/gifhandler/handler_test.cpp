@@ -128,7 +128,7 @@ TEST_F(HandlerTest, EveryInterfaceSharesOneCount)
 
     IUnknown* identity = nullptr;
     ASSERT_EQ(S_OK, file->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)));
-    const IID* const iids[] = { &IID_IGifStreamOptions, &IID_IAVIFile, &IID_IAVIStream,
+    const IID* const iids[] = { &IID_IGifStreamOptions, &IID_IGifStreamOptions4, &IID_IAVIFile, &IID_IAVIStream,
                                 &IID_IAVIStreaming, &IID_IAVIEditStream, &IID_IGetFrame,
                                 &IID_IPersistFile };
     ULONG expected = 2;
