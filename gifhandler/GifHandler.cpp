@@ -150,7 +150,7 @@ HRESULT STDMETHODCALLTYPE CGifHandler::FinishImages(DWORD* pnImages)
 
 HRESULT STDMETHODCALLTYPE CGifHandler::SetOutputStream(ISequentialStream* pStream)
 {
-    if (FormatTaken() || m_bHeaderWritten)
+    if (FormatTaken())
         return E_UNEXPECTED;
     m_output.SetStream(pStream);
     return S_OK;
