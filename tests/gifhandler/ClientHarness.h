@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <vfw.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -122,6 +124,22 @@ private:
     IGifStreamOptions4* m_options = nullptr;
     LONG m_nFrames = 0;
 };
+
+// The AVIFile library open for each test.
+class AviFileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ::AVIFileInit(); }
+    void TearDown() override { ::AVIFileExit(); }
+};
+
+// A path in the test program's scratch folder, with no file there.
+inline std::string FreshPath(const char* name)
+{
+    const std::string path = testsupport::WorkPath(name);
+    ::DeleteFileA(path.c_str());
+    return path;
+}
 
 // 8-bit rows of a picture of the synthetic kind, `number` making it differ
 // from its neighbours.

@@ -16,19 +16,7 @@ using namespace handlertest;
 
 namespace {
 
-class ClientTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { ::AVIFileInit(); }
-    void TearDown() override { ::AVIFileExit(); }
-};
-
-std::string FreshPath(const char* name)
-{
-    const std::string path = testsupport::WorkPath(name);
-    ::DeleteFileA(path.c_str());
-    return path;
-}
+typedef AviFileTest ClientTest;
 
 std::vector<BYTE> FlatRows(LONG width, LONG height, BYTE index)
 {

@@ -14,19 +14,7 @@ using namespace handlertest;
 
 namespace {
 
-class StreamTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { ::AVIFileInit(); }
-    void TearDown() override { ::AVIFileExit(); }
-};
-
-std::string FreshPath(const char* name)
-{
-    const std::string path = testsupport::WorkPath(name);
-    ::DeleteFileA(path.c_str());
-    return path;
-}
+typedef AviFileTest StreamTest;
 
 struct Way
 {
