@@ -232,12 +232,11 @@ bool CFrameImage::Accepts(const BITMAPINFOHEADER* format)
 
 bool CFrameImage::Reserve(DWORD nPixels, bool trueColour)
 {
-    const bool bEnough = m_pIndices.Capacity() >= nPixels && m_pPrevIndices.Capacity() >= nPixels
-                         && (!trueColour || m_pPixels.Capacity() >= nPixels);
-    if (bEnough && m_pIndices != nullptr && m_pPrevIndices != nullptr && (!trueColour || m_pPixels != nullptr))
-        return true;
-    // Buffers that grow lose what they held: the previous frame with them.
-    m_nPrevCount = 0;
+    // A buffer that grows loses what it held: the previous frame goes with it.
+    if (m_pIndices.Capacity() < nPixels || m_pPrevIndices.Capacity() < nPixels
+        || (trueColour && (m_pPixels.Capacity() < nPixels || m_pPrevPixels.Capacity() < nPixels
+                           || m_pOwnIndices.Capacity() < nPixels)))
+        m_nPrevCount = 0;
     return m_pIndices.Reserve(nPixels) && m_pPrevIndices.Reserve(nPixels)
            && (!trueColour
                || (m_pPixels.Reserve(nPixels) && m_pPrevPixels.Reserve(nPixels) && m_pOwnIndices.Reserve(nPixels)));

@@ -33,7 +33,8 @@ public:
 
     // Makes the image of one frame; format is the whole block the client
     // gave (header, then colour table or masks), bits its rows. 8-bit frames
-    // keep their rows and table, 1- and 4-bit ones are widened to bytes with
+    // keep their rows and table (grown with black entries to the highest
+    // index the rows use), 1- and 4-bit ones are widened to bytes with
     // their own table, losslessly; the others are reduced to at most 256
     // colours (exactly, when they have no more), dithered when asked, the
     // previous reduced frame of the same size keeping still areas still.

@@ -1,7 +1,6 @@
 // The GIF handler as any AVIFile client meets it once installed: a file
 // opened through AVIFile (by a .gif name, or any name with the handler's
-// class given), its one video stream and the handler's options; and a
-// client's own stream for the output.
+// class given), its one video stream and options; a client's own stream.
 #pragma once
 
 #include <windows.h>
@@ -9,18 +8,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "HandlerHarness.h"
 #include "SyntheticFrames.h"
 
 namespace handlertest {
 
-// A client's stream that keeps what it is given. A write that would take it
-// past `limit` bytes fails and takes nothing; later writes are taken again,
-// so that anything written after a failure shows.
+// A client's stream that keeps what it is given. The write that would take
+// it past `limit` bytes fails and takes nothing; later writes are taken
+// again, so that anything written after a failure shows.
 class MemoryStream final : public ISequentialStream
 {
 public:
@@ -28,35 +23,26 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
     {
-        if (ppv == nullptr)
-            return E_POINTER;
-        *ppv = ::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, IID_ISequentialStream) ? this : nullptr;
-        if (*ppv == nullptr)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
+        const bool bKnown = ::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, IID_ISequentialStream);
+        *ppv = bKnown ? this : nullptr;
+        if (bKnown)
+            AddRef();
+        return bKnown ? S_OK : E_NOINTERFACE;
     }
     // The test owns the object: the count is only watched.
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&m_cRef)); }
     ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(::InterlockedDecrement(&m_cRef)); }
-    HRESULT STDMETHODCALLTYPE Read(void*, ULONG, ULONG* pcbRead) override
-    {
-        if (pcbRead != nullptr)
-            *pcbRead = 0;
-        return E_NOTIMPL;
-    }
+    HRESULT STDMETHODCALLTYPE Read(void*, ULONG, ULONG*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Write(const void* pv, ULONG cb, ULONG* pcbWritten) override
     {
-        if (pcbWritten != nullptr)
-            *pcbWritten = 0;
+        *pcbWritten = 0;
         if (!failed && bytes.size() + cb > m_limit) {
             failed = true;
             bytesAtFailure = bytes.size();
             return STG_E_MEDIUMFULL;
         }
         bytes.insert(bytes.end(), static_cast<const BYTE*>(pv), static_cast<const BYTE*>(pv) + cb);
-        if (pcbWritten != nullptr)
-            *pcbWritten = cb;
+        *pcbWritten = cb;
         return S_OK;
     }
     LONG Count() const { return m_cRef; }
@@ -74,14 +60,14 @@ private:
 class ClientGif
 {
 public:
-    explicit ClientGif(const std::string& name, const CLSID* handler = nullptr, DWORD rate = 10)
+    explicit ClientGif(const std::string& name, const CLSID* handler = nullptr)
     {
-        const UINT mode = OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE;
-        if (::AVIFileOpenA(&m_file, name.c_str(), mode, const_cast<CLSID*>(handler)) != S_OK)
+        if (::AVIFileOpenA(&m_file, name.c_str(), OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE,
+                           const_cast<CLSID*>(handler)) != S_OK)
             return;
         AVISTREAMINFOA info = {};
         info.fccType = streamtypeVIDEO;
-        info.dwRate = rate;
+        info.dwRate = 10;
         info.dwScale = 1;
         if (::AVIFileCreateStreamA(m_file, &m_stream, &info) == S_OK)
             m_stream->QueryInterface(IID_IGifStreamOptions4, reinterpret_cast<void**>(&m_options));
@@ -92,7 +78,6 @@ public:
 
     bool Ready() const { return m_options != nullptr; }
     IGifStreamOptions4* Options() const { return m_options; }
-
     HRESULT Format(const std::vector<BYTE>& format)
     {
         return ::AVIStreamSetFormat(m_stream, m_nFrames, const_cast<BYTE*>(format.data()),
@@ -104,7 +89,6 @@ public:
                                 static_cast<LONG>(rows.size()), AVIIF_KEYFRAME, nullptr, nullptr);
     }
     HRESULT Finish(DWORD* pnImages) { return m_options->FinishImages(pnImages); }
-
     void Close()
     {
         if (m_options != nullptr)
@@ -125,7 +109,6 @@ private:
     LONG m_nFrames = 0;
 };
 
-// The AVIFile library open for each test.
 class AviFileTest : public ::testing::Test
 {
 protected:
@@ -141,11 +124,10 @@ inline std::string FreshPath(const char* name)
     return path;
 }
 
-// 8-bit rows of a picture of the synthetic kind, `number` making it differ
-// from its neighbours.
-inline std::vector<BYTE> PictureRows(LONG width, LONG height, int number)
+// 8-bit rows of noise, number n.
+inline std::vector<BYTE> NoiseRows(LONG width, LONG height, int n)
 {
-    return MakeRows(synth::Make(synth::Content::Noise, width, height, number), width, height);
+    return MakeRows(synth::Make(synth::Content::Noise, width, height, n), width, height);
 }
 
 } // namespace handlertest

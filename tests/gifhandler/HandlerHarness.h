@@ -87,6 +87,12 @@ inline std::vector<BYTE> MakeFormat(LONG width, LONG height, WORD bitCount = 8, 
 
 inline DWORD Stride(LONG width) { return (static_cast<DWORD>(width) + 3) & ~3u; }
 
+// A flat picture of one colour index in rows of the given size.
+inline std::vector<BYTE> FlatRows(LONG width, LONG height, BYTE index)
+{
+    return std::vector<BYTE>(static_cast<size_t>(Stride(width)) * height, index);
+}
+
 // Sample rows for a picture given top row first: padded to 4 bytes, bottom
 // row first unless topDown; padding bytes are 0xEE so that they would show.
 inline std::vector<BYTE> MakeRows(const std::vector<uint8_t>& pixels, LONG width, LONG height,
@@ -117,8 +123,7 @@ struct GifImage
     WORD left = 0, top = 0, width = 0, height = 0;
     BYTE descriptorPacked = 0;
     size_t localTable = 0;      // offset of the local colour table, if any
-    size_t localEntries = 0;
-    size_t data = 0;            // offset of the LZW minimum code size
+    size_t end = 0;             // offset just past the image's data
 };
 
 struct GifLayout
@@ -193,13 +198,12 @@ inline GifLayout ReadGifLayout(const std::vector<BYTE>& b)
             p += 9;
             if (pending.descriptorPacked & 0x80) {
                 pending.localTable = p;
-                pending.localEntries = 1u << ((pending.descriptorPacked & 7) + 1);
-                p += 3 * pending.localEntries;
+                p += 3u << ((pending.descriptorPacked & 7) + 1);
             }
-            pending.data = p;
             ++p;    // LZW minimum code size
             if (p > b.size() || !skipSubBlocks())
                 return g;
+            pending.end = p;
             g.images.push_back(pending);
             pending = GifImage();
         } else {
@@ -207,58 +211,6 @@ inline GifLayout ReadGifLayout(const std::vector<BYTE>& b)
         }
     }
     return g;
-}
-
-// The indices of an image of a file ReadGifLayout read, decoded from its LZW
-// data; empty when the data is broken.
-inline std::vector<BYTE> DecodeIndices(const std::vector<BYTE>& b, const GifImage& image)
-{
-    size_t p = image.data;
-    const int minSize = b[p++];
-    std::vector<BYTE> data;
-    for (; p < b.size() && b[p] != 0; p += 1 + b[p])
-        data.insert(data.end(), b.begin() + p + 1, b.begin() + p + 1 + b[p]);
-    const size_t clear = size_t(1) << minSize;
-    std::vector<std::vector<BYTE>> table;
-    std::vector<BYTE> out, previous;
-    int size = 0;
-    auto reset = [&]() {
-        table.assign(clear + 2, std::vector<BYTE>());
-        for (size_t i = 0; i < clear; ++i)
-            table[i].push_back(static_cast<BYTE>(i));
-        size = minSize + 1;
-        previous.clear();
-    };
-    reset();
-    for (size_t bit = 0; bit + size <= 8 * data.size();) {
-        size_t code = 0;
-        for (int i = 0; i < size; ++i, ++bit)
-            code |= static_cast<size_t>((data[bit / 8] >> (bit % 8)) & 1) << i;
-        if (code == clear) {
-            reset();
-            continue;
-        }
-        if (code == clear + 1)
-            return out;
-        std::vector<BYTE> entry;
-        if (code < table.size()) {
-            entry = table[code];
-        } else if (code == table.size() && !previous.empty()) {
-            entry = previous;
-            entry.push_back(previous[0]);
-        } else {
-            return std::vector<BYTE>();
-        }
-        if (!previous.empty() && table.size() < 4096) {
-            table.push_back(previous);
-            table.back().push_back(entry[0]);
-        }
-        out.insert(out.end(), entry.begin(), entry.end());
-        previous = entry;
-        if (table.size() == (size_t(1) << size) && size < 12)
-            ++size;
-    }
-    return std::vector<BYTE>();     // no end code
 }
 
 inline std::vector<WORD> Delays(const GifLayout& g)

@@ -65,12 +65,6 @@ HRESULT WriteRows(IAVIStream* stream, std::vector<BYTE> rows, LONG samples = 1)
                          nullptr, nullptr);
 }
 
-// A flat picture of one colour index in rows of the given size.
-std::vector<BYTE> FlatRows(LONG width, LONG height, BYTE index)
-{
-    return std::vector<BYTE>(static_cast<size_t>(Stride(width)) * height, index);
-}
-
 // One handler writing one scratch file: created, loaded, one video stream.
 class HandlerFile
 {
