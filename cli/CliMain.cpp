@@ -3,7 +3,7 @@
 //   create PROJECT.seq FILE... [--force]
 //   animate PROJECT.seq [--output FILE.gif] [--force] [--rate N] [--loop N] [--transparency none|first|each]
 //           [--dither on|off] [--plain] [--width N] [--height N] [--colors N] [--lossy N] [--max-size SIZE]
-//   batch PROJECT.seq [--expand] [--transparency none|first|each] [--dither on|off] [--plain]
+//   batch PROJECT.seq [--expand] [--force] [--transparency none|first|each] [--dither on|off] [--plain]
 //         [--width N] [--height N] [--colors N] [--lossy N]
 //   show PROJECT.seq
 // Exit status: 0 everything written, 1 something failed, 2 usage error.
@@ -36,18 +36,21 @@ const char kUsage[] =
     "                      [--loop -1-32000] [--transparency none|first|each] [--dither on|off]\n"
     "                      [--plain] [--width N] [--height N] [--colors 2-256] [--lossy 0-200]\n"
     "                      [--max-size SIZE]\n"
-    "       reelwright-cli batch PROJECT.seq [--expand] [--transparency none|first|each]\n"
+    "       reelwright-cli batch PROJECT.seq [--expand] [--force] [--transparency none|first|each]\n"
     "                      [--dither on|off] [--plain] [--width N] [--height N] [--colors 2-256]\n"
     "                      [--lossy 0-200]\n"
     "       reelwright-cli show PROJECT.seq\n"
     "       reelwright-cli --help | --version\n"
     "\n"
-    "create   makes a project of bitmaps, numbered bitmaps (one sequence per name)\n"
-    "         and movies, as dropping them on the window does\n"
+    "create   makes a project (its name ends in .seq) of bitmaps, numbered bitmaps\n"
+    "         (one sequence per name) and movies, as dropping them on the window does\n"
     "animate  writes the whole project as one animation, to the project's output\n"
     "         name or else PROJECT.gif beside it; the options apply to this run only;\n"
     "         an --output that exists is replaced only with --force\n"
-    "batch    converts every file of the project to a GIF beside it\n"
+    "batch    converts every file of the project to a GIF beside it; GIFs that\n"
+    "         exist are replaced only with --force, and no run replaces a GIF it\n"
+    "         wrote for another file\n"
+    "show     lists the project's tree and its export settings\n"
     "\n"
     "Frames of more than 256 colours are reduced to 256, dithered unless\n"
     "--dither off; frames of fewer keep their exact colours. Each image after\n"
@@ -60,8 +63,7 @@ const char kUsage[] =
     "never touched), and --max-size writes the animation with the least loss\n"
     "(more lossy, then fewer colours, then smaller frames) that fits in SIZE\n"
     "bytes, or K or M (1024-based: 500K, 2M); it writes nothing when nothing\n"
-    "fits.\n"
-    "show     lists the project's tree and its export settings\n";
+    "fits.\n";
 
 int Usage(const char* pszProblem)
 {
@@ -151,8 +153,9 @@ bool ParseOptions(int argc, char** argv, const char* pszAllowed, Options& o, int
         }
         const char* pszValue = argv[++i];
         bool bGood = true;
+        LPCSTR pszWhy = nullptr;
         if (arg == "--output")
-            bGood = IsGifOutputName(o.pszOutput = pszValue) != FALSE;
+            bGood = (pszWhy = WhyBadOutputName(o.pszOutput = pszValue)) == nullptr;
         else if (arg == "--rate")
             bGood = ParseInt(pszValue, 1, 100, o.nRate);
         else if (arg == "--loop")
@@ -170,10 +173,11 @@ bool ParseOptions(int argc, char** argv, const char* pszAllowed, Options& o, int
         else
             bGood = ParseMode(pszValue, o.nMode);
         if (!bGood) {
-            const char* pszWhy = arg == "--output"     ? ": the output must be a .gif file"
-                                 : arg == "--max-size" ? ": not a size in bytes, K or M (500K, 2M)"
-                                                       : ": out of range or not one of the choices";
-            nExit = Usage((arg + " " + pszValue + pszWhy).c_str());
+            const char* pszProblem = pszWhy == kOutputNoName ? kOutputNoName
+                                     : pszWhy != nullptr    ? "the output must be a .gif file"
+                                     : arg == "--max-size"  ? "not a size in bytes, K or M (500K, 2M)"
+                                                            : "out of range or not one of the choices";
+            nExit = Usage((arg + " " + pszValue + ": " + pszProblem).c_str());
             return false;
         }
     }
@@ -200,13 +204,20 @@ void ApplySizeChoices(const Options& o, cExportSettings& settings)
 bool LoadProject(CTestDoc& doc, const CString& strPath)
 {
     theApp.SetCurrentFile(strPath);
-    return doc.OnOpenDocument(strPath) != FALSE;
+    if (!doc.OnOpenDocument(strPath))
+        return FALSE;
+    // As the window's document knows its file: the exports never replace it.
+    doc.SetPathName(strPath, FALSE);
+    return TRUE;
 }
 
 int Create(const CString& strProject, const Options& o)
 {
     if (o.files.empty())
         return Usage("create needs at least one file");
+    // Any other name could be an export's output, which would replace it.
+    if (!CTestDoc::IsProjectFileName(strProject))
+        return Usage("the project's name must end in .seq");
     if (!o.bForce && ::GetFileAttributesA(strProject) != INVALID_FILE_ATTRIBUTES) {
         std::fprintf(stderr, "%s: the project exists; --force replaces it\n", static_cast<LPCSTR>(strProject));
         return kExitFailed;
@@ -227,8 +238,7 @@ int Create(const CString& strProject, const Options& o)
     }
     doc.AddDroppedFiles(paths, &skipped);
     for (const CString& strSkipped : skipped)
-        std::fprintf(stderr, "%s: skipped: neither a bitmap nor a movie that AVIFile can read\n",
-                     static_cast<LPCSTR>(strSkipped));
+        std::fprintf(stderr, "%s: skipped: %s\n", static_cast<LPCSTR>(strSkipped), CTestDoc::kNotAddable);
     theApp.SetCurrentFile(strProject);
     if (!doc.OnSaveDocument(strProject))
         return kExitFailed;
@@ -249,6 +259,9 @@ int RunExport(CTestDoc& doc, const cExportSettings& settings, cConsoleProgress& 
         std::fprintf(stderr, "%s\n", static_cast<LPCSTR>(strNote));
     if (report.m_bCancelled)
         std::fprintf(stderr, "stopped: nothing unfinished was kept\n");
+    const CString strWritten = report.WrittenSummary();
+    if (!strWritten.IsEmpty())
+        std::fprintf(stderr, "%s\n", static_cast<LPCSTR>(strWritten));
     std::fflush(stderr);
     return report.IsComplete() ? kExitOk : kExitFailed;
 }
@@ -263,8 +276,11 @@ int Animate(const CString& strProject, const Options& o)
     // The output: this run's name, else the one the project keeps, else PROJECT.gif beside it.
     if (o.pszOutput != nullptr) {
         settings.strOutput = FullPath(o.pszOutput);
-        // A name the user typed just now may be a file they still want.
-        if (!o.bForce && ::GetFileAttributesA(settings.strOutput) != INVALID_FILE_ATTRIBUTES) {
+        // A name the user typed just now may be a file they still want;
+        // one of the project's own files is refused by the export, --force
+        // or not.
+        if (!o.bForce && ::GetFileAttributesA(settings.strOutput) != INVALID_FILE_ATTRIBUTES
+            && !IsProjectFile(&doc.m_root, settings.strOutput, strProject)) {
             std::fprintf(stderr, "%s: exists; --force replaces it\n", static_cast<LPCSTR>(settings.strOutput));
             return kExitFailed;
         }
@@ -283,10 +299,7 @@ int Animate(const CString& strProject, const Options& o)
     theApp.SetCurrentFile(settings.strOutput);
     cConsoleProgress progress;
     progress.SetDefaultFile(settings.strOutput);
-    const int nExit = RunExport(doc, settings, progress);
-    if (nExit == kExitOk)
-        std::fprintf(stderr, "%s: written\n", static_cast<LPCSTR>(settings.strOutput));
-    return nExit;
+    return RunExport(doc, settings, progress);
 }
 
 int Batch(const CString& strProject, const Options& o)
@@ -304,6 +317,7 @@ int Batch(const CString& strProject, const Options& o)
     ApplySizeChoices(o, settings);
     theApp.SetCurrentFile(nullptr);
     cConsoleProgress progress;
+    progress.SetReplaceExisting(o.bForce);
     return RunExport(doc, settings, progress);
 }
 
@@ -370,7 +384,7 @@ int main(int argc, char** argv)
         {"create", "FILE --force "},
         {"animate", "--output --force --rate --loop --transparency --dither --plain --width --height --colors --lossy "
                     "--max-size "},
-        {"batch", "--expand --transparency --dither --plain --width --height --colors --lossy "},
+        {"batch", "--expand --force --transparency --dither --plain --width --height --colors --lossy "},
         {"show", ""},
     };
     const Command* pCommand = nullptr;

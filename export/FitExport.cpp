@@ -79,6 +79,7 @@ BOOL ExportAnimationUnderSize(cTestNode* pRoot, const cExportSettings& settings,
     cFitSearch search(settings, nWidth, nHeight);
     cHeldMemory best;
     cExportReport bestReport;
+    LONG nBestImages = 0;
     cExportSettings trial;
     cShown shown(pProgress);
     while (search.Next(trial)) {
@@ -111,6 +112,7 @@ BOOL ExportAnimationUnderSize(cTestNode* pRoot, const cExportSettings& settings,
             memory.Get()->AddRef();
             best.Reset(memory.Get());
             bestReport = tryProgress.GetReport();
+            nBestImages = file.GetImagesWritten();
         }
     }
     cExportSettings chosen;
@@ -127,7 +129,7 @@ BOOL ExportAnimationUnderSize(cTestNode* pRoot, const cExportSettings& settings,
         pProgress->ReportFailure(kUnableToOpen, settings.strOutput);
         return FALSE;
     }
-    pProgress->FileWritten(settings.strOutput);
+    pProgress->FileWritten(settings.strOutput, nBestImages, best.Get()->GetSize());
     char szSize[64];
     std::snprintf(szSize, sizeof szSize, ": %lu bytes, under %s, with ", static_cast<unsigned long>(best.Get()->GetSize()),
                   static_cast<LPCSTR>(strLimit));

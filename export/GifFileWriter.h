@@ -52,6 +52,8 @@ public:
     BOOL Open(DWORD dwRate, DWORD dwScale, LONG nWidth, LONG nHeight);
     // The stream's writer; only between a successful Open and Finish.
     cGifStreamWriter& Stream() { return *m_pWriter; }
+    // The images in the file (or the memory) that Finish kept.
+    LONG GetImagesWritten() const { return m_nImagesWritten; }
     // Releases the stream and the file (the handler finishes the file
     // then) and AVIFile, and replaces the target when the file is whole and
     // holds an image. A cancelled export passes bKeep FALSE. Written into
@@ -71,4 +73,5 @@ private:
     PAVISTREAM m_pStream;
     std::unique_ptr<cGifStreamWriter> m_pWriter;
     cMemoryStream* m_pMemory;   // held; null when writing the file
+    LONG m_nImagesWritten;
 };

@@ -24,10 +24,10 @@ public:
     void StepIt() override { m_pOuter->StepIt(); }
 
 protected:
-    void ShowFailure(LPCSTR pszMessage, LPCSTR pszFileName) override
+    void ShowFailure(const cExportReport::Failure& failure) override
     {
         if (m_strFailure.IsEmpty())
-            m_strFailure = CString(pszMessage) + (*pszFileName != '\0' ? CString(": ") + pszFileName : CString());
+            m_strFailure = failure.strMessage;
     }
     bool PollCancel() override { return m_pOuter->IsCancelled(); }
 

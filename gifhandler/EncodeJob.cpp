@@ -5,35 +5,12 @@
 #include "LzwEncoder.h"
 
 CEncodeJob::CEncodeJob()
-    : m_pPixels(nullptr), m_nPixelCapacity(0), m_pStill(nullptr), m_nStillCapacity(0), m_bStill(false),
-      m_bOptimise(false), m_nKeyIndex(-1), m_nLossiness(0)
+    : m_bStill(false), m_bOptimise(false), m_nKeyIndex(-1), m_nLossiness(0)
 {
     ::ZeroMemory(&m_placed, sizeof m_placed);
     ::ZeroMemory(m_table, sizeof m_table);
     ::ZeroMemory(m_sourceTable, sizeof m_sourceTable);
     m_global.SetIdentity(m_sourceTable);
-}
-
-CEncodeJob::~CEncodeJob()
-{
-    if (m_pStill != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pStill);
-    if (m_pPixels != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pPixels);
-}
-
-bool CEncodeJob::Reserve(DWORD nBytes, BYTE*& pBuffer, DWORD& nCapacity)
-{
-    if (nBytes <= nCapacity)
-        return true;
-    BYTE* pGrown = static_cast<BYTE*>(::HeapAlloc(::GetProcessHeap(), 0, nBytes));
-    if (pGrown == nullptr)
-        return false;
-    if (pBuffer != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, pBuffer);
-    pBuffer = pGrown;
-    nCapacity = nBytes;
-    return true;
 }
 
 bool CEncodeJob::Begin(const GifPlacedImage& placed)
@@ -42,8 +19,7 @@ bool CEncodeJob::Begin(const GifPlacedImage& placed)
     m_placed.localTable = nullptr;
     m_bStill = false;
     m_bOptimise = false;
-    const ULONGLONG nBytes = static_cast<ULONGLONG>(placed.width) * placed.height;
-    return nBytes <= 0x7FFFFFFF && Reserve(static_cast<DWORD>(nBytes), m_pPixels, m_nPixelCapacity);
+    return m_pPixels.Reserve(static_cast<ULONGLONG>(placed.width) * placed.height);
 }
 
 void CEncodeJob::SetLocalTable(const RGBQUAD* table, DWORD count)
@@ -67,7 +43,7 @@ void CEncodeJob::Optimise(int keyIndex, DWORD lossiness, const RGBQUAD* sourceTa
 
 BYTE* CEncodeJob::StillMask()
 {
-    if (!Reserve(m_placed.width * m_placed.height, m_pStill, m_nStillCapacity))
+    if (!m_pStill.Reserve(static_cast<ULONGLONG>(m_placed.width) * m_placed.height))
         return nullptr;
     m_bStill = true;
     return m_pStill;
@@ -76,7 +52,7 @@ BYTE* CEncodeJob::StillMask()
 bool CEncodeJob::Encode()
 {
     if (m_bOptimise) {
-        const ImageVersionsIn in = { m_placed.width, m_placed.height, m_pPixels, m_bStill ? m_pStill : nullptr,
+        const ImageVersionsIn in = { m_placed.width, m_placed.height, m_pPixels, m_bStill ? m_pStill.Get() : nullptr,
                                      m_placed.localTable != nullptr ? m_table : m_sourceTable,
                                      m_placed.localTable != nullptr ? m_placed.localCount : 0, &m_global,
                                      m_nKeyIndex, m_nLossiness };
@@ -91,14 +67,14 @@ bool CEncodeJob::Encode()
     return LzwEncodeImageData(m_plain, rows, m_pPixels);
 }
 
-bool CEncodeJob::WriteTo(HANDLE hFile) const
+bool CEncodeJob::WriteTo(ByteSink& output) const
 {
     if (!m_bOptimise)
-        return GifWriteEncodedImage(hFile, m_placed, m_plain.Data(), m_plain.Size());
+        return GifWriteEncodedImage(output, m_placed, m_plain.Data(), m_plain.Size());
     GifPlacedImage placed = m_placed;
     placed.transparent = m_version.transparent;
     placed.transparentIndex = m_version.transparentIndex;
     placed.localTable = m_version.count != 0 ? m_version.table : nullptr;
     placed.localCount = m_version.count;
-    return GifWriteEncodedImage(hFile, placed, m_version.data.Data(), m_version.data.Size());
+    return GifWriteEncodedImage(output, placed, m_version.data.Data(), m_version.data.Size());
 }

@@ -12,13 +12,13 @@
 #include "EncodeVersions.h"
 #include "FileWrite.h"
 #include "GifImageBlocks.h"
+#include "HeapArray.h"
 
 class CEncodeJob
 {
 public:
 // Construction
     CEncodeJob();
-    ~CEncodeJob();
     CEncodeJob(const CEncodeJob&) = delete;
     CEncodeJob& operator=(const CEncodeJob&) = delete;
 
@@ -48,19 +48,15 @@ public:
     // which is kept when it is shorter. False when memory ran out.
     bool Encode();
     // The image's blocks, from its control extension to its last data
-    // block. False when a write fails.
-    bool WriteTo(HANDLE hFile) const;
+    // block, into the output. False when a write fails.
+    bool WriteTo(ByteSink& output) const;
 
 // Implementation
 private:
-    bool Reserve(DWORD nBytes, BYTE*& pBuffer, DWORD& nCapacity);
-
     GifPlacedImage m_placed;
     RGBQUAD m_table[256];
-    BYTE* m_pPixels;
-    DWORD m_nPixelCapacity;
-    BYTE* m_pStill;                     // the still mask, when asked for
-    DWORD m_nStillCapacity;
+    CHeapArray<BYTE> m_pPixels;
+    CHeapArray<BYTE> m_pStill;          // the still mask, when asked for
     bool m_bStill;
     bool m_bOptimise;
     int m_nKeyIndex;

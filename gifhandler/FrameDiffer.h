@@ -9,6 +9,7 @@
 
 #include "EncodeVersions.h"
 #include "FrameImage.h"
+#include "HeapArray.h"
 
 class CEncodeJob;
 
@@ -23,7 +24,6 @@ class CFrameDiffer
 public:
 // Construction
     CFrameDiffer();
-    ~CFrameDiffer();
     CFrameDiffer(const CFrameDiffer&) = delete;
     CFrameDiffer& operator=(const CFrameDiffer&) = delete;
 
@@ -103,15 +103,14 @@ private:
     bool ReserveHeld(DWORD nBytes);
 
     DWORD m_nWidth, m_nHeight;
-    DWORD* m_pCanvas;           // what the screen shows; kBackground where nothing is
+    CHeapArray<DWORD> m_pCanvas;        // what the screen shows; kBackground where nothing is
     // The plain layout leaves all the screen background after the last
     // image: at the start, and after a transparent image of its size. Only
     // then does a held image's transparent colour show the background.
     bool m_bPlainClear;
     HeldImage m_held;
-    BYTE* m_pHeld;              // the held crop, as the image has it
-    BYTE* m_pHeldStill;         // its still mask: non-zero where the screen shows the same
-    DWORD m_nHeldCapacity;
+    CHeapArray<BYTE> m_pHeld;           // the held crop, as the image has it
+    CHeapArray<BYTE> m_pHeldStill;      // its still mask: non-zero where the screen shows the same
     DWORD m_nLossiness;
     const GlobalPalette* m_pGlobal;
     GlobalPalette m_identity;

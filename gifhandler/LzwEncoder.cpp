@@ -135,12 +135,6 @@ __attribute__((noinline)) Walked Follow(const DWORD* front, const BYTE* p, const
 
 } // namespace
 
-bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
-{
-    FileSink sink(hFile);
-    return LzwEncodeImageData(sink, g, pixels);
-}
-
 bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& g, const BYTE* pixels, DWORD minCodeSize,
                         bool bDeferClear)
 {
