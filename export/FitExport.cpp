@@ -36,20 +36,30 @@ private:
     cMemoryStream* m_p;
 };
 
-// The bytes into the target, through a temporary file beside it.
-BOOL WriteBytes(LPCSTR pszTarget, const BYTE* pData, DWORD nSize)
+// The bytes into the target, through a temporary file beside it (which the
+// output holds open, sharing it); the system's reason when that fails.
+BOOL WriteBytes(LPCSTR pszTarget, const BYTE* pData, DWORD nSize, CString& strReason)
 {
     cOutputFile output(pszTarget);
-    if (!output.Create())
+    if (!output.Create()) {
+        strReason = output.GetFailureReason();
         return FALSE;
-    HANDLE hFile = ::CreateFileA(output.GetTempName(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    }
+    HANDLE hFile = ::CreateFileA(output.GetTempName(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return FALSE;
     DWORD nWritten = 0;
     const BOOL bWritten = ::WriteFile(hFile, pData, nSize, &nWritten, nullptr) && nWritten == nSize;
     const BOOL bClosed = ::CloseHandle(hFile);
-    return bWritten && bClosed && output.Commit();
+    if (!bWritten || !bClosed)
+        return FALSE;
+    if (!output.Commit()) {
+        strReason = output.GetFailureReason();
+        return FALSE;
+    }
+    return TRUE;
 }
 
 } // namespace
@@ -125,8 +135,9 @@ BOOL ExportAnimationUnderSize(cTestNode* pRoot, const cExportSettings& settings,
     }
     for (const cExportReport::SkippedFile& skipped : bestReport.m_skipped)
         pProgress->FileSkipped(skipped.strFile, skipped.strReason);
-    if (!WriteBytes(settings.strOutput, best.Get()->GetData(), best.Get()->GetSize())) {
-        pProgress->ReportFailure(kUnableToOpen, settings.strOutput);
+    CString strReason;
+    if (!WriteBytes(settings.strOutput, best.Get()->GetData(), best.Get()->GetSize(), strReason)) {
+        pProgress->ReportFailure(kUnableToOpen, settings.strOutput, strReason.IsEmpty() ? nullptr : strReason);
         return FALSE;
     }
     pProgress->FileWritten(settings.strOutput, nBestImages, best.Get()->GetSize());

@@ -362,7 +362,7 @@ public:
     Quantizer(Workspace& work, const Grid& grid) : m_work(work), m_grid(grid) {}
 
     // Fills m_work.colours by cutting boxes and one k-means pass; returns the count.
-    DWORD MakeTable()
+    DWORD MakeTable(DWORD maxColours)
     {
         Box* boxes = m_work.boxes;
         for (int a = 0; a < 3; ++a) {
@@ -371,7 +371,7 @@ public:
         }
         SetError(&boxes[0]);
         DWORD count = 1;
-        while (count < 256) {
+        while (count < maxColours) {
             DWORD worst = 0;
             for (DWORD i = 1; i < count; ++i)
                 if (boxes[i].error > boxes[worst].error)
@@ -629,14 +629,14 @@ DWORD SlotBitsFor(DWORD colours)
 
 HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dither,
                       const QuantizePrevious* previous,
-                      RGBQUAD table[256], DWORD* count, BYTE* indices)
+                      RGBQUAD table[256], DWORD* count, BYTE* indices, DWORD maxColours)
 {
     if (count != nullptr)
         *count = 0;
     if (table != nullptr)
         ::ZeroMemory(table, 256 * sizeof(RGBQUAD));
     if (count == nullptr || table == nullptr || pixels == nullptr || indices == nullptr
-        || width == 0 || height == 0
+        || width == 0 || height == 0 || maxColours < 2 || maxColours > 256
         || static_cast<ULONGLONG>(width) * height > kMaxQuantizePixels)
         return E_INVALIDARG;
     if (previous != nullptr
@@ -677,7 +677,7 @@ HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dithe
     HRESULT hr = S_OK;
     HGLOBAL hGrid = nullptr;
     DWORD used = 0;
-    if (colours.Exact() && colours.Size() <= 256) {
+    if (colours.Exact() && colours.Size() <= maxColours) {
         // The frame's own colours, in order of first appearance.
         used = colours.Size();
         for (DWORD k = 0; k < used; ++k) {
@@ -693,7 +693,7 @@ HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dithe
         Grid grid(static_cast<Moments*>(hGrid));
         grid.Build(colours);
         Quantizer quantizer(work, grid);
-        used = quantizer.MakeTable();
+        used = quantizer.MakeTable(maxColours);
         if (previous != nullptr)
             SnapToPrevious(*previous, work.colours, used);
         work.nearest.Build(work.colours, used);

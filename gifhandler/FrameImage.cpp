@@ -62,9 +62,9 @@ const double kKeepTableSlack = 8.0;
 const double kMovingShare = 0.5;
 const double kMovingFactor = 1.2;
 
-// Whether the frame has at most 256 colours: then it is written exactly,
-// whatever table the previous frame had.
-bool HasFewColours(const DWORD* pixels, DWORD nPixels)
+// Whether the frame has at most maxColours colours: then it is written
+// exactly, whatever table the previous frame had.
+bool HasFewColours(const DWORD* pixels, DWORD nPixels, DWORD maxColours)
 {
     DWORD slots[1024];
     ::memset(slots, 0xFF, sizeof slots);
@@ -76,7 +76,7 @@ bool HasFewColours(const DWORD* pixels, DWORD nPixels)
             slot = (slot + 1) & 1023;
         if (slots[slot] == colour)
             continue;
-        if (++nColours > 256)
+        if (++nColours > maxColours)
             return false;
         slots[slot] = colour;
     }
@@ -242,7 +242,8 @@ bool CFrameImage::Reserve(DWORD nPixels, bool trueColour)
                || (m_pPixels.Reserve(nPixels) && m_pPrevPixels.Reserve(nPixels) && m_pOwnIndices.Reserve(nPixels)));
 }
 
-HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, bool dither, GifImage& image)
+HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, bool dither, GifImage& image,
+                             DWORD maxColours)
 {
     if (!Accepts(format) || bits == nullptr)
         return AVIERR_BADFORMAT;
@@ -318,9 +319,9 @@ HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, b
             return E_OUTOFMEMORY;
         // A frame of at most 256 colours is always written exactly.
         bKept = bExact;
-        if (!bKept && !HasFewColours(m_pPixels, width * height)) {
+        if (!bKept && !HasFewColours(m_pPixels, width * height, maxColours)) {
             const HRESULT hr =
-                QuantizeFrame(width, height, m_pPixels, dither, &previous, m_table, &nCount, m_pOwnIndices);
+                QuantizeFrame(width, height, m_pPixels, dither, &previous, m_table, &nCount, m_pOwnIndices, maxColours);
             if (FAILED(hr))
                 return hr;
             double dShare = 0;
@@ -334,12 +335,14 @@ HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, b
                 m_pOwnIndices.Swap(m_pIndices);
             }
         } else if (!bKept) {
-            const HRESULT hr = QuantizeFrame(width, height, m_pPixels, dither, &previous, m_table, &nCount, m_pIndices);
+            const HRESULT hr = QuantizeFrame(width, height, m_pPixels, dither, &previous, m_table, &nCount, m_pIndices,
+                                             maxColours);
             if (FAILED(hr))
                 return hr;
         }
     } else {
-        const HRESULT hr = QuantizeFrame(width, height, m_pPixels, dither, nullptr, m_table, &nCount, m_pIndices);
+        const HRESULT hr = QuantizeFrame(width, height, m_pPixels, dither, nullptr, m_table, &nCount, m_pIndices,
+                                             maxColours);
         if (FAILED(hr))
             return hr;
     }

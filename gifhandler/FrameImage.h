@@ -39,7 +39,10 @@ public:
     // colours (exactly, when they have no more), dithered when asked, the
     // previous reduced frame of the same size keeping still areas still.
     // S_OK, E_OUTOFMEMORY, or AVIERR_BADFORMAT for a format not accepted.
-    HRESULT Convert(const BITMAPINFOHEADER* format, const BYTE* bits, bool dither, GifImage& image);
+    // maxColours (2 to 256) limits the colours of a reduced frame; indexed
+    // frames are taken as they are (the handler widens them to be limited).
+    HRESULT Convert(const BITMAPINFOHEADER* format, const BYTE* bits, bool dither, GifImage& image,
+                    DWORD maxColours = 256);
 
 // Implementation
 private:

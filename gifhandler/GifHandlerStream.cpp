@@ -140,14 +140,19 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetFormat(LONG, LPVOID lpFormat, LONG cbF
     m_bFormatUsable = TRUE;
     if (m_bHeaderWritten || m_bHeaderDeferred)
         return S_OK;
-    if (bmih.biBitCount == 8 && m_bDifferencing)
+    // Frames scaled or limited in colours become true colour: then the first
+    // format gives only the screen, as a format of another depth does.
+    const bool bReshaped = m_nAskWidth != 0 || m_nAskHeight != 0 || m_nColourLimit < kColourTableEntries;
+    if (bmih.biBitCount == 8 && !bReshaped && Differencing())
         return DeferFileHeader(static_cast<const BITMAPINFO*>(lpFormat));
-    if (bmih.biBitCount == 8)
+    if (bmih.biBitCount == 8 && !bReshaped)
         return WriteFileHeader(static_cast<const BITMAPINFO*>(lpFormat));
     // The first such format is the screen, as an 8-bit one would have been.
     if (!FormatTaken()) {
         m_nScreenWidth = bmih.biWidth;
         m_nScreenHeight = static_cast<LONG>(height);
+        m_scaler.SetScreen(m_nScreenWidth, m_nScreenHeight, m_nAskWidth, m_nAskHeight,
+                           m_nColourLimit < kColourTableEntries);
     }
     return S_OK;
 }
@@ -197,16 +202,20 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Write(LONG, LONG lSamples, LPVOID lpBuffe
     if (cbBuffer < 0 || static_cast<ULONGLONG>(cbBuffer) < cbRows)
         return AVIERR_BADSIZE;
 
+    // Stage 3: scaled (or widened for the colour limit) before any reduction.
+    const BITMAPINFOHEADER* pFormat = reinterpret_cast<const BITMAPINFOHEADER*>(m_format);
+    const BYTE* pBits = static_cast<const BYTE*>(lpBuffer);
+    HRESULT hr = m_scaler.IsActive() ? m_scaler.Scale(pFormat, pBits, &pFormat, &pBits) : S_OK;
     GifImage image;
-    const HRESULT hr = m_frames.Convert(reinterpret_cast<const BITMAPINFOHEADER*>(m_format),
-                                        static_cast<const BYTE*>(lpBuffer), m_bDither != FALSE, image);
+    if (SUCCEEDED(hr))
+        hr = m_frames.Convert(pFormat, pBits, m_bDither != FALSE, image, m_nColourLimit);
     if (FAILED(hr))
         return hr == E_OUTOFMEMORY ? Fail(AVIERR_MEMORY) : AVIERR_BADFORMAT;
     if (!m_bHeaderWritten && WriteDeferredHeader(image) != S_OK)
         return m_output.Error();
     const bool bOnGlobal = UsesGlobalTable(image);
 
-    if (m_bDifferencing && !m_differ.IsStarted() && !m_differ.Begin(m_nScreenWidth, m_nScreenHeight))
+    if (Differencing() && !m_differ.IsStarted() && !m_differ.Begin(FileWidth(), FileHeight()))
         return Fail(AVIERR_MEMORY);
     // Without its workers the stream writes as it always did.
     if (m_bParallel && !m_pipeline.IsStarted() && !m_pipeline.Start(m_output))
@@ -487,7 +496,7 @@ HRESULT CGifHandler::WriteDeferredHeader(const GifImage& image)
     // The differenced layout writes the global table in its own order, and
     // only the entries there are; an image on the global table that uses a
     // colour the file's lacks is given a table of its own (EncodeVersions.h).
-    if (m_bDifferencing || m_bHeaderDeferred) {
+    if (Differencing() || m_bHeaderDeferred) {
         m_bHeaderWritten = TRUE;
         DWORD count = m_nDeferredCount;
         if (!m_bHeaderDeferred) {
@@ -498,7 +507,7 @@ HRESULT CGifHandler::WriteDeferredHeader(const GifImage& image)
         }
         m_bHeaderDeferred = FALSE;
         OrderGlobalTable(image, count == 0 ? 1 : count);
-        if (!GifWriteScreen(m_output, m_nScreenWidth, m_nScreenHeight, m_global.colours, m_global.count,
+        if (!GifWriteScreen(m_output, FileWidth(), FileHeight(), m_global.colours, m_global.count,
                             m_headerOptions))
             return Fail(AVIERR_FILEWRITE);
         m_output.EndHeader();
@@ -511,8 +520,8 @@ HRESULT CGifHandler::WriteDeferredHeader(const GifImage& image)
     } format;
     ::ZeroMemory(&format, sizeof format);
     format.header.biSize = sizeof format.header;
-    format.header.biWidth = m_nScreenWidth;
-    format.header.biHeight = m_nScreenHeight;
+    format.header.biWidth = FileWidth();
+    format.header.biHeight = FileHeight();
     format.header.biPlanes = 1;
     format.header.biBitCount = 8;
     format.header.biClrUsed = image.count;
