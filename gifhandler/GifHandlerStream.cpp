@@ -513,6 +513,19 @@ HRESULT CGifHandler::WriteDeferredHeader(const GifImage& image)
         m_output.EndHeader();
         return S_OK;
     }
+    // Frames reduced to a colour limit: the global table holds no more
+    // entries than the limit lets the first image have, in its order.
+    if (m_nColourLimit < kColourTableEntries) {
+        m_bHeaderWritten = TRUE;
+        ::ZeroMemory(m_globalTable, sizeof m_globalTable);
+        ::CopyMemory(m_globalTable, image.table, image.count * sizeof(RGBQUAD));
+        m_global.SetIdentity(m_globalTable);
+        m_global.count = image.count;
+        if (!GifWriteScreen(m_output, FileWidth(), FileHeight(), image.table, image.count, m_options))
+            return Fail(AVIERR_FILEWRITE);
+        m_output.EndHeader();
+        return S_OK;
+    }
     struct
     {
         BITMAPINFOHEADER header;
@@ -534,6 +547,10 @@ bool CGifHandler::UsesGlobalTable(const GifImage& image) const
     // An 8-bit format given without its table has always meant the global one.
     if (image.clientRows && !m_bTableGiven)
         return true;
+    // Written whole, an image may index only what the file's table has; the
+    // differenced layout gives one that needs more a table of its own itself.
+    if (!Differencing() && image.count > m_global.count)
+        return false;
     for (DWORD i = 0; i < image.count; ++i)
         if (!SameColour(image.table[i], m_globalTable[i]))
             return false;
