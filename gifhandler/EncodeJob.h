@@ -23,8 +23,8 @@ public:
     CEncodeJob& operator=(const CEncodeJob&) = delete;
 
 // Operations (filling)
-    // Starts a job for an image of width x height placed as given, with no
-    // second version; false when its buffers cannot be had.
+    // Starts a job for an image of width x height placed as given, encoded
+    // as the plain layout encodes; false when its buffers cannot be had.
     bool Begin(const GifPlacedImage& placed);
     // The image's own colours (1 to 256), copied; without this call the
     // image uses the global table.
@@ -44,8 +44,8 @@ public:
     BYTE* StillMask();
 
 // Operations (encoding, writing)
-    // The LZW data of the indices and, when offered, of the second version,
-    // which is kept when it is shorter. False when memory ran out.
+    // The LZW data: of the indices as they are, or (Optimise) the shortest
+    // version. False when memory ran out.
     bool Encode();
     // The image's blocks, from its control extension to its last data
     // block, into the output. False when a write fails.

@@ -13,29 +13,12 @@
 #include "EncodeVersions.h"
 
 #include "DibGeometry.h"
+#include "HeapArray.h"
 #include "LzwChoiceEncoder.h"
 #include "LzwEncoder.h"
 #include "TableTrim.h"
 
 namespace {
-
-// A block of the process heap, freed with it.
-class HeapBytes
-{
-public:
-    explicit HeapBytes(SIZE_T n) : m_p(static_cast<BYTE*>(::HeapAlloc(::GetProcessHeap(), 0, n == 0 ? 1 : n))) {}
-    ~HeapBytes()
-    {
-        if (m_p != nullptr)
-            ::HeapFree(::GetProcessHeap(), 0, m_p);
-    }
-    HeapBytes(const HeapBytes&) = delete;
-    HeapBytes& operator=(const HeapBytes&) = delete;
-    BYTE* Get() const { return m_p; }
-
-private:
-    BYTE* m_p;
-};
 
 // Fewer still pixels than this part of the image are not worth a second
 // encoding: they cannot make the runs much longer.
@@ -95,8 +78,8 @@ bool EncodeShortestVersion(const ImageVersionsIn& in, ImageVersionOut& out)
     // The indices as they are written, and the table. A transparent entry
     // only the still version uses is added after the colours, so that the
     // exact version's table and code size leave it out.
-    HeapBytes remapped(n);
-    if (remapped.Get() == nullptr)
+    CHeapArray<BYTE> remapped;
+    if (!remapped.Reserve(n))
         return false;
     const BYTE* const pixels = remapped.Get();
     int transparentIndex = -1;

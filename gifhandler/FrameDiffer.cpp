@@ -6,11 +6,9 @@
 //  * the rectangle is the bounding box of the pixels whose colour differs
 //    from what the screen shows; an image that changes nothing is written as
 //    one pixel at the top-left corner, the colour it already has;
-//  * pixels inside the rectangle that stay the same may take an index no
-//    pixel of the rectangle uses (the first past the image's own table, or
-//    a global one the rectangle leaves unused) as the transparent colour:
-//    where a quarter or more of the rectangle stays, both versions are
-//    encoded and the shorter written;
+//  * pixels inside the rectangle that stay the same are marked still: the
+//    job's encodings (EncodeVersions.h) may write them transparent, with an
+//    index the image leaves free, or keep their colour, whichever is shorter;
 //  * its control extension says "leave in place", so the next image draws
 //    over it.
 // An image with transparency of its own is drawn by the plain layout whole,

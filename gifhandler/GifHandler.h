@@ -124,6 +124,7 @@ private:
     HRESULT RefuseFormat(HRESULT hr);
     HRESULT WriteFileHeader(const BITMAPINFO* pFormat);
     HRESULT DeferFileHeader(const BITMAPINFO* pFormat);
+    void TakeScreenAndTable(const BITMAPINFO* pFormat);
     // The file's global table from the first image's use of the source's.
     void OrderGlobalTable(const GifImage& first, DWORD count);
     // The header of a file whose first format was not 8-bit: the screen of

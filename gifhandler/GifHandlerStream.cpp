@@ -424,17 +424,23 @@ HRESULT CGifHandler::CopyInfo(void* pDest, LONG lSize, const void* pRecord, DWOR
     return S_OK;
 }
 
+// The first 8-bit format's size is the screen, its table the global one as
+// the header writes it: unused entries black.
+void CGifHandler::TakeScreenAndTable(const BITMAPINFO* pFormat)
+{
+    m_nScreenWidth = pFormat->bmiHeader.biWidth;
+    m_nScreenHeight = pFormat->bmiHeader.biHeight < 0 ? -pFormat->bmiHeader.biHeight : pFormat->bmiHeader.biHeight;
+    ::ZeroMemory(m_globalTable, sizeof m_globalTable);
+    ::CopyMemory(m_globalTable, reinterpret_cast<const BYTE*>(pFormat) + pFormat->bmiHeader.biSize,
+                 ColourTableBytes(pFormat->bmiHeader));
+}
+
 // The header is tried once: after a failed write the file is damaged, and a
 // second header further on would not repair it.
 HRESULT CGifHandler::WriteFileHeader(const BITMAPINFO* pFormat)
 {
     m_bHeaderWritten = TRUE;
-    m_nScreenWidth = pFormat->bmiHeader.biWidth;
-    m_nScreenHeight = pFormat->bmiHeader.biHeight < 0 ? -pFormat->bmiHeader.biHeight : pFormat->bmiHeader.biHeight;
-    // The global table as the header writes it: unused entries black.
-    ::ZeroMemory(m_globalTable, sizeof m_globalTable);
-    ::CopyMemory(m_globalTable, reinterpret_cast<const BYTE*>(pFormat) + pFormat->bmiHeader.biSize,
-                 ColourTableBytes(pFormat->bmiHeader));
+    TakeScreenAndTable(pFormat);
     m_global.SetIdentity(m_globalTable);
     if (!GifWriteFileHeader(m_output, pFormat, &m_options))
         return Fail(AVIERR_FILEWRITE);
@@ -448,12 +454,8 @@ HRESULT CGifHandler::WriteFileHeader(const BITMAPINFO* pFormat)
 HRESULT CGifHandler::DeferFileHeader(const BITMAPINFO* pFormat)
 {
     m_bHeaderDeferred = TRUE;
-    m_nScreenWidth = pFormat->bmiHeader.biWidth;
-    m_nScreenHeight = pFormat->bmiHeader.biHeight < 0 ? -pFormat->bmiHeader.biHeight : pFormat->bmiHeader.biHeight;
-    ::ZeroMemory(m_globalTable, sizeof m_globalTable);
+    TakeScreenAndTable(pFormat);
     m_nDeferredCount = ColourTableBytes(pFormat->bmiHeader) / sizeof(RGBQUAD);
-    ::CopyMemory(m_globalTable, reinterpret_cast<const BYTE*>(pFormat) + pFormat->bmiHeader.biSize,
-                 m_nDeferredCount * sizeof(RGBQUAD));
     m_headerOptions = m_options;
     return S_OK;
 }

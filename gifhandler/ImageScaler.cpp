@@ -8,39 +8,19 @@
 // eight bits of fraction, the second rounds once at the end.
 #include "ImageScaler.h"
 
+#include "HeapArray.h"
+
 namespace {
-
-// DWORDs of the process heap, freed with the block.
-class HeapDwords
-{
-public:
-    explicit HeapDwords(SIZE_T n)
-        : m_p(static_cast<DWORD*>(n <= SIZE_T(-1) / sizeof(DWORD) ? ::HeapAlloc(::GetProcessHeap(), 0, n * sizeof(DWORD))
-                                                                   : nullptr))
-    {
-    }
-    ~HeapDwords()
-    {
-        if (m_p != nullptr)
-            ::HeapFree(::GetProcessHeap(), 0, m_p);
-    }
-    HeapDwords(const HeapDwords&) = delete;
-    HeapDwords& operator=(const HeapDwords&) = delete;
-    DWORD* Get() const { return m_p; }
-
-private:
-    DWORD* m_p;
-};
 
 // The source pixels and weights of each output pixel along one axis: output
 // X takes count[X] source pixels from first[X], with weights from offset[X].
 struct AxisWeights
 {
     explicit AxisWeights(DWORD src, DWORD dst)
-        : m_block(4 * static_cast<SIZE_T>(dst) + src + dst + 1), first(m_block.Get()), count(first + dst),
+        : m_bMade(m_block.Reserve(5ull * dst + src + 1)), first(m_block.Get()), count(first + dst),
           offset(count + dst), weights(offset + dst)
     {
-        if (m_block.Get() == nullptr)
+        if (!m_bMade)
             return;
         DWORD used = 0;
         for (DWORD x = 0; x < dst; ++x) {
@@ -55,9 +35,10 @@ struct AxisWeights
             count[x] = used - offset[x];
         }
     }
-    bool Made() const { return m_block.Get() != nullptr; }
+    bool Made() const { return m_bMade; }
 
-    HeapDwords m_block;
+    CHeapArray<DWORD> m_block;
+    bool m_bMade;
     DWORD* first;
     DWORD* count;
     DWORD* offset;
@@ -103,11 +84,10 @@ bool ScalePixels(const DWORD* src, DWORD srcWidth, DWORD srcHeight, DWORD* dst, 
     const AxisWeights across(srcWidth, dstWidth), down(srcHeight, dstHeight);
     // The first pass: every source row scaled across, three channels with
     // eight bits of fraction.
-    const ULONGLONG nRows = static_cast<ULONGLONG>(srcHeight) * dstWidth * 3;
-    HeapDwords block(nRows <= 0x3FFFFFFF ? static_cast<SIZE_T>(nRows) : SIZE_T(-1));
-    DWORD* const rows = block.Get();
-    if (!across.Made() || !down.Made() || rows == nullptr)
+    CHeapArray<DWORD> block;
+    if (!across.Made() || !down.Made() || !block.Reserve(static_cast<ULONGLONG>(srcHeight) * dstWidth * 3))
         return false;
+    DWORD* const rows = block.Get();
     for (DWORD y = 0; y < srcHeight; ++y) {
         const DWORD* in = src + static_cast<size_t>(y) * srcWidth;
         DWORD* out = &rows[static_cast<size_t>(y) * dstWidth * 3];

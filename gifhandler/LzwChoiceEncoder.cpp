@@ -204,17 +204,8 @@ private:
             return;
         }
         if (m_nextCode == kMaxCodeLimit) {
-            if (!m_timer.Frozen()) {
-                PutPeriod(m_packer, m_work, m_codes, kMaxCodeLimit);
-                m_timer.Froze(pos, m_codes);
-            }
-            m_packer.Put(prefix, 12);
-            if (m_timer.Written(pos)) {
-                m_packer.Put(m_codes.clear, 12);
-                ResetTable(m_work);
+            if (PutWithFullTable(m_packer, m_work, m_codes, m_timer, prefix, pos))
                 m_nextCode = m_codes.firstFree;
-                m_timer.Started(pos);
-            }
             return;
         }
         const DWORD record = m_work->period | (index << 12) | prefix;

@@ -205,17 +205,8 @@ bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& g, const BYTE* pixels
             } else {
                 // Full: the table is kept until it packs worse than it did.
                 const ULONGLONG pos = static_cast<ULONGLONG>(y) * g.width + static_cast<DWORD>(p - row) - 1;
-                if (!timer.Frozen()) {
-                    PutPeriod(packer, work, codes, kMaxCodeLimit);
-                    timer.Froze(pos, codes);
-                }
-                packer.Put(prefix, 12);
-                if (timer.Written(pos)) {
-                    packer.Put(codes.clear, 12);
-                    ResetTable(work);
+                if (PutWithFullTable(packer, work, codes, timer, prefix, pos))
                     nextCode = codes.firstFree;
-                    timer.Started(pos);
-                }
             }
             prefix = pixel;
 

@@ -250,6 +250,26 @@ private:
     DWORD m_windowCodes;
 };
 
+// With the deferred Clear, a string's code when the table is full: the
+// period's codes go first when the table has just filled; after the code,
+// the table is cleared when it no longer packs well. True when it was (the
+// next code to make is then codes.firstFree again).
+inline bool PutWithFullTable(SubBlockPacker& packer, Workspace* work, const CodeSet& codes, ClearTimer& timer,
+                             DWORD prefix, ULONGLONG pos)
+{
+    if (!timer.Frozen()) {
+        PutPeriod(packer, work, codes, kMaxCodeLimit);
+        timer.Froze(pos, codes);
+    }
+    packer.Put(prefix, 12);
+    if (!timer.Written(pos))
+        return false;
+    packer.Put(codes.clear, 12);
+    ResetTable(work);
+    timer.Started(pos);
+    return true;
+}
+
 // A workspace from the spares, or a new one; null when memory ran out.
 Workspace* TakeWorkspace();
 // Keeps the workspace as a spare, or frees it when enough are kept.

@@ -17,10 +17,6 @@ void CBatchConvertDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Check(pDX, IDC_EXPAND, m_bExpand);
     // The group starts at its first button in the template, 1012 (None).
     DDX_Radio(pDX, IDC_BATCH_TRANSPARENCY_NONE, m_nTransparency);
-    DDX_OptionalInt(pDX, IDC_BATCH_OUTWIDTH, m_nOutputWidth, 1, 65535);
-    DDX_OptionalInt(pDX, IDC_BATCH_OUTHEIGHT, m_nOutputHeight, 1, 65535);
-    DDX_Text(pDX, IDC_BATCH_COLOURS, m_nColours);
-    DDV_MinMaxInt(pDX, m_nColours, 2, 256);
-    DDX_Text(pDX, IDC_BATCH_LOSSY, m_nLossiness);
-    DDV_MinMaxInt(pDX, m_nLossiness, 0, 200);
+    static const int kSizeFields[4] = {IDC_BATCH_OUTWIDTH, IDC_BATCH_OUTHEIGHT, IDC_BATCH_COLOURS, IDC_BATCH_LOSSY};
+    DDX_SizeChoices(pDX, kSizeFields, m_nOutputWidth, m_nOutputHeight, m_nColours, m_nLossiness);
 }

@@ -29,12 +29,8 @@ void CConvertDlg::DoDataExchange(CDataExchange* pDX)
     // -1 is what the handler stores as 0xFFFF.
     DDV_MinMaxInt(pDX, m_nLoopCount, -1, 32000);
     DDX_Radio(pDX, IDC_TRANSPARENCY_NONE, m_nTransparency);
-    DDX_OptionalInt(pDX, IDC_OUTWIDTH, m_nOutputWidth, 1, 65535);
-    DDX_OptionalInt(pDX, IDC_OUTHEIGHT, m_nOutputHeight, 1, 65535);
-    DDX_Text(pDX, IDC_COLOURS, m_nColours);
-    DDV_MinMaxInt(pDX, m_nColours, 2, 256);
-    DDX_Text(pDX, IDC_LOSSY, m_nLossiness);
-    DDV_MinMaxInt(pDX, m_nLossiness, 0, 200);
+    static const int kSizeFields[4] = {IDC_OUTWIDTH, IDC_OUTHEIGHT, IDC_COLOURS, IDC_LOSSY};
+    DDX_SizeChoices(pDX, kSizeFields, m_nOutputWidth, m_nOutputHeight, m_nColours, m_nLossiness);
     DDX_ByteSize(pDX, IDC_MAXSIZE, m_dwMaxSize);
 }
 

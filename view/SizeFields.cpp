@@ -66,3 +66,13 @@ void DDX_ByteSize(CDataExchange* pDX, int nIDC, DWORD& value)
     }
     value = dwBytes;
 }
+
+void DDX_SizeChoices(CDataExchange* pDX, const int nIDs[4], int& width, int& height, int& colours, int& lossiness)
+{
+    DDX_OptionalInt(pDX, nIDs[0], width, 1, 65535);
+    DDX_OptionalInt(pDX, nIDs[1], height, 1, 65535);
+    DDX_Text(pDX, nIDs[2], colours);
+    DDV_MinMaxInt(pDX, colours, 2, 256);
+    DDX_Text(pDX, nIDs[3], lossiness);
+    DDV_MinMaxInt(pDX, lossiness, 0, 200);
+}
