@@ -135,6 +135,60 @@ TEST(DibPixels, ShortChannelsWidenToTheFullRange)
     EXPECT_EQ(px[1], 0u);
 }
 
+// Bit fields of any usual kind read to the colours of their plain twin:
+// each channel's bits repeated below it, an alpha channel not read. The
+// masks follow a 40-byte header, or lie inside a version 4 or 5 one.
+TEST(DibPixels, BitFieldsReadLikeTheirPlainTwins)
+{
+    struct Case { const char* name; WORD bits; DWORD masks[3]; DWORD size; };
+    const Case cases[] = {
+        { "5-6-5", 16, { 0xF800, 0x07E0, 0x001F }, 40 },
+        { "5-5-5", 16, { 0x7C00, 0x03E0, 0x001F }, 40 },
+        { "4-4-4 with 4 bits of alpha", 16, { 0x0F00, 0x00F0, 0x000F }, 124 },
+        { "1-5-5-5, blue on top", 16, { 0x001F, 0x03E0, 0x7C00 }, 108 },
+        { "8-8-8", 32, { 0xFF0000, 0x00FF00, 0x0000FF }, 40 },
+        { "8-8-8 with alpha", 32, { 0xFF0000, 0x00FF00, 0x0000FF }, 124 },
+        { "8-8-8, blue on top", 32, { 0x0000FF, 0x00FF00, 0xFF0000 }, 40 },
+        { "8-8-8, high bytes", 32, { 0xFF000000, 0x00FF0000, 0x0000FF00 }, 108 },
+        { "3-3-2 in 32 bits", 32, { 0xE00000, 0x1C00, 0x03 }, 40 },
+    };
+    const LONG w = 3, h = 2;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Dib d = MakeHeader(w, h, c.bits, BI_BITFIELDS, c.size == 40 ? 12 : c.size - 40);
+        d.Header()->biSize = c.size;
+        std::memcpy(d.info.data() + sizeof(BITMAPINFOHEADER), c.masks, 12);
+        if (c.size > 52)
+            std::memset(d.info.data() + 52, 0xF0, 4);  // an alpha mask, not read
+        const DWORD stride = (c.bits * w + 31) / 32 * 4;
+        d.bits.assign(stride * h, 0);
+        std::vector<DWORD> expected;
+        for (LONG y = 0; y < h; ++y)
+            for (LONG x = 0; x < w; ++x) {
+                // Each channel's value, as many bits as its mask has.
+                DWORD value = 0, rgb = 0;
+                for (int k = 0; k < 3; ++k) {
+                    DWORD mask = c.masks[k], shift = 0, width = 0;
+                    while ((mask & 1) == 0)
+                        mask >>= 1, ++shift;
+                    while ((mask >> width) != 0)
+                        ++width;
+                    const DWORD v = (x * 5 + y * 3 + k * 7) % (mask + 1);
+                    value |= v << shift;
+                    DWORD level = 0;
+                    for (int s = 8 - static_cast<int>(width); s > -static_cast<int>(width); s -= width)
+                        level |= s >= 0 ? v << s : v >> -s;
+                    rgb |= (level & 0xFF) << (16 - 8 * k);
+                }
+                Put(&d.bits[stride * (h - 1 - y)], x, c.bits, value);
+                expected.push_back(rgb);
+            }
+        std::vector<DWORD> px(w * h, 0xDEADBEEF);
+        ASSERT_TRUE(DibToPixels(d.Header(), d.bits.data(), px.data()));
+        EXPECT_EQ(px, expected);
+    }
+}
+
 TEST(DibPixels, RefusedHeaders)
 {
     struct Case { const char* name; LONG w, h; WORD bits; DWORD compression; DWORD masks[3];
@@ -143,8 +197,12 @@ TEST(DibPixels, RefusedHeaders)
         { "run-length 8-bit", 4, 4, 8, BI_RLE8, {}, 0, 40 },
         { "2-bit", 4, 4, 2, BI_RGB, {}, 0, 40 },
         { "24-bit fields", 4, 4, 24, BI_BITFIELDS, { 0xFF0000, 0xFF00, 0xFF }, 0, 40 },
-        { "32-bit fields, blue on top", 4, 4, 32, BI_BITFIELDS, { 0xFF, 0xFF00, 0xFF0000 }, 0, 40 },
-        { "16-bit fields, 4-4-4", 4, 4, 16, BI_BITFIELDS, { 0xF00, 0xF0, 0xF }, 0, 40 },
+        { "8-bit fields", 4, 4, 8, BI_BITFIELDS, { 0xE0, 0x1C, 0x03 }, 0, 40 },
+        { "masks that overlap", 4, 4, 16, BI_BITFIELDS, { 0xF800, 0x0FE0, 0x001F }, 0, 40 },
+        { "an empty mask", 4, 4, 16, BI_BITFIELDS, { 0xF800, 0, 0x001F }, 0, 40 },
+        { "a mask past 16 bits", 4, 4, 16, BI_BITFIELDS, { 0x1F0000, 0x07E0, 0x001F }, 0, 40 },
+        { "a mask of two runs", 4, 4, 32, BI_BITFIELDS, { 0xF0F000, 0xF00, 0xFF }, 0, 40 },
+        { "a mask of 10 bits", 4, 4, 32, BI_BITFIELDS, { 0x3FF00000, 0xFFC00, 0x3FF }, 0, 40 },
         { "core header size", 4, 4, 24, BI_RGB, {}, 0, 12 },
         { "zero width", 0, 4, 24, BI_RGB, {}, 0, 40 },
         { "negative width", -4, 4, 24, BI_RGB, {}, 0, 40 },
