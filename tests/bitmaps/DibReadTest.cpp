@@ -3,6 +3,7 @@
 // crashing, leaking or taking memory the file does not justify; the format
 // read (file header and information header) refuses what the frame read does.
 #include "DrawDib.h"
+#include "ImageFile.h"
 
 #include "BmpBuilder.h"
 #include "DibPixels.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -138,7 +140,6 @@ TEST(cDibRead, DamagedFilesAreRefused)
         {"header size 0", with([](bmp::Layout& l) { l.headerSize = 0; }), noDamage},
         {"header size 64", with([](bmp::Layout& l) { l.headerSize = 64; }), noDamage},
         {"header size 52", with([](bmp::Layout& l) { l.headerSize = 52; }), noDamage},
-        {"version 4 header with bit fields", with([](bmp::Layout& l) { l.headerSize = 108; bmp::SetMasks(l, 16, 0x7C00, 0x03E0, 0x001F); }), noDamage},
         {"version 5 header with run-length 24-bit rows", with([](bmp::Layout& l) { l.headerSize = 124; l.bitCount = 24; l.compression = BI_RLE8; }), noDamage},
         {"width 0", with([](bmp::Layout& l) { l.width = 0; }), noDamage},
         {"height 0", with([](bmp::Layout& l) { l.height = 0; }), noDamage},
@@ -363,4 +364,118 @@ TEST(cDibRead, HugeClaimsAllocateNothing)
         EXPECT_EQ(c.allocated != 0, dib.LoadBmpFile(path.c_str()) != FALSE) << c.what;
         EXPECT_EQ(c.allocated, dib.m_nLargest) << c.what;
     }
+}
+
+/////////////////////////////////////////////////////////////////////////////
+// Bit fields: read like the same picture saved plainly, or refused with the
+// reason the user is told
+
+namespace {
+
+// A picture of bit-field pixels: each channel's value as many bits as its
+// mask has, and the file of the same colours as the buffer keeps them (the
+// same rows as BI_RGB where the masks say what BI_RGB says, else 24-bit
+// rows of each channel's bits repeated below it).
+struct FieldPicture
+{
+    bmp::Bytes fields, plain;
+};
+
+FieldPicture MakeFieldPicture(DWORD headerSize, WORD bits, const DWORD masks[3], WORD plainBits)
+{
+    const LONG w = 7, h = 3;
+    bmp::Layout fieldLayout, plainLayout;
+    fieldLayout.headerSize = headerSize;
+    fieldLayout.width = plainLayout.width = w;
+    fieldLayout.height = plainLayout.height = h;
+    bmp::SetMasks(fieldLayout, bits, masks[0], masks[1], masks[2]);
+    plainLayout.bitCount = plainBits;
+    bmp::Bytes fieldRows(bmp::Stride(w, bits) * h, 0), plainRows(bmp::Stride(w, plainBits) * h, 0);
+    for (LONG y = 0; y < h; ++y)
+        for (LONG x = 0; x < w; ++x) {
+            DWORD value = 0;
+            BYTE levels[3];
+            for (int k = 0; k < 3; ++k) {
+                DWORD mask = masks[k], shift = 0;
+                int width = 0;
+                while ((mask & 1) == 0)
+                    mask >>= 1, ++shift;
+                while ((mask >> width) != 0)
+                    ++width;
+                const DWORD v = (x * 9 + y * 5 + k * 3) % (mask + 1);
+                value |= v << shift;
+                DWORD level = 0;
+                for (int s = 8 - width; s > -width; s -= width)
+                    level |= s >= 0 ? v << s : v >> -s;
+                levels[k] = static_cast<BYTE>(level);
+            }
+            std::memcpy(&fieldRows[y * bmp::Stride(w, bits) + x * bits / 8], &value, bits / 8);
+            if (plainBits == 24) {
+                BYTE* p = &plainRows[y * bmp::Stride(w, 24) + x * 3];
+                p[0] = levels[2], p[1] = levels[1], p[2] = levels[0];
+            }
+        }
+    if (plainBits != 24)
+        plainRows = fieldRows;
+    return {bmp::File(fieldLayout, fieldRows), bmp::File(plainLayout, plainRows)};
+}
+
+} // namespace
+
+TEST(cDibRead, BitFieldFilesReadLikeTheirPlainTwins)
+{
+    struct Case { const char* what; WORD bits; DWORD masks[3]; WORD plainBits; };
+    const Case cases[] = {
+        {"5-6-5", 16, {0xF800, 0x07E0, 0x001F}, 24},
+        {"5-5-5", 16, {0x7C00, 0x03E0, 0x001F}, 16},
+        {"4-4-4", 16, {0x0F00, 0x00F0, 0x000F}, 24},
+        {"8-8-8", 32, {0xFF0000, 0x00FF00, 0x0000FF}, 32},
+        {"8-8-8, blue on top", 32, {0x0000FF, 0x00FF00, 0xFF0000}, 24},
+        {"8-8-8 in the high bytes", 32, {0xFF000000, 0x00FF0000, 0x0000FF00}, 24},
+    };
+    for (const Case& c : cases) {
+        // 124: a version 5 header, whose alpha mask is not read.
+        for (DWORD headerSize : {40, 108, 124}) {
+            const std::string what = std::string(c.what) + " header " + std::to_string(headerSize);
+            const FieldPicture picture = MakeFieldPicture(headerSize, c.bits, c.masks, c.plainBits);
+            std::unique_ptr<cDrawDib> plain = Load("plain.bmp", picture.plain);
+            std::unique_ptr<cDrawDib> fields = Load("fields.bmp", picture.fields);
+            ASSERT_NE(nullptr, plain) << what;
+            ASSERT_NE(nullptr, fields) << what;
+            ExpectSamePicture(*plain, *fields, what);
+            EXPECT_EQ(static_cast<DWORD>(BI_RGB), fields->GetInfo()->bmiHeader.biCompression) << what;
+        }
+    }
+}
+
+TEST(cDibRead, BadMasksAreRefusedWithTheirReason)
+{
+    struct Case { const char* what; WORD bits; DWORD masks[3]; const char* reason; };
+    const Case cases[] = {
+        {"overlapping", 16, {0xF800, 0x0FE0, 0x001F}, "has bit-field masks that overlap"},
+        {"empty green", 16, {0xF800, 0, 0x001F}, "has an empty bit-field mask"},
+        {"red past 16 bits", 16, {0x1F0000, 0x07E0, 0x001F}, "has a bit-field mask beyond its bits per pixel"},
+        {"red in two runs", 32, {0xF0F000, 0x0F00, 0x00FF}, "has a bit-field mask that is not one run of bits"},
+        {"10 bits a channel", 32, {0x3FF00000, 0x000FFC00, 0x000003FF}, "has a bit-field mask of more than 8 bits"},
+        {"24-bit", 24, {0xFF0000, 0x00FF00, 0x0000FF}, "has bit fields at a depth other than 16 or 32 bits"},
+    };
+    for (const Case& c : cases)
+        for (DWORD headerSize : {40, 124}) {
+            bmp::Layout l;
+            l.headerSize = headerSize;
+            bmp::SetMasks(l, c.bits, c.masks[0], c.masks[1], c.masks[2]);
+            const std::string path = WriteBmp("bad-masks.bmp", bmp::File(l));
+            cDrawDib dib;
+            EXPECT_FALSE(dib.LoadBmpFile(path.c_str())) << c.what;
+            EXPECT_STREQ(c.reason, dib.GetRefusal()) << c.what;
+            EXPECT_FALSE(FormatReadable(path)) << c.what;
+            // The project's node tells the export the same reason.
+            cImageFile node(path.c_str());
+            EXPECT_EQ(nullptr, node.GetFrame(0)) << c.what;
+            EXPECT_STREQ(c.reason, node.GetFrameRefusal()) << c.what;
+        }
+    // Damage that is not the masks' gives no reason of theirs.
+    cDrawDib dib;
+    EXPECT_FALSE(dib.LoadBmpFile(testsupport::WorkPath("no-such.bmp").c_str()));
+    EXPECT_EQ(nullptr, dib.GetRefusal());
 }

@@ -100,6 +100,45 @@ def gifdump(path):
     return r.returncode, r.stdout.splitlines()
 
 
+def bit_field_bitmap(path, width, height, bits, masks, values, header_size=40):
+    """A .bmp of bit-field pixels (values top row first) with its masks
+    after a 40-byte header or in a version 5 header."""
+    import struct
+    stride = (width * bits // 8 + 3) & ~3
+    rows = b""
+    for y in reversed(range(height)):
+        row = b"".join(v.to_bytes(bits // 8, "little") for v in values[y * width:(y + 1) * width])
+        rows += row + bytes(stride - len(row))
+    header = struct.pack("<IiiHHIIiiII", header_size, width, height, 1, bits, 3, len(rows), 0, 0, 0, 0)
+    header += struct.pack("<3I", *masks) + bytes(header_size - 40 if header_size > 40 else 0)[12:]
+    offset = 14 + len(header)
+    with open(path, "wb") as f:
+        f.write(b"BM" + struct.pack("<IHHI", offset + len(rows), 0, 0, offset) + header + rows)
+
+
+def check_bit_fields():
+    """Bitmaps with bit fields: a 5-6-5 one and a 32-bit one with an alpha
+    channel export as their 24-bit twins do; one whose masks overlap is left
+    out with that reason."""
+    width, height = 12, 5
+    values = [(x * 2731 + y * 977) & 0xFFFF for y in range(height) for x in range(width)]
+    bit_field_bitmap(os.path.join(WORK, "fields565.bmp"), width, height, 16, (0xF800, 0x07E0, 0x001F), values)
+    widen = lambda v, w: (v << (8 - w) | v >> (2 * w - 8)) & 255
+    twin = Image.new("RGB", (width, height))
+    twin.putdata([(widen(v >> 11, 5), widen((v >> 5) & 63, 6), widen(v & 31, 5)) for v in values])
+    twin.save(os.path.join(WORK, "twin565.bmp"))
+    alpha = [0x80000000 | r << 16 | g << 8 | b for r, g, b in twin.getdata()]
+    bit_field_bitmap(os.path.join(WORK, "fields8888.bmp"), width, height, 32, (0xFF0000, 0xFF00, 0xFF), alpha, 124)
+    bit_field_bitmap(os.path.join(WORK, "overlap.bmp"), width, height, 16, (0xF800, 0x0FE0, 0x001F), values)
+    expect_run("create with bit fields", ["create", "fields.seq", "fields565.bmp", "fields8888.bmp", "overlap.bmp"], 0)
+    expect_run("create the twin", ["create", "twin.seq", "twin565.bmp", "twin565.bmp"], 0)
+    expect_run("animate with bit fields", ["animate", "fields.seq", "--transparency", "none"], 1,
+               stderr_has=["overlap.bmp: skipped: has bit-field masks that overlap"])
+    expect_run("animate the twin", ["animate", "twin.seq", "--transparency", "none"], 0)
+    check("bit fields: the frames of the 24-bit twin",
+          composited(os.path.join(WORK, "fields.gif")) == composited(os.path.join(WORK, "twin.gif")))
+
+
 def main():
     shutil.rmtree(WORK, ignore_errors=True)
     os.makedirs(WORK)
@@ -267,6 +306,8 @@ def main():
     os.makedirs(os.path.join(WORK, "clip001.gif"))
     expect_run("batch with a blocked output", ["batch", "p.seq"], 1, stderr_has=["clip001.gif: Unable to Open File"])
     check("batch goes on after a failure", os.path.exists(os.path.join(WORK, "clip_topdown.gif")))
+
+    check_bit_fields()
 
     print(f"{len(failures)} failed" if failures else "all passed")
     return 1 if failures else 0

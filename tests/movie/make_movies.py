@@ -86,6 +86,82 @@ def shorten_format(source, target, size):
     open(target, "wb").write(bytes(data))
 
 
+def riff_chunk(fourcc, data):
+    return fourcc + struct.pack("<I", len(data)) + data + (b"\0" if len(data) & 1 else b"")
+
+
+def write_raw_avi(path, width, height, bits, compression, masks, frames, fps=5):
+    """An uncompressed AVI written by hand (ffmpeg writes no bit fields):
+    the stored format is a 40-byte header, then the masks given; frames are
+    each frame's rows as stored."""
+    fmt = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, compression, 0, 0, 0, 0, 0)
+    fmt += b"".join(struct.pack("<I", m) for m in masks)
+    size = max(len(f) for f in frames)
+    avih = struct.pack("<14I", 1000000 // fps, 0, 0, 0x10, len(frames), 0, 1, size, width, abs(height), 0, 0, 0, 0)
+    strh = b"vids" + b"\0" * 4 + struct.pack("<IHHIIIIIIIIhhhh", 0, 0, 0, 0, 1, fps, 0, len(frames), size,
+                                               0xFFFFFFFF, 0, 0, 0, width, abs(height))
+    strl = riff_chunk(b"LIST", b"strl" + riff_chunk(b"strh", strh) + riff_chunk(b"strf", fmt))
+    hdrl = riff_chunk(b"LIST", b"hdrl" + riff_chunk(b"avih", avih) + strl)
+    movi, index, offset = b"", b"", 4
+    for f in frames:
+        index += b"00db" + struct.pack("<III", 0x10, offset, len(f))
+        movi += riff_chunk(b"00db", f)
+        offset += 8 + len(f) + (len(f) & 1)
+    body = b"AVI " + hdrl + riff_chunk(b"LIST", b"movi" + movi) + riff_chunk(b"idx1", index)
+    with open(path, "wb") as out:
+        out.write(b"RIFF" + struct.pack("<I", len(body)) + body)
+
+
+def widen(value, width):
+    """A channel of `width` bits as 8 bits, its bits repeated below it."""
+    level, shift = 0, 8 - width
+    while shift > -width:
+        level |= value << shift if shift >= 0 else value >> -shift
+        shift -= width
+    return level & 255
+
+
+def write_bit_field_movies(folder):
+    """Movies whose frames are stored with bit fields, each beside its plain
+    twin (the same colours as BI_RGB rows: the same rows where the masks say
+    what BI_RGB says, else 24-bit rows of the widened channels), and one
+    whose masks overlap."""
+    width, height, count = 10, 6, 3
+    kinds = {
+        "565": (16, [0xF800, 0x07E0, 0x001F], 24),
+        "555": (16, [0x7C00, 0x03E0, 0x001F], 16),
+        "888": (32, [0xFF0000, 0x00FF00, 0x0000FF], 32),
+        "bgr": (32, [0x0000FF, 0x00FF00, 0xFF0000], 24),
+    }
+    for name, (bits, masks, plain_bits) in kinds.items():
+        shifts = [(m & -m).bit_length() - 1 for m in masks]
+        widths = [bin(m).count("1") for m in masks]
+        for top_down in (False, True):
+            fields, plain = [], []
+            for f in range(count):
+                rows, twin = b"", b""
+                for stored in range(height):
+                    y = stored if top_down else height - 1 - stored
+                    row, twin_row = b"", b""
+                    for x in range(width):
+                        values = [(x * 7 + y * 5 + f * 3 + k * 11) % (1 << w) for k, w in enumerate(widths)]
+                        pixel = sum(v << s for v, s in zip(values, shifts))
+                        row += pixel.to_bytes(bits // 8, "little")
+                        levels = [widen(v, w) for v, w in zip(values, widths)]
+                        twin_row += bytes(reversed(levels)) if plain_bits == 24 else pixel.to_bytes(bits // 8, "little")
+                    rows += row + b"\0" * (-len(row) % 4)
+                    twin += twin_row + b"\0" * (-len(twin_row) % 4)
+                fields.append(rows)
+                plain.append(twin)
+            order = "_topdown" if top_down else ""
+            stored_height = -height if top_down else height
+            write_raw_avi(os.path.join(folder, f"fields{name}{order}.avi"), width, stored_height, bits, 3, masks, fields)
+            write_raw_avi(os.path.join(folder, f"plain{name}{order}.avi"), width, stored_height, plain_bits, 0, [],
+                          plain)
+    write_raw_avi(os.path.join(folder, "badmasks.avi"), width, height, 16, 3, [0xF800, 0x0FE0, 0x001F],
+                  [bytes(((2 * width + 3) & ~3) * height)] * count)
+
+
 def main():
     folder, ffmpeg_path = sys.argv[1], sys.argv[2]
     os.makedirs(folder, exist_ok=True)
@@ -108,6 +184,8 @@ def main():
     # Sound only: AVIFile opens it, but it has no video stream.
     ffmpeg(ffmpeg_path, ["-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t", "0.2",
                          "-c:a", "pcm_u8"], os.path.join(folder, "soundonly.avi"))
+
+    write_bit_field_movies(folder)
 
     with open(os.path.join(folder, "notmovie.avi"), "wb") as out:
         out.write(b"This is a text file that only has the name of a movie.\r\n")
