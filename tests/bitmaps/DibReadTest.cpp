@@ -5,6 +5,7 @@
 #include "DrawDib.h"
 #include "ImageFile.h"
 
+#include "BitFieldLevels.h"
 #include "BmpBuilder.h"
 #include "DibPixels.h"
 #include "TestSupport.h"
@@ -396,18 +397,10 @@ FieldPicture MakeFieldPicture(DWORD headerSize, WORD bits, const DWORD masks[3],
             DWORD value = 0;
             BYTE levels[3];
             for (int k = 0; k < 3; ++k) {
-                DWORD mask = masks[k], shift = 0;
-                int width = 0;
-                while ((mask & 1) == 0)
-                    mask >>= 1, ++shift;
-                while ((mask >> width) != 0)
-                    ++width;
-                const DWORD v = (x * 9 + y * 5 + k * 3) % (mask + 1);
-                value |= v << shift;
-                DWORD level = 0;
-                for (int s = 8 - width; s > -width; s -= width)
-                    level |= s >= 0 ? v << s : v >> -s;
-                levels[k] = static_cast<BYTE>(level);
+                const bitfields::MaskRun run = bitfields::RunOf(masks[k]);
+                const DWORD v = (x * 9 + y * 5 + k * 3) % (run.max + 1);
+                value |= v << run.shift;
+                levels[k] = bitfields::Level(v, run.width);
             }
             std::memcpy(&fieldRows[y * bmp::Stride(w, bits) + x * bits / 8], &value, bits / 8);
             if (plainBits == 24) {

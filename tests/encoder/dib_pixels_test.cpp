@@ -2,6 +2,8 @@
 // 6-bit channels, and the headers it refuses.
 #include "DibPixels.h"
 
+#include "BitFieldLevels.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -168,17 +170,10 @@ TEST(DibPixels, BitFieldsReadLikeTheirPlainTwins)
                 // Each channel's value, as many bits as its mask has.
                 DWORD value = 0, rgb = 0;
                 for (int k = 0; k < 3; ++k) {
-                    DWORD mask = c.masks[k], shift = 0, width = 0;
-                    while ((mask & 1) == 0)
-                        mask >>= 1, ++shift;
-                    while ((mask >> width) != 0)
-                        ++width;
-                    const DWORD v = (x * 5 + y * 3 + k * 7) % (mask + 1);
-                    value |= v << shift;
-                    DWORD level = 0;
-                    for (int s = 8 - static_cast<int>(width); s > -static_cast<int>(width); s -= width)
-                        level |= s >= 0 ? v << s : v >> -s;
-                    rgb |= (level & 0xFF) << (16 - 8 * k);
+                    const bitfields::MaskRun run = bitfields::RunOf(c.masks[k]);
+                    const DWORD v = (x * 5 + y * 3 + k * 7) % (run.max + 1);
+                    value |= v << run.shift;
+                    rgb |= static_cast<DWORD>(bitfields::Level(v, run.width)) << (16 - 8 * k);
                 }
                 Put(&d.bits[stride * (h - 1 - y)], x, c.bits, value);
                 expected.push_back(rgb);

@@ -112,27 +112,19 @@ TEST_F(ColourTest, PaletteFramesKeepTheirOwnColours)
     std::vector<BYTE> expected;
     for (WORD bits : {WORD(8), WORD(8), WORD(4), WORD(1)}) {
         const int colours = 1 << bits;
-        std::vector<BYTE> format(sizeof(BITMAPINFOHEADER) + 4 * colours, 0);
-        BITMAPINFOHEADER* h = reinterpret_cast<BITMAPINFOHEADER*>(format.data());
-        h->biSize = sizeof(BITMAPINFOHEADER);
-        h->biWidth = width;
-        h->biHeight = height;
-        h->biPlanes = 1;
-        h->biBitCount = bits;
-        RGBQUAD* table = reinterpret_cast<RGBQUAD*>(format.data() + sizeof(BITMAPINFOHEADER));
         const int seed = static_cast<int>(expected.size() / 7);
+        std::vector<RGBQUAD> table(colours);
         for (int i = 0; i < colours; ++i)
             table[i] = {static_cast<BYTE>(i * 3 + seed), static_cast<BYTE>(255 - i), static_cast<BYTE>(i ^ seed), 0};
-        const size_t stride = ((static_cast<size_t>(width) * bits + 31) / 32) * 4;
-        std::vector<BYTE> rows(stride * height, 0);
+        std::vector<BYTE> indices;
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 const int index = (x * 5 + y * 3) % colours;
-                BYTE* row = &rows[stride * (height - 1 - y)];
-                const int bit = x * bits;
-                row[bit / 8] |= static_cast<BYTE>(index << (8 - bits - bit % 8));
+                indices.push_back(static_cast<BYTE>(index));
                 expected.insert(expected.end(), {table[index].rgbRed, table[index].rgbGreen, table[index].rgbBlue});
             }
+        std::vector<BYTE> format, rows;
+        EncodePalette(width, height, bits, table, indices, format, rows);
         gif.Frame(0, format, rows);
     }
     ASSERT_TRUE(testsupport::WriteFileBytes(base + ".rgb", expected.data(), expected.size()));
