@@ -29,20 +29,6 @@
 
 namespace {
 
-template <typename T>
-T* Allocate(DWORD nCount)
-{
-    return static_cast<T*>(::HeapAlloc(::GetProcessHeap(), 0, static_cast<SIZE_T>(nCount) * sizeof(T)));
-}
-
-template <typename T>
-void Release(T*& p)
-{
-    if (p != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, p);
-    p = nullptr;
-}
-
 const RGBQUAD* ColourTable(const BITMAPINFOHEADER* format)
 {
     return reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(format) + format->biSize);
@@ -61,6 +47,18 @@ bool HasColour(const DWORD* pixels, DWORD nPixels, DWORD colour)
         if ((pixels[i] & 0xFFFFFF) == colour)
             return true;
     return false;
+}
+
+// The highest index the rows of an 8-bit frame use.
+BYTE HighestIndex(const DibGeometry& g, const BYTE* rows)
+{
+    BYTE highest = 0;
+    for (DWORD y = 0; y < g.height && highest != 0xFF; ++y) {
+        const BYTE* row = rows + static_cast<SIZE_T>(y) * g.stride;
+        for (DWORD x = 0; x < g.width; ++x)
+            highest = row[x] > highest ? row[x] : highest;
+    }
+    return highest;
 }
 
 // The kept table serves while the changed pixels lie this close to its
@@ -249,27 +247,8 @@ int TableEntryOf(const RGBQUAD* table, DWORD count, DWORD colour)
 }
 
 CFrameImage::CFrameImage()
-    : m_nCapacity(0), m_pPixels(nullptr), m_pPrevPixels(nullptr), m_pIndices(nullptr), m_pPrevIndices(nullptr),
-      m_pOwnIndices(nullptr), m_pMerged(nullptr), m_nMergedCapacity(0),
-      m_nPrevCount(0), m_nPrevWidth(0), m_nPrevHeight(0), m_nPrevKeyColour(kNoKeyColour)
+    : m_nPrevCount(0), m_nPrevWidth(0), m_nPrevHeight(0), m_nPrevKeyColour(kNoKeyColour)
 {
-}
-
-CFrameImage::~CFrameImage()
-{
-    Free();
-    Release(m_pMerged);
-}
-
-void CFrameImage::Free()
-{
-    Release(m_pOwnIndices);
-    Release(m_pPrevIndices);
-    Release(m_pIndices);
-    Release(m_pPrevPixels);
-    Release(m_pPixels);
-    m_nCapacity = 0;
-    m_nPrevCount = 0;
 }
 
 bool CFrameImage::Accepts(const BITMAPINFOHEADER* format)
@@ -286,24 +265,14 @@ bool CFrameImage::Accepts(const BITMAPINFOHEADER* format)
 
 bool CFrameImage::Reserve(DWORD nPixels, bool trueColour)
 {
-    if (nPixels <= m_nCapacity && (!trueColour || m_pPixels != nullptr))
-        return true;
-    const DWORD nWanted = nPixels > m_nCapacity ? nPixels : m_nCapacity;
-    Free();
-    m_pIndices = Allocate<BYTE>(nWanted);
-    m_pPrevIndices = Allocate<BYTE>(nWanted);
-    if (trueColour) {
-        m_pPixels = Allocate<DWORD>(nWanted);
-        m_pPrevPixels = Allocate<DWORD>(nWanted);
-        m_pOwnIndices = Allocate<BYTE>(nWanted);
-    }
-    if (m_pIndices == nullptr || m_pPrevIndices == nullptr
-        || (trueColour && (m_pPixels == nullptr || m_pPrevPixels == nullptr || m_pOwnIndices == nullptr))) {
-        Free();
-        return false;
-    }
-    m_nCapacity = nWanted;
-    return true;
+    // A buffer that grows loses what it held: the previous frame goes with it.
+    if (m_pIndices.Capacity() < nPixels || m_pPrevIndices.Capacity() < nPixels
+        || (trueColour && (m_pPixels.Capacity() < nPixels || m_pPrevPixels.Capacity() < nPixels
+                           || m_pOwnIndices.Capacity() < nPixels)))
+        m_nPrevCount = 0;
+    return m_pIndices.Reserve(nPixels) && m_pPrevIndices.Reserve(nPixels)
+           && (!trueColour
+               || (m_pPixels.Reserve(nPixels) && m_pPrevPixels.Reserve(nPixels) && m_pOwnIndices.Reserve(nPixels)));
 }
 
 HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, bool dither, DWORD keyColour,
@@ -319,6 +288,7 @@ HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, b
         image.table = ColourTable(format);
         image.count = TableEntries(format);
         const DibGeometry& g = image.geometry;
+        ExtendTable(image, image.count < 256 ? HighestIndex(g, bits) + 1u : 0);
         image.topLeft = bits[g.topDown ? 0 : static_cast<SIZE_T>(g.height - 1) * g.stride];
         image.clientRows = true;
     } else {
@@ -348,18 +318,28 @@ HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, b
             image.topLeft = m_pPrevIndices[0];
         }
     }
-    // A top-left pixel past a palette frame's table shows black.
     if (keyColour == kTopLeftKeyColour)
-        keyColour = image.topLeft < image.count ? ColourOf(image.table[image.topLeft]) : 0;
+        keyColour = ColourOf(image.table[image.topLeft]);
     image.keyColour = keyColour;
     image.keyIndex = keyColour == kNoKeyColour ? -1 : TableEntryOf(image.table, image.count, keyColour);
     return S_OK;
 }
 
+// An index past the table shows black: the table grows with black entries
+// to the highest index the pixels use.
+void CFrameImage::ExtendTable(GifImage& image, DWORD nUsed)
+{
+    if (nUsed <= image.count)
+        return;
+    ::ZeroMemory(m_extendedTable, sizeof m_extendedTable);
+    ::CopyMemory(m_extendedTable, image.table, image.count * sizeof(RGBQUAD));
+    image.table = m_extendedTable;
+    image.count = nUsed;
+}
+
 // Each pixel's index, a byte wide, with the frame's own table: nothing is
 // reduced, so nothing is lost.
-HRESULT CFrameImage::Widen(const BITMAPINFOHEADER* format, const BYTE* bits, DWORD width, DWORD height,
-                           GifImage& image)
+void CFrameImage::Widen(const BITMAPINFOHEADER* format, const BYTE* bits, DWORD width, DWORD height, GifImage& image)
 {
     const DWORD nBits = format->biBitCount;
     const DWORD stride = ((nBits * width + 31) / 32) * 4;
@@ -375,15 +355,11 @@ HRESULT CFrameImage::Widen(const BITMAPINFOHEADER* format, const BYTE* bits, DWO
             highest = index > highest ? index : highest;
         }
     }
-    // Indices past a short table show black, as in a true-colour frame.
-    const DWORD nColours = TableEntries(format);
-    ::ZeroMemory(m_table, sizeof m_table);
-    ::memcpy(m_table, ColourTable(format), nColours * sizeof(RGBQUAD));
     image.indices = m_pIndices;
-    image.table = m_table;
-    image.count = highest < nColours ? nColours : highest + 1;
+    image.table = ColourTable(format);
+    image.count = TableEntries(format);
+    ExtendTable(image, highest + 1);
     image.topLeft = m_pIndices[0];
-    return S_OK;
 }
 
 // Reduces m_pPixels; the result becomes the previous frame: m_pPrevIndices,
@@ -401,13 +377,12 @@ HRESULT CFrameImage::Reduce(DWORD width, DWORD height, bool dither, DWORD keyCol
     DWORD nCount = 0;
     bool bKept = false;
     if (bMayKeep) {
-        int* errors = Allocate<int>(6 * (width + 2));
-        if (errors == nullptr)
+        CHeapArray<int> errors;
+        if (!errors.Reserve(6 * (width + 2)))
             return E_OUTOFMEMORY;
         bool bExact = false;
         const double error = MapOntoPrevious(width, height, m_pPixels, previous, keyColour, prevKey, dither, errors,
                                              m_pIndices, &bExact);
-        Release(errors);
         if (error < 0)
             return E_OUTOFMEMORY;
         // A frame of at most 256 colours is always written exactly.
@@ -426,9 +401,7 @@ HRESULT CFrameImage::Reduce(DWORD width, DWORD height, bool dither, DWORD keyCol
                                           : error <= kKeepTableFactor * own + kKeepTableSlack;
             if (!bKept) {
                 // The frame's own table: its indices take the place of the kept ones.
-                BYTE* pOwn = m_pOwnIndices;
-                m_pOwnIndices = m_pIndices;
-                m_pIndices = pOwn;
+                m_pOwnIndices.Swap(m_pIndices);
             }
         } else if (!bKept) {
             const HRESULT hr = QuantizeFrame(width, height, m_pPixels, dither, &previous, keyColour, m_table, &nCount,
@@ -448,12 +421,8 @@ HRESULT CFrameImage::Reduce(DWORD width, DWORD height, bool dither, DWORD keyCol
     }
     // This frame is the next one's previous: the buffers change places, and
     // the image points at the ones that stay untouched until then.
-    DWORD* pPixels = m_pPixels;
-    m_pPixels = m_pPrevPixels;
-    m_pPrevPixels = pPixels;
-    BYTE* pIndices = m_pIndices;
-    m_pIndices = m_pPrevIndices;
-    m_pPrevIndices = pIndices;
+    m_pPixels.Swap(m_pPrevPixels);
+    m_pIndices.Swap(m_pPrevIndices);
     ::memcpy(m_prevTable, m_table, sizeof m_table);
     m_nPrevCount = nCount;
     m_nPrevWidth = width;
@@ -477,14 +446,8 @@ bool CFrameImage::MergeEntries(GifImage& image, BYTE index)
     const DWORD nBytes = g.stride * g.height;
     BYTE* rows;
     if (image.clientRows) {
-        if (nBytes > m_nMergedCapacity) {
-            Release(m_pMerged);
-            m_nMergedCapacity = 0;
-            m_pMerged = Allocate<BYTE>(nBytes);
-            if (m_pMerged == nullptr)
-                return false;
-            m_nMergedCapacity = nBytes;
-        }
+        if (!m_pMerged.Reserve(nBytes))
+            return false;
         ::memcpy(m_pMerged, image.indices, nBytes);
         rows = m_pMerged;
         image.clientRows = false;

@@ -6,6 +6,7 @@
 
 #include "ColorQuantizer.h"
 #include "DibGeometry.h"
+#include "HeapArray.h"
 
 // The key colour Convert is to take: the top-left pixel's own.
 const DWORD kTopLeftKeyColour = 0xFFFFFFFE;
@@ -37,7 +38,6 @@ class CFrameImage
 public:
 // Construction
     CFrameImage();
-    ~CFrameImage();
     CFrameImage(const CFrameImage&) = delete;
     CFrameImage& operator=(const CFrameImage&) = delete;
 
@@ -49,11 +49,11 @@ public:
     // Makes the image of one frame; format is the whole block the client
     // gave (header, then colour table or masks), bits its rows. 8-bit frames
     // keep their rows and table, 1- and 4-bit ones are widened to bytes with
-    // their own table, losslessly (an index past the table shows black: the
-    // table gets black entries up to the highest index used); the others
-    // are reduced to at most 256 colours (exactly, when they have no more),
-    // dithered when asked, the previous reduced frame of the same size
-    // keeping still areas still.
+    // their own table, losslessly (either way grown with black entries to
+    // the highest index the rows use: an index past the table shows black);
+    // the others are reduced to at most 256 colours (exactly, when they have
+    // no more), dithered when asked, the previous reduced frame of the same
+    // size keeping still areas still.
     // keyColour (0x00RRGGBB, kTopLeftKeyColour or kNoKeyColour) is the
     // colour that is to become transparent, taken from the source before
     // any reduction: in a reduced frame exactly its pixels, and only they,
@@ -71,19 +71,19 @@ public:
 // Implementation
 private:
     bool Reserve(DWORD nPixels, bool trueColour);
-    void Free();
-    HRESULT Widen(const BITMAPINFOHEADER* format, const BYTE* bits, DWORD width, DWORD height, GifImage& image);
+    // The image's table, or a copy grown with black entries to nUsed.
+    void ExtendTable(GifImage& image, DWORD nUsed);
+    void Widen(const BITMAPINFOHEADER* format, const BYTE* bits, DWORD width, DWORD height, GifImage& image);
     HRESULT Reduce(DWORD width, DWORD height, bool dither, DWORD keyColour);
 
-    DWORD m_nCapacity;          // pixels the buffers below hold
-    DWORD* m_pPixels;           // this frame's source pixels
-    DWORD* m_pPrevPixels;       // the previous reduced frame's
-    BYTE* m_pIndices;
-    BYTE* m_pPrevIndices;
-    BYTE* m_pOwnIndices;        // a table of the frame's own, to compare with the kept one
-    BYTE* m_pMerged;            // the client's rows with entries merged
-    DWORD m_nMergedCapacity;
-    RGBQUAD m_table[256];       // a reduced frame's, or a widened frame's own
+    CHeapArray<DWORD> m_pPixels;        // this frame's source pixels
+    CHeapArray<DWORD> m_pPrevPixels;    // the previous reduced frame's
+    CHeapArray<BYTE> m_pIndices;
+    CHeapArray<BYTE> m_pPrevIndices;
+    CHeapArray<BYTE> m_pOwnIndices;     // a table of the frame's own, to compare with the kept one
+    CHeapArray<BYTE> m_pMerged;         // the client's rows with entries merged
+    RGBQUAD m_extendedTable[256];       // a palette frame's table, grown to every index it uses
+    RGBQUAD m_table[256];
     RGBQUAD m_prevTable[256];
     DWORD m_nPrevCount;         // 0: no previous reduced frame
     DWORD m_nPrevWidth, m_nPrevHeight;

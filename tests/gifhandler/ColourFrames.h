@@ -1,6 +1,6 @@
 // What the colour tests of the GIF handler share: pictures as a viewer
-// shows them, their rows in every layout a client may send, and a .gif file
-// written through AVIFile as any client writes it.
+// shows them, their rows in every layout a client may send, and frames
+// written through AVIFile as any client writes them.
 #pragma once
 
 #include <windows.h>
@@ -15,11 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "IGifStreamOptions.h"
+#include "ClientHarness.h"
 
 namespace colourtest {
-
-const UINT kCreateMode = OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE;
 
 // A picture as a viewer shows it: red, green, blue per pixel, top row first.
 struct Rgb
@@ -138,6 +136,13 @@ inline Rgb Natural(int width, int height, int shift = 0)
     return p;
 }
 
+// One frame, its format first, into a GIF written through AVIFile.
+inline void WriteFrame(handlertest::ClientGif& gif, const std::vector<BYTE>& format, const std::vector<BYTE>& rows)
+{
+    EXPECT_EQ(S_OK, gif.Format(format));
+    EXPECT_EQ(S_OK, gif.Frame(rows));
+}
+
 // The format block (header, then biClrUsed colours) and rows (bottom-up)
 // of a 1-, 4- or 8-bit picture of these indices, top row first.
 inline void EncodePalette(int width, int height, WORD bits, const std::vector<RGBQUAD>& table,
@@ -161,47 +166,5 @@ inline void EncodePalette(int width, int height, WORD bits, const std::vector<RG
             row[bit / 8] |= static_cast<BYTE>(indices[static_cast<size_t>(y) * width + x] << (8 - bits - bit % 8));
         }
 }
-
-// A .gif file opened for writing through AVIFile, with its one stream and
-// the handler's options; released in reverse order, which finishes the file.
-class GifOut
-{
-public:
-    explicit GifOut(const std::string& path)
-    {
-        if (::AVIFileOpenA(&m_file, path.c_str(), kCreateMode, nullptr) != S_OK)
-            return;
-        AVISTREAMINFOA info = {};
-        info.fccType = streamtypeVIDEO;
-        info.dwRate = 10;
-        info.dwScale = 1;
-        if (::AVIFileCreateStreamA(m_file, &m_stream, &info) == S_OK)
-            m_stream->QueryInterface(IID_IGifStreamOptions3, reinterpret_cast<void**>(&m_options));
-    }
-    ~GifOut()
-    {
-        if (m_options != nullptr)
-            m_options->Release();
-        if (m_stream != nullptr)
-            ::AVIStreamRelease(m_stream);
-        if (m_file != nullptr)
-            ::AVIFileRelease(m_file);
-    }
-    bool Ready() const { return m_options != nullptr; }
-    IGifStreamOptions3* Options() const { return m_options; }
-    // One frame, its format first.
-    void Frame(size_t n, const std::vector<BYTE>& format, const std::vector<BYTE>& rows)
-    {
-        EXPECT_EQ(S_OK, ::AVIStreamSetFormat(m_stream, static_cast<LONG>(n), const_cast<BYTE*>(format.data()),
-                                             static_cast<LONG>(format.size())));
-        EXPECT_EQ(S_OK, ::AVIStreamWrite(m_stream, static_cast<LONG>(n), 1, const_cast<BYTE*>(rows.data()),
-                                         static_cast<LONG>(rows.size()), AVIIF_KEYFRAME, nullptr, nullptr));
-    }
-
-private:
-    PAVIFILE m_file = nullptr;
-    PAVISTREAM m_stream = nullptr;
-    IGifStreamOptions3* m_options = nullptr;
-};
 
 } // namespace colourtest

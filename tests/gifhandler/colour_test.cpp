@@ -15,8 +15,6 @@
 #include <vector>
 
 #include "ColourFrames.h"
-#include "IGifStreamOptions.h"
-#include "TestSupport.h"
 
 namespace {
 
@@ -36,13 +34,13 @@ protected:
         const std::string base = testsupport::WorkPath(name);
         std::vector<BYTE> expected;
         {
-            GifOut gif(base + ".gif");
+            handlertest::ClientGif gif(base + ".gif");
             ASSERT_TRUE(gif.Ready());
             EXPECT_EQ(S_OK, gif.Options()->SetDithering(dither));
             for (size_t i = 0; i < frames.size(); ++i) {
                 std::vector<BYTE> format, rows;
                 Encode(frames[i], formats[i % formats.size()], format, rows);
-                gif.Frame(i, format, rows);
+                WriteFrame(gif, format, rows);
                 expected.insert(expected.end(), frames[i].bytes.begin(), frames[i].bytes.end());
             }
         }
@@ -106,7 +104,7 @@ TEST_F(ColourTest, StillAreasStayStill)
 TEST_F(ColourTest, PaletteFramesKeepTheirOwnColours)
 {
     const std::string base = testsupport::WorkPath("palettes");
-    GifOut gif(base + ".gif");
+    handlertest::ClientGif gif(base + ".gif");
     ASSERT_TRUE(gif.Ready());
     const int width = 9, height = 5;
     std::vector<BYTE> expected;
@@ -125,7 +123,7 @@ TEST_F(ColourTest, PaletteFramesKeepTheirOwnColours)
             }
         std::vector<BYTE> format, rows;
         EncodePalette(width, height, bits, table, indices, format, rows);
-        gif.Frame(0, format, rows);
+        WriteFrame(gif, format, rows);
     }
     ASSERT_TRUE(testsupport::WriteFileBytes(base + ".rgb", expected.data(), expected.size()));
     const std::string text = "size 9 5 4\nexact\n";
@@ -166,6 +164,18 @@ Rgb Sprite8(int width, int height, int n)
     return p;
 }
 
+// A picture of Palette8's colours, from their indices, top row first.
+Rgb FromIndices8(int width, int height, const std::vector<int>& indices)
+{
+    const std::vector<BYTE> table = Palette8();
+    Rgb p = Blank(width, height);
+    for (size_t i = 0; i < indices.size(); ++i) {
+        uint8_t* c = &p.bytes[3 * i];
+        c[0] = table[4 * indices[i] + 2], c[1] = table[4 * indices[i] + 1], c[2] = table[4 * indices[i] + 0];
+    }
+    return p;
+}
+
 // The same frames written plain and differenced; the host compares what a
 // viewer shows of both, frame by frame. Each is written again with parallel
 // encoding, which must give the same bytes.
@@ -176,7 +186,7 @@ void WritePair(const std::string& name, const std::vector<DiffFrame>& frames, DW
         const std::string base = testsupport::WorkPath(name + (differenced ? "_diff" : "_plain"));
         const std::string path = base + (parallel ? "_parallel.gif" : ".gif");
         {
-            GifOut gif(path);
+            handlertest::ClientGif gif(path);
             ASSERT_TRUE(gif.Ready());
             EXPECT_EQ(S_OK, gif.Options()->SetFrameDifferencing(differenced));
             EXPECT_EQ(S_OK, gif.Options()->SetParallelEncoding(parallel));
@@ -208,7 +218,7 @@ void WritePair(const std::string& name, const std::vector<DiffFrame>& frames, DW
                 } else {
                     Encode(p, {Layout::Rgb24, false}, format, rows);
                 }
-                gif.Frame(i, format, rows);
+                WriteFrame(gif, format, rows);
             }
             EXPECT_EQ(E_UNEXPECTED, gif.Options()->SetFrameDifferencing(FALSE)) << "too late after an image";
             EXPECT_EQ(E_UNEXPECTED, gif.Options()->SetParallelEncoding(!parallel)) << "too late after an image";
@@ -261,6 +271,18 @@ TEST_F(ColourTest, DifferencedFramesShowWhatPlainFramesShow)
                 }
         backdrop.push_back({n == 3 ? Natural(40, 24) : p, n != 3});
     }
+    // Still noise of four colours; the change's first row has a colour the
+    // rows below it do not, and they one the first row does not: the
+    // transparent colour is one no row of the change uses.
+    std::vector<int> before(40 * 24);
+    uint32_t state = 7;
+    for (int& index : before)
+        index = 5 + ((state = state * 1103515245u + 12345u) >> 16) % 4;
+    std::vector<int> after = before;
+    after[2 * 40 + 3] = 4;
+    after[8 * 40 + 10] = after[8 * 40 + 11] = after[8 * 40 + 12] = 0;
+    const std::vector<DiffFrame> spare = {{FromIndices8(40, 24, before), true}, {FromIndices8(40, 24, after), true}};
+    WritePair("diff_spare", spare, 0);
     WritePair("diff_sprite", sprite, 0);
     WritePair("diff_motion", motion, 0);
     WritePair("diff_same", same, 0);

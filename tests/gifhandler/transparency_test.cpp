@@ -15,8 +15,6 @@
 #include <vector>
 
 #include "ColourFrames.h"
-#include "IGifStreamOptions.h"
-#include "TestSupport.h"
 
 namespace {
 
@@ -195,12 +193,12 @@ void WriteBoth(const std::string& name, DWORD mode, const std::vector<Sample>& f
     for (bool differenced : {false, true}) {
         const std::string base = testsupport::WorkPath(name + (differenced ? "_diff" : "_plain"));
         {
-            GifOut gif(base + ".gif");
+            handlertest::ClientGif gif(base + ".gif");
             ASSERT_TRUE(gif.Ready());
             EXPECT_EQ(S_OK, gif.Options()->SetFrameDifferencing(differenced));
             EXPECT_EQ(S_OK, gif.Options()->SetTopLeftTransparency(mode));
-            for (size_t i = 0; i < frames.size(); ++i)
-                gif.Frame(i, frames[i].format, frames[i].rows);
+            for (const Sample& s : frames)
+                WriteFrame(gif, s.format, s.rows);
         }
         std::vector<BYTE> expected;
         for (const Sample& s : frames)
