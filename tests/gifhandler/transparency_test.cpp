@@ -186,20 +186,24 @@ std::vector<Sample> ShortTables()
 }
 
 // Writes the frames plain and differenced, each file with the frames a
-// viewer must see beside it.
+// viewer must see beside it; each again with parallel encoding, which must
+// give the same bytes.
 void WriteBoth(const std::string& name, DWORD mode, const std::vector<Sample>& frames, const std::string& rule,
                int width, int height)
 {
     for (bool differenced : {false, true}) {
         const std::string base = testsupport::WorkPath(name + (differenced ? "_diff" : "_plain"));
-        {
-            handlertest::ClientGif gif(base + ".gif");
+        for (bool parallel : {false, true}) {
+            handlertest::ClientGif gif(base + (parallel ? "_parallel.gif" : ".gif"));
             ASSERT_TRUE(gif.Ready());
             EXPECT_EQ(S_OK, gif.Options()->SetFrameDifferencing(differenced));
+            EXPECT_EQ(S_OK, gif.Options()->SetParallelEncoding(parallel));
             EXPECT_EQ(S_OK, gif.Options()->SetTopLeftTransparency(mode));
             for (const Sample& s : frames)
                 WriteFrame(gif, s.format, s.rows);
         }
+        EXPECT_TRUE(testsupport::ReadFileBytes(base + ".gif") == testsupport::ReadFileBytes(base + "_parallel.gif"))
+            << base << ": not the bytes written without workers";
         std::vector<BYTE> expected;
         for (const Sample& s : frames)
             expected.insert(expected.end(), s.rgba.begin(), s.rgba.end());
