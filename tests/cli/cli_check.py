@@ -121,7 +121,7 @@ def bit_field_bitmap(path, width, height, bits, masks, values, header_size=40):
 def check_bit_fields():
     """Bitmaps with bit fields: a 5-6-5 one and a 32-bit one with an alpha
     channel export as their 24-bit twins do; one whose masks overlap is left
-    out with that reason."""
+    out with that reason. A bitmap whose table is short shows black."""
     width, height = 12, 5
     values = [(x * 2731 + y * 977) & 0xFFFF for y in range(height) for x in range(width)]
     bit_field_bitmap(os.path.join(WORK, "fields565.bmp"), width, height, 16, (0xF800, 0x07E0, 0x001F), values)
@@ -139,6 +139,24 @@ def check_bit_fields():
     expect_run("animate the twin", ["animate", "twin.seq", "--transparency", "none"], 0)
     check("bit fields: the frames of the 24-bit twin",
           composited(os.path.join(WORK, "fields.gif")) == composited(os.path.join(WORK, "twin.gif")))
+    # A 4-bit bitmap of three colours whose pixels use all sixteen indices:
+    # the missing entries show black.
+    import struct
+    table = [(10, 20, 30), (200, 100, 50), (0, 255, 0)]
+    indices = [(x + 3 * y) % 16 for y in range(height) for x in range(width)]
+    rows = b""
+    for y in reversed(range(height)):
+        row = bytes(indices[y * width + x] << 4 | indices[y * width + x + 1] for x in range(0, width, 2))
+        rows += row + bytes(-len(row) % 4)
+    header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 4, 0, len(rows), 0, 0, 3, 0)
+    header += b"".join(bytes((b, g, r, 0)) for r, g, b in table)
+    with open(os.path.join(WORK, "short.bmp"), "wb") as f:
+        f.write(b"BM" + struct.pack("<IHHI", 14 + len(header) + len(rows), 0, 0, 14 + len(header)) + header + rows)
+    expect_run("create with a short table", ["create", "short.seq", "short.bmp"], 0)
+    expect_run("animate a short table", ["animate", "short.seq", "--transparency", "none"], 0)
+    shown = composited(os.path.join(WORK, "short.gif"))[0][0]
+    wanted = b"".join(bytes(table[i] if i < 3 else (0, 0, 0)) + b"\xff" for i in indices)
+    check("a short table: the missing entries black", shown == wanted)
 
 
 def read(name):
