@@ -368,89 +368,52 @@ TEST(cDibRead, HugeClaimsAllocateNothing)
 }
 
 /////////////////////////////////////////////////////////////////////////////
-// Bit fields: read like the same picture saved plainly, or refused with the
-// reason the user is told
-
-namespace {
-
-// A picture of bit-field pixels: each channel's value as many bits as its
-// mask has, and the file of the same colours as the buffer keeps them (the
-// same rows as BI_RGB where the masks say what BI_RGB says, else 24-bit
-// rows of each channel's bits repeated below it).
-struct FieldPicture
-{
-    bmp::Bytes fields, plain;
-};
-
-FieldPicture MakeFieldPicture(DWORD headerSize, WORD bits, const DWORD masks[3], WORD plainBits)
-{
-    const LONG w = 7, h = 3;
-    bmp::Layout fieldLayout, plainLayout;
-    fieldLayout.headerSize = headerSize;
-    fieldLayout.width = plainLayout.width = w;
-    fieldLayout.height = plainLayout.height = h;
-    bmp::SetMasks(fieldLayout, bits, masks[0], masks[1], masks[2]);
-    plainLayout.bitCount = plainBits;
-    bmp::Bytes fieldRows(bmp::Stride(w, bits) * h, 0), plainRows(bmp::Stride(w, plainBits) * h, 0);
-    for (LONG y = 0; y < h; ++y)
-        for (LONG x = 0; x < w; ++x) {
-            DWORD value = 0;
-            BYTE levels[3];
-            for (int k = 0; k < 3; ++k) {
-                const bitfields::MaskRun run = bitfields::RunOf(masks[k]);
-                const DWORD v = (x * 9 + y * 5 + k * 3) % (run.max + 1);
-                value |= v << run.shift;
-                levels[k] = bitfields::Level(v, run.width);
-            }
-            std::memcpy(&fieldRows[y * bmp::Stride(w, bits) + x * bits / 8], &value, bits / 8);
-            if (plainBits == 24) {
-                BYTE* p = &plainRows[y * bmp::Stride(w, 24) + x * 3];
-                p[0] = levels[2], p[1] = levels[1], p[2] = levels[0];
-            }
-        }
-    if (plainBits != 24)
-        plainRows = fieldRows;
-    return {bmp::File(fieldLayout, fieldRows), bmp::File(plainLayout, plainRows)};
-}
-
-} // namespace
+// Bit fields: read like the same picture saved plainly (the same rows where
+// the masks say what BI_RGB says, else 24-bit rows of each channel's bits
+// repeated), or refused with the reason the user is told
 
 TEST(cDibRead, BitFieldFilesReadLikeTheirPlainTwins)
 {
-    struct Case { const char* what; WORD bits; DWORD masks[3]; WORD plainBits; };
+    struct Case { WORD bits; DWORD masks[3]; WORD plainBits; };
     const Case cases[] = {
-        {"5-6-5", 16, {0xF800, 0x07E0, 0x001F}, 24},
-        {"5-5-5", 16, {0x7C00, 0x03E0, 0x001F}, 16},
-        {"4-4-4", 16, {0x0F00, 0x00F0, 0x000F}, 24},
-        {"8-8-8", 32, {0xFF0000, 0x00FF00, 0x0000FF}, 32},
-        {"8-8-8, blue on top", 32, {0x0000FF, 0x00FF00, 0xFF0000}, 24},
-        {"8-8-8 in the high bytes", 32, {0xFF000000, 0x00FF0000, 0x0000FF00}, 24},
+        {16, {0xF800, 0x07E0, 0x001F}, 24}, {16, {0x7C00, 0x03E0, 0x001F}, 16}, {16, {0x0F00, 0x00F0, 0x000F}, 24},
+        {32, {0xFF0000, 0x00FF00, 0x0000FF}, 32}, {32, {0x0000FF, 0x00FF00, 0xFF0000}, 24},
+        {32, {0xFF000000, 0x00FF0000, 0x0000FF00}, 24},
     };
-    for (const Case& c : cases) {
-        // 124: a version 5 header, whose alpha mask is not read.
-        for (DWORD headerSize : {40, 108, 124}) {
-            const std::string what = std::string(c.what) + " header " + std::to_string(headerSize);
-            const FieldPicture picture = MakeFieldPicture(headerSize, c.bits, c.masks, c.plainBits);
-            std::unique_ptr<cDrawDib> plain = Load("plain.bmp", picture.plain);
-            std::unique_ptr<cDrawDib> fields = Load("fields.bmp", picture.fields);
-            ASSERT_NE(nullptr, plain) << what;
-            ASSERT_NE(nullptr, fields) << what;
-            ExpectSamePicture(*plain, *fields, what);
-            EXPECT_EQ(static_cast<DWORD>(BI_RGB), fields->GetInfo()->bmiHeader.biCompression) << what;
+    for (const Case& c : cases)
+        for (DWORD headerSize : {40, 108, 124}) {   // 124: an alpha mask too, not read
+            const std::string what = std::to_string(c.bits) + "-bit, red " + std::to_string(c.masks[0]) + ", header "
+                                     + std::to_string(headerSize);
+            bmp::Layout fields, plain;
+            fields.headerSize = headerSize;
+            fields.width = plain.width = 7;
+            bmp::SetMasks(fields, c.bits, c.masks[0], c.masks[1], c.masks[2]);
+            plain.bitCount = c.plainBits;
+            bmp::Bytes fieldRows(bmp::Stride(7, c.bits) * 3, 0), rgbRows(bmp::Stride(7, 24) * 3, 0);
+            for (int i = 0; i < 21; ++i) {
+                DWORD rgb = 0;
+                const DWORD value = FieldPixel(c.masks, 9 * i, &rgb);
+                std::memcpy(&fieldRows[i / 7 * bmp::Stride(7, c.bits) + i % 7 * c.bits / 8], &value, c.bits / 8);
+                std::memcpy(&rgbRows[i / 7 * bmp::Stride(7, 24) + i % 7 * 3], &rgb, 3);
+            }
+            std::unique_ptr<cDrawDib> twin = Load("plain.bmp", bmp::File(plain, c.plainBits == 24 ? rgbRows : fieldRows));
+            std::unique_ptr<cDrawDib> read = Load("fields.bmp", bmp::File(fields, fieldRows));
+            ASSERT_NE(nullptr, twin) << what;
+            ASSERT_NE(nullptr, read) << what;
+            ExpectSamePicture(*twin, *read, what);
         }
-    }
 }
 
 TEST(cDibRead, BadMasksAreRefusedWithTheirReason)
 {
-    struct Case { const char* what; WORD bits; DWORD masks[3]; const char* reason; };
+    struct Case { WORD bits; DWORD masks[3]; const char* reason; };
     const Case cases[] = {
-        {"overlapping", 16, {0xF800, 0x0FE0, 0x001F}, "has bit-field masks that overlap"},
-        {"empty green", 16, {0xF800, 0, 0x001F}, "has an empty bit-field mask"},
-        {"red past 16 bits", 16, {0x1F0000, 0x07E0, 0x001F}, "has a bit-field mask beyond its bits per pixel"},
-        {"red in two runs", 32, {0xF0F000, 0x0F00, 0x00FF}, "has a bit-field mask that is not one run of bits"},
-        {"10 bits a channel", 32, {0x3FF00000, 0x000FFC00, 0x000003FF}, "has a bit-field mask of more than 8 bits"},
-        {"24-bit", 24, {0xFF0000, 0x00FF00, 0x0000FF}, "has bit fields at a depth other than 16 or 32 bits"},
+        {16, {0xF800, 0x0FE0, 0x001F}, "has bit-field masks that overlap"},
+        {16, {0xF800, 0, 0x001F}, "has an empty bit-field mask"},
+        {16, {0x1F0000, 0x07E0, 0x001F}, "has a bit-field mask beyond its bits per pixel"},
+        {32, {0xF0F000, 0x0F00, 0x00FF}, "has a bit-field mask that is not one run of bits"},
+        {32, {0x3FF00000, 0x000FFC00, 0x000003FF}, "has a bit-field mask of more than 8 bits"},
+        {24, {0xFF0000, 0x00FF00, 0x0000FF}, "has bit fields at a depth other than 16 or 32 bits"},
     };
     for (const Case& c : cases)
         for (DWORD headerSize : {40, 124}) {
@@ -458,17 +421,13 @@ TEST(cDibRead, BadMasksAreRefusedWithTheirReason)
             l.headerSize = headerSize;
             bmp::SetMasks(l, c.bits, c.masks[0], c.masks[1], c.masks[2]);
             const std::string path = WriteBmp("bad-masks.bmp", bmp::File(l));
-            cDrawDib dib;
-            EXPECT_FALSE(dib.LoadBmpFile(path.c_str())) << c.what;
-            EXPECT_STREQ(c.reason, dib.GetRefusal()) << c.what;
-            EXPECT_FALSE(FormatReadable(path)) << c.what;
-            // The project's node tells the export the same reason.
+            EXPECT_FALSE(FormatReadable(path)) << c.reason;
+            // The project's node tells the export the reason.
             cImageFile node(path.c_str());
-            EXPECT_EQ(nullptr, node.GetFrame(0)) << c.what;
-            EXPECT_STREQ(c.reason, node.GetFrameRefusal()) << c.what;
+            EXPECT_EQ(nullptr, node.GetFrame(0)) << c.reason;
+            EXPECT_STREQ(c.reason, node.GetFrameRefusal());
         }
-    // Damage that is not the masks' gives no reason of theirs.
-    cDrawDib dib;
-    EXPECT_FALSE(dib.LoadBmpFile(testsupport::WorkPath("no-such.bmp").c_str()));
-    EXPECT_EQ(nullptr, dib.GetRefusal());
+    cImageFile missing(testsupport::WorkPath("no-such.bmp").c_str());
+    EXPECT_EQ(nullptr, missing.GetFrame(0));
+    EXPECT_EQ(nullptr, missing.GetFrameRefusal()) << "damage that is not the masks' has no reason of theirs";
 }

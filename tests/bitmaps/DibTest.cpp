@@ -261,41 +261,6 @@ TEST(cDib, PackedDibRefusalsLeaveTheBufferAlone)
     EXPECT_FALSE(dib.SetFromPackedDib(nullptr));
 }
 
-// Bit fields that BI_RGB cannot say become 24-bit rows: here 5-6-5, whose
-// channels are widened by repeating their top bits below them, either row
-// order. Masks the buffer cannot read are refused with their reason.
-TEST(cDib, PackedDibWithBitFieldsBecomes24Bit)
-{
-    const WORD pixels[2][3] = {{0xF800, 0x07E0, 0x001F}, {0x0000, 0xFFFF, 0x8410}};
-    const BYTE want[2][9] = {{0, 0, 255, 0, 255, 0, 255, 0, 0}, {0, 0, 0, 255, 255, 255, 132, 130, 132}};
-    for (bool topDown : {false, true}) {
-        bmp::Layout l;
-        l.width = 3;
-        l.height = topDown ? -2 : 2;
-        bmp::SetMasks(l, 16, 0xF800, 0x07E0, 0x001F);
-        bmp::Bytes packed = bmp::Info(l);
-        for (int stored = 0; stored < 2; ++stored) {
-            const int y = topDown ? stored : 1 - stored;
-            packed.insert(packed.end(), reinterpret_cast<const BYTE*>(pixels[y]),
-                          reinterpret_cast<const BYTE*>(pixels[y]) + 6);
-            packed.insert(packed.end(), 2, 0);
-        }
-        cDrawDib dib;
-        ASSERT_TRUE(dib.SetFromPackedDib(reinterpret_cast<const BITMAPINFOHEADER*>(packed.data()))) << topDown;
-        EXPECT_EQ(24, dib.GetBitCount());
-        const std::vector<BYTE> rows = PixelsOf(dib);
-        ASSERT_EQ(24u, rows.size());
-        for (int y = 0; y < 2; ++y)      // the buffer's rows are bottom-up
-            EXPECT_EQ(0, memcmp(want[y], &rows[12 * (1 - y)], 9)) << "row " << y << (topDown ? " top-down" : "");
-    }
-    bmp::Layout bad;
-    bmp::SetMasks(bad, 32, 0xFF0000, 0, 0xFF);
-    const bmp::Bytes packed = bmp::Packed(bad);
-    cDrawDib dib;
-    EXPECT_FALSE(dib.SetFromPackedDib(reinterpret_cast<const BITMAPINFOHEADER*>(packed.data())));
-    EXPECT_STREQ("has an empty bit-field mask", dib.GetRefusal());
-}
-
 // The rows follow the colours the packed DIB holds: entries past them are
 // not taken from its rows.
 TEST(cDib, PackedDibWithFewColoursTakesNoColourFromItsRows)

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -137,48 +138,29 @@ TEST(DibPixels, ShortChannelsWidenToTheFullRange)
     EXPECT_EQ(px[1], 0u);
 }
 
-// Bit fields of any usual kind read to the colours of their plain twin:
-// each channel's bits repeated below it, an alpha channel not read. The
-// masks follow a 40-byte header, or lie inside a version 4 or 5 one.
-TEST(DibPixels, BitFieldsReadLikeTheirPlainTwins)
+// Bit fields of any usual kind, after a 40-byte header or inside a version
+// 4 or 5 one (whose alpha mask is not read), widen each channel's bits.
+TEST(DibPixels, BitFieldsOfEveryUsualKind)
 {
-    struct Case { const char* name; WORD bits; DWORD masks[3]; DWORD size; };
+    struct Case { WORD bits; DWORD masks[3]; DWORD size; };
     const Case cases[] = {
-        { "5-6-5", 16, { 0xF800, 0x07E0, 0x001F }, 40 },
-        { "5-5-5", 16, { 0x7C00, 0x03E0, 0x001F }, 40 },
-        { "4-4-4 with 4 bits of alpha", 16, { 0x0F00, 0x00F0, 0x000F }, 124 },
-        { "1-5-5-5, blue on top", 16, { 0x001F, 0x03E0, 0x7C00 }, 108 },
-        { "8-8-8", 32, { 0xFF0000, 0x00FF00, 0x0000FF }, 40 },
-        { "8-8-8 with alpha", 32, { 0xFF0000, 0x00FF00, 0x0000FF }, 124 },
-        { "8-8-8, blue on top", 32, { 0x0000FF, 0x00FF00, 0xFF0000 }, 40 },
-        { "8-8-8, high bytes", 32, { 0xFF000000, 0x00FF0000, 0x0000FF00 }, 108 },
-        { "3-3-2 in 32 bits", 32, { 0xE00000, 0x1C00, 0x03 }, 40 },
+        { 16, { 0xF800, 0x07E0, 0x001F }, 40 }, { 16, { 0x0F00, 0x00F0, 0x000F }, 124 },
+        { 16, { 0x001F, 0x03E0, 0x7C00 }, 108 }, { 32, { 0xFF0000, 0x00FF00, 0x0000FF }, 124 },
+        { 32, { 0x0000FF, 0x00FF00, 0xFF0000 }, 40 }, { 32, { 0xFF000000, 0x00FF0000, 0x0000FF00 }, 108 },
+        { 32, { 0xE00000, 0x1C00, 0x03 }, 40 },
     };
-    const LONG w = 3, h = 2;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Dib d = MakeHeader(w, h, c.bits, BI_BITFIELDS, c.size == 40 ? 12 : c.size - 40);
+        SCOPED_TRACE(std::to_string(c.bits) + "-bit, red mask " + std::to_string(c.masks[0]));
+        Dib d = MakeHeader(3, 2, c.bits, BI_BITFIELDS, c.size == 40 ? 12 : c.size - 40);
         d.Header()->biSize = c.size;
         std::memcpy(d.info.data() + sizeof(BITMAPINFOHEADER), c.masks, 12);
         if (c.size > 52)
-            std::memset(d.info.data() + 52, 0xF0, 4);  // an alpha mask, not read
-        const DWORD stride = (c.bits * w + 31) / 32 * 4;
-        d.bits.assign(stride * h, 0);
-        std::vector<DWORD> expected;
-        for (LONG y = 0; y < h; ++y)
-            for (LONG x = 0; x < w; ++x) {
-                // Each channel's value, as many bits as its mask has.
-                DWORD value = 0, rgb = 0;
-                for (int k = 0; k < 3; ++k) {
-                    const bitfields::MaskRun run = bitfields::RunOf(c.masks[k]);
-                    const DWORD v = (x * 5 + y * 3 + k * 7) % (run.max + 1);
-                    value |= v << run.shift;
-                    rgb |= static_cast<DWORD>(bitfields::Level(v, run.width)) << (16 - 8 * k);
-                }
-                Put(&d.bits[stride * (h - 1 - y)], x, c.bits, value);
-                expected.push_back(rgb);
-            }
-        std::vector<DWORD> px(w * h, 0xDEADBEEF);
+            std::memset(d.info.data() + 52, 0xF0, 4);     // an alpha mask, not read
+        const DWORD stride = (c.bits * 3 + 31) / 32 * 4;
+        d.bits.assign(2 * stride, 0);
+        std::vector<DWORD> expected(6), px(6);
+        for (DWORD i = 0; i < 6; ++i)     // bottom-up rows
+            Put(&d.bits[stride * (1 - i / 3)], i % 3, c.bits, FieldPixel(c.masks, 5 * i + 2, &expected[i]));
         ASSERT_TRUE(DibToPixels(d.Header(), d.bits.data(), px.data()));
         EXPECT_EQ(px, expected);
     }

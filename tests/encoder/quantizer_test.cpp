@@ -287,58 +287,38 @@ TEST(QuantizerArguments, RefusedWithNothingMade)
 
 // The key colour (the one to become transparent): exactly its pixels take
 // one entry, which holds it and which nothing else is mapped or dithered
-// onto, and no other entry holds it; a frame without it gets no entry of
-// it. Photographs with the key at 38 scattered pixels and colours a level
-// from it about them; alone, after a previous frame, with the key absent.
+// onto; no other entry holds it, and a frame without it has no entry of it.
+// The key at 38 scattered pixels with colours a level from it beside them,
+// alone and after a previous frame; a key the frame lacks, also where the
+// mean of other colours is the key.
 TEST(QuantizerKey, ExactlyTheKeyPixelsTakeOneEntryOfTheirOwn)
 {
     const DWORD key = 0x6E7A9C;
     auto scatter = [](Frame f, DWORD colour) {
-        for (DWORD k = 0; k < 38; ++k) {
-            const DWORD i = (k * 7919) % f.px.size();
-            f.px[i] = colour;
-            f.px[(i + 1) % f.px.size()] = colour ^ 0x000001;
-            f.px[(i + f.w) % f.px.size()] = colour ^ 0x010100;
-        }
+        for (DWORD k = 0, i = 0; k < 38; ++k, i = (k * 7919) % f.px.size())
+            f.px[i] = colour, f.px[(i + 1) % f.px.size()] = colour ^ 1, f.px[(i + f.w) % f.px.size()] = colour ^ 0x10100;
         return f;
     };
-    const Frame photo = scatter(Photo(160, 120), key);
-    const Frame moved = scatter(Photo(160, 120, 99), key);
-    // The key's own neighbourhood: every colour near it, and a gradient through it.
-    Frame nearby = Gradient(64, 64);
-    for (DWORD i = 0; i < nearby.px.size(); i += 3)
-        nearby.px[i] = key + (i % 5) - 2 + ((i % 7) - 3) * 0x100;
-    // Equal numbers a level either side of the key: their mean is the key.
+    const Frame photo = scatter(Photo(160, 120), key), moved = scatter(Photo(160, 120, 99), key);
     Frame around = Gradient(64, 64);
-    for (DWORD i = 0; i < around.px.size(); i += 2)
-        around.px[i] = i % 4 == 0 ? key + 1 : key - 1;
-    nearby = scatter(nearby, key);
+    for (DWORD i = 0; i < 64 * 64; i += 2)
+        around.px[i] = key + (i % 4 == 0 ? 1 : -1);     // their mean is the key
     const Result before = Quantize(photo, true, nullptr, 0xCD, key);
     const QuantizePrevious previous = { photo.px.data(), before.indices.data(), before.table.data(), before.count };
-    struct Case { const char* name; const Frame* frame; const QuantizePrevious* previous; DWORD key; };
-    const Case cases[] = {
-        { "photo", &photo, nullptr, key },
-        { "photo after a previous frame", &moved, &previous, key },
-        { "colours about the key", &nearby, nullptr, key },
-        { "a key the frame lacks", &photo, &previous, 0x010203 },
-        { "colours about a key the frame lacks", &around, nullptr, key },
-        { "a frame of 4 colours", nullptr, nullptr, key },
+    const struct { const Frame* frame; const QuantizePrevious* previous; DWORD key; } cases[] = {
+        { &photo, nullptr, key }, { &moved, &previous, key }, { &photo, &previous, 0x010203 }, { &around, nullptr, key },
     };
-    Frame few{ 5, 4, Pixels(20) };
-    for (DWORD i = 0; i < 20; ++i)
-        few.px[i] = i % 4 == 0 ? key : 0x101010 * (i % 4);
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         for (bool dither : { true, false }) {
-            SCOPED_TRACE(std::string(c.name) + (dither ? ", dithered" : ""));
-            const Frame& f = c.frame != nullptr ? *c.frame : few;
+            SCOPED_TRACE(std::to_string(&c - cases) + (dither ? ", dithered" : ""));
+            const Frame& f = *c.frame;
             const Result r = Quantize(f, dither, c.previous, 0xCD, c.key);
             ASSERT_EQ(r.hr, S_OK);
             std::vector<DWORD> entries;
             for (DWORD k = 0; k < r.count; ++k)
                 if (r.Colour(static_cast<BYTE>(k)) == c.key)
                     entries.push_back(k);
-            const bool bHasKey = std::count_if(f.px.begin(), f.px.end(),
-                                               [&](DWORD p) { return (p & 0xFFFFFF) == c.key; }) != 0;
+            const bool bHasKey = std::any_of(f.px.begin(), f.px.end(), [&](DWORD p) { return (p & 0xFFFFFF) == c.key; });
             ASSERT_EQ(bHasKey ? 1u : 0u, entries.size()) << "entries holding the key colour";
             for (size_t i = 0; i < f.px.size(); ++i)
                 ASSERT_EQ((f.px[i] & 0xFFFFFF) == c.key, bHasKey && r.indices[i] == entries[0]) << "pixel " << i;

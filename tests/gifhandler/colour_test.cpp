@@ -11,14 +11,156 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "ColourFrames.h"
+#include "ClientHarness.h"
 
 namespace {
 
-using namespace colourtest;
+const UINT kCreateMode = OF_CREATE | OF_SHARE_EXCLUSIVE | OF_WRITE;
+
+// A picture as a viewer shows it: red, green, blue per pixel, top row first.
+struct Rgb
+{
+    int width = 0, height = 0;
+    std::vector<uint8_t> bytes;
+
+    uint8_t* At(int x, int y) { return &bytes[3 * (static_cast<size_t>(y) * width + x)]; }
+};
+
+Rgb Blank(int width, int height)
+{
+    Rgb p;
+    p.width = width;
+    p.height = height;
+    p.bytes.assign(3 * static_cast<size_t>(width) * height, 0);
+    return p;
+}
+
+// The layouts a client may send; channel values survive the layout's bits.
+enum class Layout { Rgb555, Bitfields565, Rgb24, Rgb32, Bitfields32 };
+
+struct Format
+{
+    Layout layout;
+    bool topDown;
+};
+
+int Bits(Layout l)
+{
+    switch (l) {
+    case Layout::Rgb555: case Layout::Bitfields565: return 16;
+    case Layout::Rgb24: return 24;
+    default: return 32;
+    }
+}
+
+// 5 or 6 bits widened as the handler does: the top bits repeated below.
+uint8_t Widen(int value, int bits) { return static_cast<uint8_t>((value << (8 - bits)) | (value >> (2 * bits - 8))); }
+
+// The format block and rows of a picture in one layout.
+void Encode(const Rgb& p, const Format& f, std::vector<BYTE>& format, std::vector<BYTE>& rows)
+{
+    const bool fields = f.layout == Layout::Bitfields565 || f.layout == Layout::Bitfields32;
+    format.assign(sizeof(BITMAPINFOHEADER) + (fields ? 12 : 0), 0);
+    BITMAPINFOHEADER* h = reinterpret_cast<BITMAPINFOHEADER*>(format.data());
+    h->biSize = sizeof(BITMAPINFOHEADER);
+    h->biWidth = p.width;
+    h->biHeight = f.topDown ? -p.height : p.height;
+    h->biPlanes = 1;
+    h->biBitCount = static_cast<WORD>(Bits(f.layout));
+    h->biCompression = fields ? BI_BITFIELDS : BI_RGB;
+    if (fields) {
+        const DWORD masks565[3] = {0xF800, 0x07E0, 0x001F}, masks32[3] = {0xFF0000, 0xFF00, 0xFF};
+        std::memcpy(format.data() + sizeof(BITMAPINFOHEADER), f.layout == Layout::Bitfields565 ? masks565 : masks32, 12);
+    }
+    const int bytes = Bits(f.layout) / 8;
+    const size_t stride = (static_cast<size_t>(p.width) * bytes + 3) & ~size_t(3);
+    rows.assign(stride * p.height, 0);
+    for (int y = 0; y < p.height; ++y) {
+        BYTE* out = &rows[stride * (f.topDown ? y : p.height - 1 - y)];
+        for (int x = 0; x < p.width; ++x) {
+            const uint8_t* c = &p.bytes[3 * (static_cast<size_t>(y) * p.width + x)];
+            switch (f.layout) {
+            case Layout::Rgb555: {
+                const WORD w = static_cast<WORD>(((c[0] >> 3) << 10) | ((c[1] >> 3) << 5) | (c[2] >> 3));
+                std::memcpy(out + 2 * x, &w, 2);
+                break;
+            }
+            case Layout::Bitfields565: {
+                const WORD w = static_cast<WORD>(((c[0] >> 3) << 11) | ((c[1] >> 2) << 5) | (c[2] >> 3));
+                std::memcpy(out + 2 * x, &w, 2);
+                break;
+            }
+            default:
+                out[bytes * x + 0] = c[2];
+                out[bytes * x + 1] = c[1];
+                out[bytes * x + 2] = c[0];
+                break;
+            }
+        }
+    }
+}
+
+// A picture of at most 200 colours whose channels the layout keeps exactly.
+Rgb FewColours(Layout layout)
+{
+    Rgb p = Blank(23, 13);
+    const int greenBits = layout == Layout::Bitfields565 ? 6 : 5;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            const int n = (x * 7 + y * 13) % 200;
+            uint8_t* c = p.At(x, y);
+            c[0] = Widen(n % 32, 5);
+            c[1] = Widen((n * 3) % (1 << greenBits), greenBits);
+            c[2] = Widen((n / 7) % 32, 5);
+        }
+    return p;
+}
+
+// Smooth light and colour with fine texture: far more than 256 colours.
+Rgb Natural(int width, int height, int shift = 0)
+{
+    Rgb p = Blank(width, height);
+    uint32_t state = 12345;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            state = state * 1664525u + 1013904223u;
+            const int grain = static_cast<int>((state >> 24) % 9) - 4;
+            const double u = (x + shift) / static_cast<double>(width), v = y / static_cast<double>(height);
+            uint8_t* c = p.At(x, y);
+            c[0] = static_cast<uint8_t>(std::min(255.0, std::max(0.0, 200 * v + 40 * std::sin(7 * u) + grain + 10)));
+            c[1] = static_cast<uint8_t>(std::min(255.0, std::max(0.0, 180 * u * (1 - v) + 60 + grain)));
+            c[2] = static_cast<uint8_t>(std::min(255.0, std::max(0.0, 120 + 100 * std::cos(5 * u * v) + grain)));
+        }
+    return p;
+}
+
+// One frame, its format first, into a GIF written through AVIFile.
+void WriteFrame(handlertest::ClientGif& gif, const std::vector<BYTE>& format, const std::vector<BYTE>& rows)
+{
+    EXPECT_EQ(S_OK, gif.Format(format));
+    EXPECT_EQ(S_OK, gif.Frame(rows));
+}
+
+// The format block (header, then the table) and rows of a 1-, 4- or 8-bit
+// picture of these indices, top row first.
+void EncodePalette(int width, int height, WORD bits, const std::vector<RGBQUAD>& table,
+                   const std::vector<BYTE>& indices, std::vector<BYTE>& format, std::vector<BYTE>& rows)
+{
+    BITMAPINFOHEADER h = {DWORD(sizeof h), width, height, 1, bits, BI_RGB, 0, 0, 0, DWORD(table.size()), 0};
+    format.assign(reinterpret_cast<BYTE*>(&h), reinterpret_cast<BYTE*>(&h + 1));
+    format.insert(format.end(), reinterpret_cast<const BYTE*>(table.data()),
+                  reinterpret_cast<const BYTE*>(table.data() + table.size()));
+    const size_t stride = ((static_cast<size_t>(width) * bits + 31) / 32) * 4;
+    rows.assign(stride * height, 0);
+    for (int i = 0; i < width * height; ++i) {
+        const int x = i % width, bit = x * bits;
+        rows[stride * (height - 1 - i / width) + bit / 8] |= static_cast<BYTE>(indices[i] << (8 - bits - bit % 8));
+    }
+}
 
 class ColourTest : public ::testing::Test
 {
@@ -292,6 +434,163 @@ TEST_F(ColourTest, DifferencedFramesShowWhatPlainFramesShow)
     WritePair("diff_none8", eight, 0);
     WritePair("diff_backdrop_first", backdrop, 1);
     WritePair("diff_backdrop_each", backdrop, 2);
+}
+
+/////////////////////////////////////////////////////////////////////////////
+// Transparency as every viewer shows it: beside each file the frames a viewer
+// must see (.rgba, alpha 0 where the screen is clear), which check_colours.py
+// holds giflib's images composed and ImageMagick's coalesce to, two plays each.
+
+// One frame as the client sends it, and what a viewer must see of it.
+struct Seen
+{
+    std::vector<BYTE> format, rows, rgba;
+};
+
+DWORD ColourAt(const Rgb& p, int i) { return DWORD(p.bytes[3 * i]) << 16 | p.bytes[3 * i + 1] << 8 | p.bytes[3 * i + 2]; }
+DWORD ColourOf(const RGBQUAD& q) { return DWORD(q.rgbRed) << 16 | q.rgbGreen << 8 | q.rgbBlue; }
+
+void Put(Rgb& p, int i, DWORD colour)
+{
+    p.bytes[3 * i] = BYTE(colour >> 16), p.bytes[3 * i + 1] = BYTE(colour >> 8), p.bytes[3 * i + 2] = BYTE(colour);
+}
+
+// The frame seen: the picture with the pixels clear(i) names clear.
+void See(Seen& s, const Rgb& p, const std::function<bool(int)>& clear)
+{
+    for (int i = 0; i < p.width * p.height; ++i) {
+        const BYTE keep = clear(i) ? 0 : 255;
+        s.rgba.insert(s.rgba.end(), {BYTE(p.bytes[3 * i] & keep), BYTE(p.bytes[3 * i + 1] & keep),
+                                     BYTE(p.bytes[3 * i + 2] & keep), keep});
+    }
+}
+
+// A true-colour frame whose pixels of the key colour are clear.
+Seen TrueColour(const Rgb& p, DWORD key)
+{
+    Seen s;
+    Encode(p, {Layout::Rgb24, false}, s.format, s.rows);
+    See(s, p, [&](int i) { return ColourAt(p, i) == key; });
+    return s;
+}
+
+// A palette frame of 20 x 15 pixels (or 8 x 6), its pixels of the indices
+// clear() names clear; an index past the table shows black.
+Seen PaletteFrame(WORD bits, const std::vector<RGBQUAD>& table, const std::vector<BYTE>& indices,
+                  const std::function<bool(BYTE)>& clear)
+{
+    const int w = indices.size() == 300 ? 20 : 8, h = indices.size() == 300 ? 15 : 6;
+    Seen s;
+    EncodePalette(w, h, bits, table, indices, s.format, s.rows);
+    Rgb p = Blank(w, h);
+    for (int i = 0; i < w * h; ++i)
+        Put(p, i, indices[i] < table.size() ? ColourOf(table[indices[i]]) : 0);
+    See(s, p, [&](int i) { return clear(indices[i]); });
+    return s;
+}
+
+// 16 x 16: a backdrop with a square on it.
+Rgb Scene(DWORD backdrop, DWORD square, int at)
+{
+    Rgb p = Blank(16, 16);
+    for (int i = 0; i < 256; ++i)
+        Put(p, i, i % 16 >= at && i % 16 < at + 5 && i / 16 >= at / 2 && i / 16 < at / 2 + 6 ? square : backdrop);
+    return p;
+}
+
+// Frames that lack the first image's top-left colour (navy) among frames
+// that have it, the last one too; frames that flip between backdrops.
+std::vector<Seen> Lacking(DWORD mode)
+{
+    std::vector<Seen> frames;
+    for (const Rgb& p : {Scene(0x000080, 0xFFE010, 2), Scene(0xFFFFFF, 0xFFFFFF, 0), Scene(0x000080, 0xFFE010, 6),
+                         Scene(0x00A000, 0x000080, 4), Scene(0x000080, 0xFFE010, 8), Scene(0x800000, 0xFFE010, 5)})
+        frames.push_back(TrueColour(p, mode == 1 ? 0x000080 : ColourAt(p, 0)));
+    return frames;
+}
+
+// Tables holding the key colour twice: the shared global table (entries 5
+// and 6) keeps its index rule, the first image's or each image's own
+// top-left index; a table of a frame's own (3 and 7, 200 of 300 pixels; a
+// 4-bit one) clears every pixel of the colour.
+std::vector<Seen> Twice(DWORD mode)
+{
+    std::vector<RGBQUAD> global(256), own(16);
+    for (int i = 0; i < 256; ++i)
+        global[i] = {BYTE(i * 7), BYTE(255 - i), BYTE(i), 0};
+    for (int i = 0; i < 16; ++i)
+        own[i] = {BYTE(200 - 9 * i), BYTE(40 + i), BYTE(90 + 3 * i), 0};
+    global[6] = own[3] = own[7] = global[5];
+    std::vector<BYTE> first(300), second(300), fourth(300);
+    for (int i = 0; i < 300; ++i) {
+        first[i] = BYTE(i % 4 == 0 ? 5 : i % 4 == 1 ? 6 : 20 + i % 30);
+        second[i] = BYTE(i % 3 == 0 ? 7 : i % 3 == 1 ? 3 : 10 + i % 5);
+        fourth[i] = BYTE(i % 4 == 1 ? 5 : i % 4 == 0 ? 6 : 40 + i % 30);
+    }
+    auto key = [&](BYTE i) { return ColourOf(own[i]) == ColourOf(global[5]); };
+    return {PaletteFrame(8, global, first, [](BYTE i) { return i == 5; }), PaletteFrame(8, own, second, key),
+            PaletteFrame(4, own, second, key),
+            PaletteFrame(8, global, fourth, [mode](BYTE i) { return i == (mode == 1 ? 5 : 6); })};
+}
+
+// Photographs with a sprite: the top-left colour at exactly 38 scattered
+// pixels, colours a level from it beside them. The picture pans, then
+// stands (a table may be kept) while the sprite and the key's pixels move;
+// in mode 1 the last frame lacks the first frame's colour.
+std::vector<Seen> Photos(DWORD mode)
+{
+    std::vector<Seen> frames;
+    for (int n = 0; n < 5; ++n) {
+        Rgb p = Natural(48, 32, n < 2 ? 3 * n : 3);
+        for (int y = 10; y < 18; ++y)
+            for (int x = 4 + 5 * n; x < 12 + 5 * n; ++x)
+                Put(p, y * 48 + x, 0xF0F000);
+        const DWORD key = mode == 1 && n < 4 ? 0xFA0AFA : 0xFA0AFA - 0x010000 * (n + 1);
+        for (int k = 0, i = 3 * n * 48 + n; k < 38; ++k, i = (k * 11 + 3 * n) % 32 * 48 + (k * 17 + n) % 48)
+            Put(p, i, key), Put(p, (i + 1) % 1536, key ^ 1), Put(p, (i + 48) % 1536, key ^ 0x100);
+        Put(p, 0, mode == 1 && n == 4 ? 0x102030 : key);
+        frames.push_back(TrueColour(p, mode == 1 ? 0xFA0AFA : ColourAt(p, 0)));
+    }
+    return frames;
+}
+
+// Every image of an animation with transparency clears exactly the pixels
+// of its transparent colour and leaves the screen clear for the next, plain
+// and differenced, with workers or not; a 1- or 4-bit frame shows black
+// past a short table.
+TEST_F(ColourTest, TransparencyClearsWhatItShouldInEveryViewer)
+{
+    std::vector<BYTE> four(48), one(48);
+    for (int i = 0; i < 48; ++i)
+        four[i] = BYTE(i % 16), one[i] = BYTE(i / 3 % 2);
+    auto none = [](BYTE) { return false; };
+    const struct { const char* name; DWORD mode; std::vector<Seen> frames; const char* check; } files[] = {
+        {"lacking_first", 1, Lacking(1), "16 16 6 exact"}, {"lacking_each", 2, Lacking(2), "16 16 6 exact"},
+        {"twice_first", 1, Twice(1), "20 15 4 exact"}, {"twice_each", 2, Twice(2), "20 15 4 exact"},
+        {"photo_first", 1, Photos(1), "48 32 5 psnr 26"}, {"photo_each", 2, Photos(2), "48 32 5 psnr 26"},
+        {"short_none", 0, {PaletteFrame(4, {{10, 20, 30, 0}, {200, 100, 50, 0}}, four, none),
+                           PaletteFrame(1, {{255, 255, 255, 0}}, one, none)}, "8 6 2 exact"},
+    };
+    for (const auto& f : files)
+        for (bool differenced : {false, true}) {
+            const std::string base = testsupport::WorkPath(std::string(f.name) + (differenced ? "_diff" : "_plain"));
+            for (bool parallel : {false, true}) {
+                handlertest::ClientGif gif(base + (parallel ? "_parallel.gif" : ".gif"));
+                ASSERT_TRUE(gif.Ready());
+                EXPECT_EQ(S_OK, gif.Options()->SetFrameDifferencing(differenced));
+                EXPECT_EQ(S_OK, gif.Options()->SetParallelEncoding(parallel));
+                EXPECT_EQ(S_OK, gif.Options()->SetTopLeftTransparency(f.mode));
+                for (const Seen& s : f.frames)
+                    WriteFrame(gif, s.format, s.rows);
+            }
+            EXPECT_TRUE(testsupport::ReadFileBytes(base + ".gif") == testsupport::ReadFileBytes(base + "_parallel.gif"));
+            std::vector<BYTE> rgba;
+            for (const Seen& s : f.frames)
+                rgba.insert(rgba.end(), s.rgba.begin(), s.rgba.end());
+            const std::string text = std::string("seen ") + f.check + "\n";
+            ASSERT_TRUE(testsupport::WriteFileBytes(base + ".rgba", rgba.data(), rgba.size()));
+            ASSERT_TRUE(testsupport::WriteFileBytes(base + ".check", text.data(), text.size()));
+        }
 }
 
 } // namespace

@@ -87,79 +87,60 @@ def shorten_format(source, target, size):
 
 
 def riff_chunk(fourcc, data):
-    return fourcc + struct.pack("<I", len(data)) + data + (b"\0" if len(data) & 1 else b"")
+    return fourcc + struct.pack("<I", len(data)) + data + bytes(len(data) & 1)
 
 
-def write_raw_avi(path, width, height, bits, compression, masks, frames, fps=5):
+def write_raw_avi(path, width, height, bits, masks, frames):
     """An uncompressed AVI written by hand (ffmpeg writes no bit fields):
-    the stored format is a 40-byte header, then the masks given; frames are
-    each frame's rows as stored."""
-    fmt = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, compression, 0, 0, 0, 0, 0)
-    fmt += b"".join(struct.pack("<I", m) for m in masks)
-    size = max(len(f) for f in frames)
-    avih = struct.pack("<14I", 1000000 // fps, 0, 0, 0x10, len(frames), 0, 1, size, width, abs(height), 0, 0, 0, 0)
-    strh = b"vids" + b"\0" * 4 + struct.pack("<IHHIIIIIIIIhhhh", 0, 0, 0, 0, 1, fps, 0, len(frames), size,
-                                               0xFFFFFFFF, 0, 0, 0, width, abs(height))
-    strl = riff_chunk(b"LIST", b"strl" + riff_chunk(b"strh", strh) + riff_chunk(b"strf", fmt))
-    hdrl = riff_chunk(b"LIST", b"hdrl" + riff_chunk(b"avih", avih) + strl)
-    movi, index, offset = b"", b"", 4
-    for f in frames:
-        index += b"00db" + struct.pack("<III", 0x10, offset, len(f))
-        movi += riff_chunk(b"00db", f)
-        offset += 8 + len(f) + (len(f) & 1)
-    body = b"AVI " + hdrl + riff_chunk(b"LIST", b"movi" + movi) + riff_chunk(b"idx1", index)
+    BI_BITFIELDS with the masks after a 40-byte header, BI_RGB without."""
+    fmt = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 3 if masks else 0, 0, 0, 0, 0, 0)
+    fmt += struct.pack(f"<{len(masks)}I", *masks)
+    avih = struct.pack("<14I", 200000, 0, 0, 0x10, len(frames), 0, 1, len(frames[0]), width, abs(height), 0, 0, 0, 0)
+    strh = b"vids" + struct.pack("<4xIHHIIIIIIIIhhhh", 0, 0, 0, 0, 1, 5, 0, len(frames), len(frames[0]), 0xFFFFFFFF,
+                                 0, 0, 0, width, abs(height))
+    strl = riff_chunk(b"strh", strh) + riff_chunk(b"strf", fmt)
+    hdrl = riff_chunk(b"avih", avih) + riff_chunk(b"LIST", b"strl" + strl)
+    index = b"".join(b"00db" + struct.pack("<III", 0x10, 4 + n * (8 + len(f)), len(f)) for n, f in enumerate(frames))
+    body = (b"AVI " + riff_chunk(b"LIST", b"hdrl" + hdrl)
+            + riff_chunk(b"LIST", b"movi" + b"".join(riff_chunk(b"00db", f) for f in frames)) + riff_chunk(b"idx1", index))
     with open(path, "wb") as out:
-        out.write(b"RIFF" + struct.pack("<I", len(body)) + body)
+        out.write(riff_chunk(b"RIFF", body))
+
+
+def write_bit_field_movies(folder):
+    """Movies of frames stored with bit fields (5-6-5, 5-5-5, 8-8-8 and
+    8-8-8 blue on top with an alpha byte), either row order, each beside its
+    plain twin: the same rows where the masks say what BI_RGB says, else
+    24-bit rows of each channel's bits repeated below it; and one whose
+    masks overlap."""
+    width, height = 10, 6
+    for name, bits, masks, plain_bits in [("565", 16, [0xF800, 0x07E0, 0x001F], 24),
+                                          ("555", 16, [0x7C00, 0x03E0, 0x001F], 16),
+                                          ("888", 32, [0xFF0000, 0x00FF00, 0x0000FF], 32),
+                                          ("bgr", 32, [0x0000FF, 0x00FF00, 0xFF0000], 24)]:
+        runs = [((m & -m).bit_length() - 1, bin(m).count("1")) for m in masks]
+        for order, sign in (("", 1), ("_topdown", -1)):
+            fields, plain = [], []
+            for f in range(3):
+                values = [[(x * 7 + y * 5 + f * 3 + k * 11) % (1 << w) for k, (_, w) in enumerate(runs)]
+                          for y in range(height) for x in range(width)]
+                pixels = [sum(v << s for v, (s, _) in zip(vs, runs)) | (0xFF000000 if name == "bgr" else 0)
+                          for vs in values]
+                levels = [bytes(widen(v, w) for v, (_, w) in reversed(list(zip(vs, runs)))) for vs in values]
+                rows = [b"".join(p.to_bytes(bits // 8, "little") for p in pixels[y * width:(y + 1) * width])
+                        for y in range(height)]
+                twins = [b"".join(levels[y * width:(y + 1) * width]) for y in range(height)] if plain_bits == 24 else rows
+                fields.append(b"".join(r + bytes(-len(r) % 4) for r in rows))
+                plain.append(b"".join(r + bytes(-len(r) % 4) for r in twins))
+            write_raw_avi(os.path.join(folder, f"fields{name}{order}.avi"), width, sign * height, bits, masks, fields)
+            write_raw_avi(os.path.join(folder, f"plain{name}{order}.avi"), width, sign * height, plain_bits, [], plain)
+    write_raw_avi(os.path.join(folder, "badmasks.avi"), width, height, 16, [0xF800, 0x0FE0, 0x001F],
+                  [bytes(20 * height)] * 3)
 
 
 def widen(value, width):
     """A channel of `width` bits as 8 bits, its bits repeated below it."""
-    level, shift = 0, 8 - width
-    while shift > -width:
-        level |= value << shift if shift >= 0 else value >> -shift
-        shift -= width
-    return level & 255
-
-
-def write_bit_field_movies(folder):
-    """Movies whose frames are stored with bit fields, each beside its plain
-    twin (the same colours as BI_RGB rows: the same rows where the masks say
-    what BI_RGB says, else 24-bit rows of the widened channels), and one
-    whose masks overlap."""
-    width, height, count = 10, 6, 3
-    kinds = {
-        "565": (16, [0xF800, 0x07E0, 0x001F], 24),
-        "555": (16, [0x7C00, 0x03E0, 0x001F], 16),
-        "888": (32, [0xFF0000, 0x00FF00, 0x0000FF], 32),
-        "bgr": (32, [0x0000FF, 0x00FF00, 0xFF0000], 24),
-    }
-    for name, (bits, masks, plain_bits) in kinds.items():
-        shifts = [(m & -m).bit_length() - 1 for m in masks]
-        widths = [bin(m).count("1") for m in masks]
-        for top_down in (False, True):
-            fields, plain = [], []
-            for f in range(count):
-                rows, twin = b"", b""
-                for stored in range(height):
-                    y = stored if top_down else height - 1 - stored
-                    row, twin_row = b"", b""
-                    for x in range(width):
-                        values = [(x * 7 + y * 5 + f * 3 + k * 11) % (1 << w) for k, w in enumerate(widths)]
-                        pixel = sum(v << s for v, s in zip(values, shifts))
-                        row += pixel.to_bytes(bits // 8, "little")
-                        levels = [widen(v, w) for v, w in zip(values, widths)]
-                        twin_row += bytes(reversed(levels)) if plain_bits == 24 else pixel.to_bytes(bits // 8, "little")
-                    rows += row + b"\0" * (-len(row) % 4)
-                    twin += twin_row + b"\0" * (-len(twin_row) % 4)
-                fields.append(rows)
-                plain.append(twin)
-            order = "_topdown" if top_down else ""
-            stored_height = -height if top_down else height
-            write_raw_avi(os.path.join(folder, f"fields{name}{order}.avi"), width, stored_height, bits, 3, masks, fields)
-            write_raw_avi(os.path.join(folder, f"plain{name}{order}.avi"), width, stored_height, plain_bits, 0, [],
-                          plain)
-    write_raw_avi(os.path.join(folder, "badmasks.avi"), width, height, 16, 3, [0xF800, 0x0FE0, 0x001F],
-                  [bytes(((2 * width + 3) & ~3) * height)] * count)
+    return sum(value << s if s >= 0 else value >> -s for s in range(8 - width, -width, -width)) & 255
 
 
 def main():

@@ -1,36 +1,28 @@
-// What one channel of a bit-field pixel reads as, for the tests of both
-// readers (the program's and the handler's): where its mask lies, and the
-// 8-bit level of each of its values, its bits repeated below it.
+// A bit-field pixel and the colour it reads as, for the tests of both
+// readers (the program's and the handler's).
 #pragma once
 
 #include <windows.h>
 
-namespace bitfields {
-
-struct MaskRun
+// The pixel whose channels take values from seed (each as many bits as its
+// mask has) and, in *rgb, its colour 0x00RRGGBB: each value's bits repeated
+// below it to fill 8 bits.
+inline DWORD FieldPixel(const DWORD masks[3], DWORD seed, DWORD* rgb)
 {
-    DWORD shift;        // of the lowest bit
-    int width;          // bits in the run
-    DWORD max;          // the highest value, all ones
-};
-
-inline MaskRun RunOf(DWORD mask)
-{
-    MaskRun run = {0, 0, 0};
-    while ((mask & 1) == 0)
-        mask >>= 1, ++run.shift;
-    while ((mask >> run.width) != 0)
-        ++run.width;
-    run.max = mask;
-    return run;
+    DWORD value = 0;
+    *rgb = 0;
+    for (int k = 0; k < 3; ++k) {
+        DWORD run = masks[k], shift = 0, level = 0;
+        int width = 0;
+        for (; (run & 1) == 0; run >>= 1)
+            ++shift;
+        while ((run >> width) != 0)
+            ++width;
+        const DWORD v = (seed + 7 * k) % (run + 1);
+        for (int s = 8 - width; s > -width; s -= width)
+            level |= s >= 0 ? v << s : v >> -s;
+        value |= v << shift;
+        *rgb |= (level & 0xFF) << (16 - 8 * k);
+    }
+    return value;
 }
-
-inline BYTE Level(DWORD value, int width)
-{
-    DWORD level = 0;
-    for (int s = 8 - width; s > -width; s -= width)
-        level |= s >= 0 ? value << s : value >> -s;
-    return static_cast<BYTE>(level);
-}
-
-} // namespace bitfields
