@@ -22,7 +22,7 @@ CGifHandler::CGifHandler()
       m_nScreenHeight(0), m_nAskWidth(0), m_nAskHeight(0), m_nColourLimit(256), m_nLossiness(0), m_bParallel(FALSE),
       m_bDifferencing(FALSE),
       m_bDither(TRUE), m_nTopLeftMode(0), m_bFirstTransparentKnown(FALSE),
-      m_bFirstOnGlobal(FALSE), m_nFirstTransparentIndex(0)
+      m_bFirstOnGlobal(FALSE), m_nFirstTransparentIndex(-1), m_nFirstKeyColour(0)
 {
     ::ZeroMemory(m_format, sizeof m_format);
     ::ZeroMemory(m_globalTable, sizeof m_globalTable);
@@ -30,7 +30,6 @@ CGifHandler::CGifHandler()
     m_bHeaderDeferred = FALSE;
     m_nDeferredCount = 0;
     ::ZeroMemory(&m_headerOptions, sizeof m_headerOptions);
-    ::ZeroMemory(&m_firstTransparentColour, sizeof m_firstTransparentColour);
     ::ZeroMemory(&m_gifFileInfo, sizeof m_gifFileInfo);
     ::ZeroMemory(&m_gifStreamInfo, sizeof m_gifStreamInfo);
     ::ZeroMemory(&m_bmih, sizeof m_bmih);
