@@ -49,6 +49,9 @@ public:
     LONG GetHeight() const { return m_pInfo != nullptr ? m_pInfo->bmiHeader.biHeight : 0; }
     WORD GetBitCount() const { return m_pInfo != nullptr ? m_pInfo->bmiHeader.biBitCount : 0; }
     DWORD GetStride() const { return m_nStride; }
+    // How Draw stretches through GDI: COLORONCOLOR (the default) keeps
+    // pixels sharp when enlarging; HALFTONE averages them when shrinking.
+    void SetStretchMode(int nMode) { m_nStretchMode = nMode; }
 
 // Operations
     // The pixel rows, locked on first use and kept locked until UnlockBits.
@@ -81,6 +84,7 @@ protected:
     UINT m_nColors;
     DWORD m_nStride;
     WORD m_nInfoSize;
+    int m_nStretchMode;
     BOOL m_bTopDownSource;      // the rows ReadBits will read come top row first
     // Where the rows ReadBits will read stand in the file, and how they are
     // stored there: BI_RGB, or BI_RLE8 / BI_RLE4 in m_cbRowsData bytes.
