@@ -165,7 +165,13 @@ int CompareByNumber(LPCSTR pszA, LPCSTR pszB)
         if (n != 0)
             return n;
     }
-    return CompareNatural(a, b);
+    const int n = CompareNatural(a, b);
+    if (n != 0)
+        return n;
+    // The same but for zeros in front ("shot010", "shot10"): the text decides.
+    const size_t nShorter = std::min(a.n, b.n);
+    const int nText = ::_strnicmp(a.p, b.p, nShorter);
+    return nText != 0 ? nText : (a.n > b.n) - (a.n < b.n);
 }
 
 BOOL SortByNumber(cTestNode* pList)
