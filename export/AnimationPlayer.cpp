@@ -31,9 +31,10 @@ WORD ShownDelay(WORD nDelay)
 
 } // namespace
 
-cAnimationPlayer::cAnimationPlayer(cTestNode* pRoot, const cExportSettings& settings)
+cAnimationPlayer::cAnimationPlayer(cTestNode* pRoot, const cExportSettings& settings, size_t cbKeep)
     : m_pRoot(pRoot), m_settings(settings), m_nPhase(scanning), m_nState(starting), m_pszError(nullptr),
-      m_pEncoder(new cPlayEncoder(pRoot, settings)), m_pSink(nullptr), m_nRead(0), m_bKeepBytes(TRUE),
+      m_pEncoder(new cPlayEncoder(pRoot, settings)), m_pSink(nullptr), m_nRead(0), m_cbKeep(cbKeep),
+      m_bKeepBytes(TRUE),
       m_nFirstWritten(0), m_cbAhead(0), m_nShown(0), m_nLoop(0), m_dwTime(0), m_dwDue(0)
 {
 }
@@ -164,7 +165,7 @@ BOOL cAnimationPlayer::DecodeAhead()
         return FALSE;
     if (m_pSink != nullptr && !m_pSink->TakeInto(m_bytes))
         return Fail(kNoMemory);
-    if (m_bKeepBytes && m_bytes.size() > kBytesKept) {
+    if (m_bKeepBytes && m_bytes.size() > m_cbKeep) {
         // Too large to keep for the next loop: read once and let go.
         m_bKeepBytes = FALSE;
         while (!m_written.empty() && m_nFirstWritten < m_decoder.GetFrameCount()) {

@@ -50,15 +50,16 @@ public:
 
     // How far ahead it decodes: this many frames, or fewer when they would
     // take more than this many bytes (one at least).
-    static const size_t kFramesAhead = 4;
-    static const size_t kBytesAhead = 32u << 20;
+    static constexpr size_t kFramesAhead = 4;
+    static constexpr size_t kBytesAhead = 32u << 20;
     // The GIF's bytes are kept for the next loop while they take at most this.
-    static const size_t kBytesKept = 8u << 20;
+    static constexpr size_t kBytesKept = 4u << 20;
 
 // Construction
     // Plays the project under pRoot with the export's settings. The nodes
-    // must stay as they are until the player is destroyed.
-    cAnimationPlayer(cTestNode* pRoot, const cExportSettings& settings);
+    // must stay as they are until the player is destroyed. The GIF's bytes
+    // are kept for the next loop while they take at most cbKeep.
+    cAnimationPlayer(cTestNode* pRoot, const cExportSettings& settings, size_t cbKeep = kBytesKept);
     ~cAnimationPlayer();
     cAnimationPlayer(const cAnimationPlayer&) = delete;
     cAnimationPlayer& operator=(const cAnimationPlayer&) = delete;
@@ -123,6 +124,7 @@ private:
     cGifMemoryStream* m_pSink;
     std::vector<BYTE> m_bytes;
     size_t m_nRead;
+    size_t m_cbKeep;
     BOOL m_bKeepBytes;          // the whole GIF is in m_bytes: the next loop reads it again
     cGifDecoder m_decoder;
     std::deque<Written> m_written;  // the frames sent, from image m_nFirstWritten on

@@ -22,7 +22,7 @@ public:
     };
 
     // The largest screen it draws on: 16 million pixels (64 MB of screen).
-    static const DWORD kMaxScreenPixels = 1u << 24;
+    static constexpr DWORD kMaxScreenPixels = 1u << 24;
 
 // Construction
     cGifDecoder();

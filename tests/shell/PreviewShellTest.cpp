@@ -153,6 +153,29 @@ std::string TreeOrder()
     return text;
 }
 
+// Runs the program's messages until the condition holds or ms have passed.
+bool WaitFor(const std::function<bool()>& condition, DWORD ms = 10000)
+{
+    const DWORD dwStart = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - dwStart > ms)
+            return false;
+        ::Sleep(10);
+        Pump();
+    }
+    return true;
+}
+
+const cAnimationPlayer* Player() { return View()->GetPreviewPane().GetPlayer(); }
+
+// The middle of the tool bar's Play button, in the bar's client area.
+POINT PlayButtonPoint()
+{
+    RECT rc = {};
+    Frame()->GetToolBar().SendMessage(TB_GETRECT, ID_VIEW_PLAY, reinterpret_cast<LPARAM>(&rc));
+    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
 } // namespace
 
 TEST(PreviewShell, ClickingAnItemShowsItsPictureFittedWithWhatItIs)
@@ -365,4 +388,72 @@ TEST(PreviewShell, TheSplitterMovesWithTheMouseAndIsKeptInTheSettings)
     EXPECT_LT(rcTree.right, rcPane.left);
     EXPECT_EQ(std::to_string(cxBefore + 60), std::string(App().GetProfileString("Main Window", "Tree Width")));
     View()->SetTreeWidth(cxBefore);
+}
+
+TEST(PreviewShell, SpaceAndTheToolBarButtonPlayAndStopWithTheTreeFollowing)
+{
+    const std::string path = Work("played.seq");
+    StartProject(path);
+    const std::string saved = SavedOrder(path);
+    CToolBar& toolBar = Frame()->GetToolBar();
+    struct Way
+    {
+        const char* what;
+        std::function<void()> press;
+    };
+    const Way ways[] = {
+        {"Space", [] { realinput::Keys({{VK_SPACE}}); }},
+        {"the tool bar button", [&] { realinput::Click(toolBar.m_hWnd, PlayButtonPoint()); }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.what);
+        ::SetFocus(Tree().m_hWnd);
+        way.press();
+        ASSERT_TRUE(View()->IsPlaying());
+        // Frames come at the animation's rate, and the tree follows them.
+        ASSERT_TRUE(WaitFor([] { return Player() != nullptr && Player()->GetShownCount() >= 3; }))
+            << std::string(View()->GetPreviewPane().GetText());
+        EXPECT_EQ(Player()->GetCurrent()->pNode, NodeOf(Tree().GetSelectedItem()));
+        EXPECT_NE(nullptr, View()->GetPreviewPane().GetPicture());
+        EXPECT_TRUE(MenuItemEnabled(ID_VIEW_PLAY));      // Play stays enabled: it stops
+        EXPECT_TRUE(::GetMenuState(::GetMenu(Frame()->m_hWnd), ID_VIEW_PLAY, MF_BYCOMMAND) & MF_CHECKED);
+        EXPECT_TRUE(toolBar.SendMessage(TB_ISBUTTONCHECKED, ID_VIEW_PLAY));
+        // The order stays put while it plays.
+        EXPECT_FALSE(MenuItemEnabled(ID_EDIT_MOVE_DOWN));
+        EXPECT_FALSE(MenuItemEnabled(ID_EDIT_SORT_NUMBER));
+        way.press();
+        EXPECT_FALSE(View()->IsPlaying());
+        Pump();
+        EXPECT_FALSE(toolBar.SendMessage(TB_ISBUTTONCHECKED, ID_VIEW_PLAY));
+    }
+    // Playing changes nothing of the project.
+    EXPECT_FALSE(Doc()->IsModified());
+    EXPECT_EQ(saved, SavedOrder(path));
+    EXPECT_EQ(saved, TreeOrder());
+}
+
+TEST(PreviewShell, PlayStopsCleanlyWhenTheProjectChangesOrAnotherItemIsChosen)
+{
+    StartProject(Work("interrupted.seq"));
+    const int nNodes = cTestNode::GetLiveCount();
+    // Another item clicked: it is shown instead.
+    realinput::Keys({{VK_SPACE}});
+    ASSERT_TRUE(WaitFor([] { return Player() != nullptr && Player()->GetShownCount() >= 2; }));
+    ClickItem(ItemAt({2}));
+    EXPECT_FALSE(View()->IsPlaying());
+    EXPECT_EQ(0, std::string(View()->GetPreviewPane().GetText()).find("sun.bmp"));
+    // The playing item deleted by its key: playing stops first.
+    realinput::Keys({{VK_SPACE}});
+    ASSERT_TRUE(WaitFor([] { return Player() != nullptr && Player()->GetShownCount() >= 2; }));
+    realinput::Keys({{VK_DELETE}});
+    EXPECT_FALSE(View()->IsPlaying());
+    EXPECT_EQ(nNodes - 1, cTestNode::GetLiveCount());
+    // New while it plays: the project goes, and the player with it.
+    realinput::Keys({{VK_SPACE}});
+    ASSERT_TRUE(WaitFor([] { return Player() != nullptr && Player()->GetShownCount() >= 1; }));
+    App().m_nAnswer = IDNO;
+    realinput::Keys({{VK_CONTROL, 'N'}});
+    EXPECT_FALSE(View()->IsPlaying());
+    EXPECT_EQ(0, Doc()->GetTopLevelCount());
+    EXPECT_FALSE(MenuItemEnabled(ID_VIEW_PLAY));
 }
