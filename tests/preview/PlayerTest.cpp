@@ -10,6 +10,7 @@
 #include "ImageFile.h"
 #include "ImageList.h"
 
+#include "ExportHarness.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -117,20 +118,6 @@ cExportSettings Settings(const std::string& output, int nLoop, int nTransparency
     return s;      // dithering and differencing as the program's windows export
 }
 
-class SilentProgress : public cExportProgress
-{
-public:
-    void Show() override {}
-    void Hide() override {}
-    void SetStatus(LPCSTR) override {}
-    void SetRange(int) override {}
-    void StepIt() override {}
-    std::vector<std::string> failures;
-
-protected:
-    void ShowFailure(LPCSTR pszMessage, LPCSTR) override { failures.push_back(pszMessage); }
-};
-
 // Plays on a clock of its own that jumps to each frame's time, so that a
 // test takes as long as the work: each frame shown, with its node.
 struct Played
@@ -215,7 +202,7 @@ TEST(Player, ShowsTheExportedGifsFramesForEachMaterial)
         cImageList root;
         m.build(root);
         const std::string gif = std::string(m.name) + ".gif";
-        SilentProgress progress;
+        exporttest::RecordingProgress progress;
         const cExportSettings settings = Settings(gif, 0, m.nTransparency);
         ASSERT_TRUE(ExportAnimation(&root, settings, &progress)) << (progress.failures.empty() ? "" : progress.failures[0]);
 

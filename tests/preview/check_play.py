@@ -8,29 +8,14 @@ For each name: <name>.gif (the export), <name>.play.rgba and <name>.play.txt
 (the player's frames, RGBA with transparent pixels all zero, and their
 delays in hundredths).
 """
-import subprocess
 import sys
 from pathlib import Path
 
-
-def run(*args):
-    return subprocess.run(args, check=True, capture_output=True).stdout
-
-
-def composed(gif):
-    lines = run("identify", "-format", "%T %W %H\n", str(gif)).decode().split("\n")[:-1]
-    width, height = (int(v) for v in lines[0].split()[1:])
-    data = bytearray(run("convert", str(gif), "-coalesce", "-depth", "8", "rgba:-"))
-    for i in range(3, len(data), 4):
-        if data[i] == 0:
-            data[i - 3:i] = b"\0\0\0"
-    size = 4 * width * height
-    frames = [bytes(data[n * size:(n + 1) * size]) for n in range(len(lines))]
-    return frames, [int(line.split()[0]) for line in lines], width
+from magick_frames import composed
 
 
 def check(folder, name):
-    theirs, delays, width = composed(folder / f"{name}.gif")
+    theirs, delays, width, _ = composed(folder / f"{name}.gif")
     data = (folder / f"{name}.play.rgba").read_bytes()
     mine_delays = [int(v) for v in (folder / f"{name}.play.txt").read_text().split()]
     size = len(theirs[0])

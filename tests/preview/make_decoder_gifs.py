@@ -17,9 +17,7 @@ from pathlib import Path
 
 from PIL import Image
 
-
-def run(*args):
-    return subprocess.run(args, check=True, capture_output=True).stdout
+from magick_frames import composed, run
 
 
 def palette_frames(count, size, seed):
@@ -99,16 +97,11 @@ def make_gifsicle(folder):
 
 
 def expect(gif):
-    lines = run("identify", "-format", "%T %W %H\n", str(gif)).decode().split("\n")[:-1]
-    width, height = (int(v) for v in lines[0].split()[1:])
-    data = bytearray(run("convert", str(gif), "-coalesce", "-depth", "8", "rgba:-"))
-    for i in range(3, len(data), 4):
-        if data[i] == 0:
-            data[i - 3:i] = b"\0\0\0"
+    frames, delays, width, height = composed(gif)
     loop = Image.open(gif).info.get("loop")
-    gif.with_suffix(".rgba").write_bytes(bytes(data))
-    text = f"{width} {height} {len(lines)} {-1 if loop is None else loop}\n"
-    text += "\n".join(line.split()[0] for line in lines) + "\n"
+    gif.with_suffix(".rgba").write_bytes(b"".join(frames))
+    text = f"{width} {height} {len(frames)} {-1 if loop is None else loop}\n"
+    text += "\n".join(str(d) for d in delays) + "\n"
     gif.with_suffix(".txt").write_text(text)
 
 

@@ -96,18 +96,6 @@ int CountDialogs()
     return nCount;
 }
 
-// A bitmap of the builder's picture in the work folder; its path.
-std::string WriteBitmap(const std::string& name, LONG width, LONG height, WORD bitCount)
-{
-    bmp::Layout layout;
-    layout.width = width;
-    layout.height = height;
-    layout.bitCount = bitCount;
-    const bmp::Bytes file = bmp::File(layout);
-    const std::string path = testsupport::WorkPath(name);
-    testsupport::WriteFileBytes(path, file.data(), file.size());
-    return path;
-}
 
 // A new project of one bitmap, dropped on the view, unmodified.
 void LoadProjectOfOneBitmap(const std::string& name, LONG width, LONG height, WORD bitCount)

@@ -24,19 +24,6 @@ namespace {
 
 std::string Work(const std::string& name) { return testsupport::WorkPath(name); }
 
-// A .bmp of the test pattern in the work folder; its path.
-std::string WriteBitmap(const std::string& name, LONG nWidth, LONG nHeight, WORD nBitCount)
-{
-    bmp::Layout layout;
-    layout.width = nWidth;
-    layout.height = nHeight;
-    layout.bitCount = nBitCount;
-    const bmp::Bytes file = bmp::File(layout);
-    const std::string path = Work(name);
-    testsupport::WriteFileBytes(path, file.data(), file.size());
-    return path;
-}
-
 // The distinct colours of the test pattern at 8 or 24 bits, counted here.
 size_t PatternColours(LONG nWidth, LONG nHeight, WORD nBitCount)
 {
