@@ -3,7 +3,7 @@
 
 #include "FrameRecord.h"
 
-cGifAviStream::cGifAviStream() : m_bSession(FALSE), m_pFile(nullptr), m_pStream(nullptr)
+cGifAviStream::cGifAviStream() : m_bSession(FALSE), m_pFile(nullptr), m_pStream(nullptr), m_hrOpen(S_OK)
 {
 }
 
@@ -16,11 +16,11 @@ cGifAviStream::OpenResult cGifAviStream::Open(LPCSTR pszFile, CLSID* pHandler, D
                                               LONG nWidth, LONG nHeight)
 {
     if (!m_lib.Load())
-        return fileFailed;
+        return libraryFailed;
     m_lib.FileInit();
     m_bSession = TRUE;
-    if (m_lib.FileOpen(&m_pFile, pszFile, OF_CREATE | OF_SHARE_EXCLUSIVE | OF_READWRITE, pHandler) != S_OK
-        || m_pFile == nullptr) {
+    m_hrOpen = m_lib.FileOpen(&m_pFile, pszFile, OF_CREATE | OF_SHARE_EXCLUSIVE | OF_READWRITE, pHandler);
+    if (m_hrOpen != S_OK || m_pFile == nullptr) {
         m_pFile = nullptr;
         return fileFailed;
     }

@@ -18,7 +18,8 @@ public:
     enum OpenResult
     {
         opened,
-        fileFailed,         // no AVIFile library, or the file could not be opened
+        libraryFailed,      // no AVIFile library
+        fileFailed,         // the file could not be opened (GetOpenError)
         streamFailed        // the file opened but took no video stream
     };
 
@@ -36,6 +37,8 @@ public:
     // The stream's writer; only after Open answered opened and before Release.
     cGifStreamWriter& Writer() { return *m_pWriter; }
     BOOL IsOpen() const { return m_pWriter != nullptr; }
+    // What AVIFile answered the open of the file, after fileFailed.
+    HRESULT GetOpenError() const { return m_hrOpen; }
     // Releases the writer, the stream, the file and the session, in that order.
     void Release();
 
@@ -46,4 +49,5 @@ private:
     PAVIFILE m_pFile;
     PAVISTREAM m_pStream;
     std::unique_ptr<cGifStreamWriter> m_pWriter;
+    HRESULT m_hrOpen;
 };

@@ -16,17 +16,30 @@ cGifFileWriter::~cGifFileWriter()
 
 BOOL cGifFileWriter::Open(DWORD dwRate, DWORD dwScale, LONG nWidth, LONG nHeight)
 {
+    if (!m_output.Create()) {
+        m_pProgress->ReportFailure(kUnableToOpen, m_strTarget, m_output.GetFailureReason());
+        return FALSE;
+    }
     // Without the library nothing can be written; the user hears it as the
     // file that could not be opened. AVIFile picks the handler by the
     // name's extension: the temporary name ends in .gif too.
-    const cGifAviStream::OpenResult result =
-        m_output.Create() ? m_stream.Open(m_output.GetTempName(), nullptr, dwRate, dwScale, nWidth, nHeight)
-                          : cGifAviStream::fileFailed;
-    if (result == cGifAviStream::opened)
+    switch (m_stream.Open(m_output.GetTempName(), nullptr, dwRate, dwScale, nWidth, nHeight)) {
+    case cGifAviStream::opened:
         return TRUE;
-    m_pProgress->ReportFailure(result == cGifAviStream::streamFailed ? "Unable to Create Stream" : kUnableToOpen,
-                               m_strTarget);
-    return FALSE;
+    case cGifAviStream::libraryFailed:
+        m_pProgress->ReportFailure(kUnableToOpen, m_strTarget, "AVIFile could not be loaded");
+        return FALSE;
+    case cGifAviStream::fileFailed: {
+        char szReason[80];
+        ::wsprintfA(szReason, "AVIFile's GIF writer could not open it, error 0x%08lX",
+                    static_cast<unsigned long>(m_stream.GetOpenError()));
+        m_pProgress->ReportFailure(kUnableToOpen, m_strTarget, szReason);
+        return FALSE;
+    }
+    default:
+        m_pProgress->ReportFailure("Unable to Create Stream", m_strTarget);
+        return FALSE;
+    }
 }
 
 cGifFileWriter::Result cGifFileWriter::Finish(BOOL bKeep)
@@ -52,9 +65,9 @@ cGifFileWriter::Result cGifFileWriter::Finish(BOOL bKeep)
         return failed;
     }
     if (!m_output.Commit()) {
-        m_pProgress->ReportFailure(kUnableToOpen, m_strTarget);
+        m_pProgress->ReportFailure(kUnableToOpen, m_strTarget, m_output.GetFailureReason());
         return failed;
     }
-    m_pProgress->FileWritten(m_strTarget);
+    m_pProgress->FileWritten(m_strTarget, nImages, m_output.GetSize());
     return written;
 }

@@ -4,6 +4,7 @@
 // Number from the menu by its keys, the splitter dragged and kept, and Play
 // started and stopped by Space and the tool bar. After each change the tree
 // and the project file saved by Ctrl+S are read back.
+#include "DialogScript.h"
 #include "ShellHarness.h"
 
 #include "AfxRes.h"
@@ -19,6 +20,8 @@
 
 #include <functional>
 #include <set>
+
+using dialogscript::WriteBitmap;
 
 namespace {
 

@@ -173,18 +173,6 @@ size_t SaveWindowPicture(HWND hWnd, const std::string& name)
     return colours.size();
 }
 
-std::string WriteBitmap(const std::string& name, LONG width, LONG height, WORD bitCount)
-{
-    bmp::Layout layout;
-    layout.width = width;
-    layout.height = height;
-    layout.bitCount = bitCount;
-    const bmp::Bytes file = bmp::File(layout);
-    const std::string path = testsupport::WorkPath(name);
-    testsupport::WriteFileBytes(path, file.data(), file.size());
-    return path;
-}
-
 bool MenuItemEnabled(UINT nID)
 {
     UINT nState = 0;

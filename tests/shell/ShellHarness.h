@@ -60,8 +60,5 @@ std::string TreeText(CTreeCtrl& tree);
 // noticed.
 size_t SaveWindowPicture(HWND hWnd, const std::string& name);
 
-// A bitmap of the builder's picture (BmpBuilder.h) in the work folder; its path.
-std::string WriteBitmap(const std::string& name, LONG width, LONG height, WORD bitCount);
-
 // Whether the menu command is enabled once the frame updated its popup.
 bool MenuItemEnabled(UINT nID);
