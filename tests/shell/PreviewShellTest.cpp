@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <set>
 
@@ -420,6 +421,22 @@ TEST(PreviewShell, SpaceAndTheToolBarButtonPlayAndStopWithTheTreeFollowing)
     EXPECT_FALSE(Doc()->IsModified());
     EXPECT_EQ(saved, SavedOrder(path));
     EXPECT_EQ(saved, TreeOrder());
+}
+
+TEST(PreviewShell, TheFirstFrameComesSoonAfterPlay)
+{
+    StartProject(Work("timed.seq"));
+    std::vector<DWORD> times;
+    for (int i = 0; i < 3; ++i) {
+        const DWORD dwStart = ::GetTickCount();
+        Frame()->SendMessage(WM_COMMAND, ID_VIEW_PLAY);
+        ASSERT_TRUE(WaitFor([] { return Player() != nullptr && Player()->GetShownCount() >= 1; }));
+        times.push_back(::GetTickCount() - dwStart);
+        Frame()->SendMessage(WM_COMMAND, ID_VIEW_PLAY);
+    }
+    std::printf("window: first frame %lu, %lu, %lu ms after Play (7 frames, the tick is 10 ms)\n",
+                static_cast<unsigned long>(times[0]), static_cast<unsigned long>(times[1]),
+                static_cast<unsigned long>(times[2]));
 }
 
 TEST(PreviewShell, PlayStopsCleanlyWhenTheProjectChangesOrAnotherItemIsChosen)
