@@ -29,6 +29,12 @@
 //    per channel it always does. Only very noisy large frames get there.
 //  * With a previous frame, new colours within a few levels of an old one
 //    become the old one, so that still areas can be shown as before.
+//  * A key colour (the one that becomes transparent) is left out of the
+//    grid and gets an entry of its own after the cut ones, which the
+//    nearest-colour search and the ditherer never see: its pixels take that
+//    entry and no other pixel can. No other entry may hold the key colour
+//    either, or its pixels would look transparent to whoever finds the
+//    entry by its colour: such an entry moves one level.
 //
 // Dithering is Floyd-Steinberg, serpentine, error in sixteenths. It applies
 // only where it helps: a pixel whose colour is in the table takes it and
@@ -266,14 +272,16 @@ class Grid
 public:
     explicit Grid(Moments* cells) : m_cells(cells) {}
 
-    void Build(const ColourCount& count)
+    // `without` pixels of the slot `from` (may be null) are left out.
+    void Build(const ColourCount& count, const Slot* from, DWORD without)
     {
         for (int i = 0; i < kGridCells; ++i)
             m_cells[i].Clear();
         for (DWORD k = 0; k < count.Size(); ++k) {
             const Slot& s = count.At(count.List()[k]);
             const DWORD c = count.ColourOf(s);
-            m_cells[GridIndex(Red(c) / 8 + 1, Green(c) / 8 + 1, Blue(c) / 8 + 1)].AddColour(c, s.value);
+            const DWORD n = &s == from ? s.value - without : s.value;
+            m_cells[GridIndex(Red(c) / 8 + 1, Green(c) / 8 + 1, Blue(c) / 8 + 1)].AddColour(c, n);
         }
         // Running sums along b, then g, then r.
         for (int r = 1; r < kGridSide; ++r)
@@ -361,8 +369,9 @@ class Quantizer
 public:
     Quantizer(Workspace& work, const Grid& grid) : m_work(work), m_grid(grid) {}
 
-    // Fills m_work.colours by cutting boxes and one k-means pass; returns the count.
-    DWORD MakeTable()
+    // Fills m_work.colours with at most `limit` colours by cutting boxes
+    // and one k-means pass; returns the count.
+    DWORD MakeTable(DWORD limit)
     {
         Box* boxes = m_work.boxes;
         for (int a = 0; a < 3; ++a) {
@@ -371,7 +380,7 @@ public:
         }
         SetError(&boxes[0]);
         DWORD count = 1;
-        while (count < 256) {
+        while (count < limit) {
             DWORD worst = 0;
             for (DWORD i = 1; i < count; ++i)
                 if (boxes[i].error > boxes[worst].error)
@@ -465,14 +474,17 @@ DWORD ColourOf(const RGBQUAD& q) { return Rgb(q.rgbRed, q.rgbGreen, q.rgbBlue); 
 // Moves each new colour lying within six levels a channel (a squared
 // distance of kSnapDistance) of a colour of the previous table onto it, each
 // old colour taken once, in table order: still pixels can then keep the
-// colour they were shown in, for an error of a few levels.
+// colour they were shown in, for an error of a few levels. The key colour
+// is never taken.
 const int kSnapDistance = 3 * 6 * 6;
 
-void SnapToPrevious(const QuantizePrevious& previous, DWORD* colours, DWORD count)
+void SnapToPrevious(const QuantizePrevious& previous, DWORD keyColour, DWORD* colours, DWORD count)
 {
     bool moved[256] = {};
     for (DWORD j = 0; j < previous.count; ++j) {
         const DWORD old = ColourOf(previous.table[j]);
+        if (old == keyColour)
+            continue;
         int best = kSnapDistance + 1;
         DWORD bestK = 0;
         for (DWORD k = 0; k < count; ++k) {
@@ -492,6 +504,14 @@ void SnapToPrevious(const QuantizePrevious& previous, DWORD* colours, DWORD coun
     }
 }
 
+// Moves every cut colour that is the key colour one level of blue away.
+void KeepKeyApart(DWORD keyColour, DWORD* colours, DWORD count)
+{
+    for (DWORD k = 0; k < count; ++k)
+        if (colours[k] == keyColour)
+            colours[k] = Blue(keyColour) < 255 ? keyColour + 1 : keyColour - 1;
+}
+
 // What each pixel of a reduced frame needs besides its colour.
 struct MapContext
 {
@@ -500,7 +520,14 @@ struct MapContext
     const QuantizePrevious* previous;
     int match[256];         // previous table index -> new index, or kNoIndex
     BYTE* indices;
+    DWORD keyColour;        // its pixels take keyIndex, when that is not kNoIndex
+    int keyIndex;
 };
+
+inline bool IsKey(const MapContext& m, DWORD c)
+{
+    return m.keyIndex != kNoIndex && c == m.keyColour;
+}
 
 const int kMoving = -2;
 
@@ -520,6 +547,10 @@ void MapNearest(const MapContext& m, const ColourCount& count, const Workspace& 
     const size_t n = static_cast<size_t>(m.width) * m.height;
     for (size_t i = 0; i < n; ++i) {
         const DWORD c = m.pixels[i] & 0xFFFFFF;
+        if (IsKey(m, c)) {
+            m.indices[i] = static_cast<BYTE>(m.keyIndex);
+            continue;
+        }
         DWORD index = count.Lookup(c)->value;
         if (work.colours[index] != c) {
             const int kept = StillIndex(m, i, c);
@@ -580,7 +611,7 @@ void MapDithered(const MapContext& m, const Workspace& work, CellMap& cells, int
             const int er = e[0], eg = e[1], eb = e[2];
             e[0] = e[1] = e[2] = 0;
 
-            const int exact = work.exact.Find(c);
+            const int exact = IsKey(m, c) ? m.keyIndex : work.exact.Find(c);
             const int still = exact == kNoIndex ? StillIndex(m, i, c) : kMoving;
             DWORD index;
             if (exact != kNoIndex) {
@@ -628,7 +659,7 @@ DWORD SlotBitsFor(DWORD colours)
 } // namespace
 
 HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dither,
-                      const QuantizePrevious* previous,
+                      const QuantizePrevious* previous, DWORD keyColour,
                       RGBQUAD table[256], DWORD* count, BYTE* indices)
 {
     if (count != nullptr)
@@ -673,6 +704,9 @@ HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dithe
     DWORD dropBits = 0;
     while (!colours.Count(pixels, n, dropBits))
         ++dropBits;
+    DWORD keyPixels = 0;
+    for (DWORD i = 0; keyColour != kNoKeyColour && i < n; ++i)
+        keyPixels += (pixels[i] & 0xFFFFFF) == keyColour ? 1 : 0;
 
     HRESULT hr = S_OK;
     HGLOBAL hGrid = nullptr;
@@ -691,15 +725,22 @@ HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dithe
         hr = E_OUTOFMEMORY;
     } else {
         Grid grid(static_cast<Moments*>(hGrid));
-        grid.Build(colours);
+        grid.Build(colours, keyPixels != 0 ? colours.Lookup(keyColour) : nullptr, keyPixels);
         Quantizer quantizer(work, grid);
-        used = quantizer.MakeTable();
+        used = quantizer.MakeTable(keyPixels != 0 ? 255 : 256);
         if (previous != nullptr)
-            SnapToPrevious(*previous, work.colours, used);
+            SnapToPrevious(*previous, keyColour, work.colours, used);
+        KeepKeyApart(keyColour, work.colours, used);
         work.nearest.Build(work.colours, used);
         work.exact.Build(work.colours, used);
+        // The key's entry comes after the ones the searches know.
+        int keyIndex = kNoIndex;
+        if (keyPixels != 0) {
+            keyIndex = static_cast<int>(used);
+            work.colours[used++] = keyColour;
+        }
 
-        MapContext m = { width, height, pixels, previous, {}, indices };
+        MapContext m = { width, height, pixels, previous, {}, indices, keyColour, keyIndex };
         for (DWORD j = 0; j < 256; ++j)
             m.match[j] = previous != nullptr && j < previous->count
                        ? work.exact.Find(ColourOf(previous->table[j])) : kNoIndex;
