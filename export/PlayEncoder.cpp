@@ -16,7 +16,7 @@ const char kWriteFailed[] = "the GIF handler could not write an image.";
 } // namespace
 
 cPlayEncoder::cPlayEncoder(cTestNode* pRoot, const cExportSettings& settings)
-    : m_pRoot(pRoot), m_settings(settings), m_scan(pRoot), m_frames(pRoot), m_bScanned(FALSE), m_pszError(nullptr)
+    : m_settings(settings), m_scan(pRoot), m_frames(pRoot), m_bScanned(FALSE), m_pszError(nullptr)
 {
 }
 

@@ -62,7 +62,6 @@ public:
 private:
     BOOL Fail(LPCSTR pszError);
 
-    cTestNode* m_pRoot;
     cExportSettings m_settings;
     cFrameCursor m_scan;
     cFrameCursor m_frames;

@@ -243,8 +243,11 @@ LRESULT CPreviewPane::OnTimer(WPARAM, LPARAM)
         break;
     case cAnimationPlayer::ended:
         // The last frame stays for its delay like any other, then play ends.
-        if (m_pPlayer->GetWait(::GetTickCount()) == 0)
+        if (m_pPlayer->GetWait(::GetTickCount()) == 0) {
+            m_strText = m_strFrame + "\r\nThe end; Space plays it again";
+            Invalidate(FALSE);
             EndPlay(TRUE);
+        }
         break;
     default:
         break;
@@ -259,15 +262,15 @@ void CPreviewPane::ShowFrame(const cAnimationPlayer::Frame& frame)
     m_pPicture.reset(OverCheckerboard(frame, nCell));
     char sz[96];
     ::wsprintfA(sz, "Playing: image %d, at ", frame.nImage + 1);
-    m_strText = CString(sz) + FormatSeconds(frame.dwTime);
+    m_strFrame = CString(sz) + FormatSeconds(frame.dwTime);
     if (frame.nLoop > 0) {
         ::wsprintfA(sz, ", showing %d", frame.nLoop + 1);
-        m_strText += sz;
+        m_strFrame += sz;
     }
-    m_strText += "\r\n";
+    m_strFrame += "\r\n";
     if (frame.pNode != nullptr)
-        m_strText += NodeShownName(frame.pNode);
-    m_strText += "\r\nSpace stops";
+        m_strFrame += NodeShownName(frame.pNode);
+    m_strText = m_strFrame + "\r\nSpace stops";
     Invalidate(FALSE);
     UpdateWindow();
     if (m_onFrameShown)

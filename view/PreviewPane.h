@@ -63,6 +63,7 @@ protected:
 
     std::unique_ptr<cDrawDib> m_pPicture;
     CString m_strText;
+    CString m_strFrame;         // the played frame's first two lines
     std::unique_ptr<cAnimationPlayer> m_pPlayer;
     UINT_PTR m_nTimer;
     int m_cyLine;
