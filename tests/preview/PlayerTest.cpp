@@ -310,14 +310,15 @@ TEST(Player, AThousandFramesPlayInFlatMemory)
     EXPECT_LE(nMostWaiting, cAnimationPlayer::kFramesAhead);
     EXPECT_LT(cbMostWaiting, 1u << 20);
     // Once what is kept for looping has been let go (4 MiB of this GIF's
-    // 19, by frame 250), memory does not grow with the frames; the end of
-    // the file (the handler released) may take a little once.
+    // 20 or so, by frame 200), memory does not grow with the frames: the
+    // heap may take a step of about 2 MiB, but keeping the GIF's bytes or
+    // its frames would add 15 MiB or more.
     double dLeast = 1e9, dMost = 0;
     for (const auto& m : memory)
         if (m.first >= 300 && m.first < nFrames) {
             dLeast = std::min(dLeast, m.second);
             dMost = std::max(dMost, m.second);
         }
-    EXPECT_LT(dMost - dLeast, 1.0) << "MiB between frame 300 and the last";
-    EXPECT_LT(memory[nFrames] - memory[100], 2.0 + cAnimationPlayer::kBytesKept / double(1 << 20));
+    EXPECT_LT(dMost - dLeast, 4.0) << "MiB between frame 300 and the last";
+    EXPECT_LT(memory[nFrames] - memory[100], 4.0 + cAnimationPlayer::kBytesKept / double(1 << 20));
 }
