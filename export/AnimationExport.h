@@ -11,6 +11,10 @@ class cDrawDib;
 class cGifStreamWriter;
 class cTestNode;
 
+// The node's own frames (not its children's) added to the canvas as
+// ScanFrames adds them.
+void ScanNodeFrames(cTestNode* pNode, cDrawDib& canvas);
+
 // Walks the subtree asking only for frame formats and builds the output
 // canvas (header and colour table, no pixels): the largest width and height
 // of all frames the handler writes; 8-bit with the colour table of the first
@@ -23,6 +27,12 @@ BOOL ScanFrames(cTestNode* pNode, cDrawDib& canvas);
 // write, which has been reported, or when the user stopped the export;
 // nothing more is visited.
 BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, cExportProgress* pProgress);
+
+// The options every animation is written with (loop count, dithering,
+// differencing, parallel encoding, transparency), set before the first
+// format as the GIF handler needs, then the canvas as that format: what
+// SetFormat answered.
+HRESULT StartAnimation(cGifStreamWriter& writer, const cExportSettings& settings, const cDrawDib& canvas);
 
 // What the export says when no frame of the project can be written; the
 // files it looked at follow as files left out.

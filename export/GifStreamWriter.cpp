@@ -69,6 +69,19 @@ void cGifStreamWriter::SetLoopCount(WORD wCount)
         m_pOptions->SetLoopCount(wCount);
 }
 
+HRESULT cGifStreamWriter::SetOutputStream(ISequentialStream* pStream)
+{
+    // Asked for only here: the one client that needs it learns whether the
+    // handler has it, and no other client holds it.
+    IGifStreamOptions4* pOptions4 = nullptr;
+    if (FAILED(m_pStream->QueryInterface(IID_IGifStreamOptions4, reinterpret_cast<void**>(&pOptions4)))
+        || pOptions4 == nullptr)
+        return E_NOINTERFACE;
+    const HRESULT hr = pOptions4->SetOutputStream(pStream);
+    pOptions4->Release();
+    return hr;
+}
+
 HRESULT cGifStreamWriter::SetFormat(const cDib& format)
 {
     return m_pStream->SetFormat(0, format.GetInfo(), static_cast<LONG>(format.GetInfoSize()));

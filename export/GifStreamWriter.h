@@ -44,6 +44,10 @@ public:
     // 0 none; 1 the first image's top-left colour, transparent wherever it
     // is in later images; 2 each image's own top-left pixel.
     void SetTransparency(int nMode);
+    // Every byte of the GIF into pStream instead of the file the stream
+    // belongs to; before the first format. E_NOINTERFACE from a handler
+    // that cannot (an older one), else what the handler answered.
+    HRESULT SetOutputStream(ISequentialStream* pStream);
     // The file's first format: the GIF's screen and global colour table.
     HRESULT SetFormat(const cDib& format);
     // One image: with the GIF handler, its own format first (each image
