@@ -13,7 +13,9 @@ reelwright-cli is started by the Wine loader itself, as a user would start
 it, not through wine.sh, whose own checks would add their time to it.
 Below the comparison, export_phases.exe (built beside it, in the build's
 bench folder) takes each project's export apart inside the process: load,
-canvas scan, frame reading, and the writing (AVIFile, encoding, file).
+canvas scan, frame reading, and the writing (AVIFile, encoding, file); and
+plays it as the preview pane does: the time to the first frame shown, to
+the last of one showing, and the memory playing takes.
 Peak memory is /usr/bin/time's maximum resident set of the process tree it
 waits for: for Wine that is the program's own process (wineserver is a
 separate daemon, started beforehand and not counted).
@@ -212,6 +214,14 @@ def measure(wine, loader, cli, work, counts, cold):
             print(f"{count:>6} {source:<8}" + "".join(f" {float(phases.get(k, 'nan')):>7.3f}"
                                                    for k in ("load", "scan", "read", "write", "export")))
         print("export = scan + read + write; write is AVIFile, the GIF handler's encoding and the file")
+        print()
+        print("Play in the preview pane (export_phases.exe): seconds to the first frame shown and to every")
+        print("frame of one showing on a clock that skips the delays, median of the rounds; the most memory")
+        print("committed while playing beyond what the process held before, the highest of the rounds:")
+        print(f"{'frames':>6} {'input':<8} {'first s':>8} {'all s':>8} {'MiB':>6}")
+        for count, source, phases in phase_rows:
+            print(f"{count:>6} {source:<8} {float(phases.get('first', 'nan')):>8.3f}"
+                  f" {float(phases.get('play', 'nan')):>8.3f} {float(phases.get('playmib', 'nan')):>6.1f}")
         print()
     if cold is not None and all(warm):
         print(f"reelwright-cli --version alone: {cold[0]:.2f} s with wineserver stopped,"

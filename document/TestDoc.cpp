@@ -190,6 +190,7 @@ void CTestDoc::Serialize(CArchive& ar)
 
 void CTestDoc::DeleteContents()
 {
+    UpdateAllViews(nullptr, hintEmptying);
     m_root.DeleteAll();
     CDocument::DeleteContents();    // the settings stay: they outlive New
 }

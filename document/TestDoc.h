@@ -16,6 +16,10 @@ class CTestDoc : public CDocument
 {
     DECLARE_DYNCREATE(CTestDoc)
 public:
+    // The hint of UpdateAllViews when every node is about to be deleted (New,
+    // Open): the views let go of them; the next update shows the new project.
+    enum { hintEmptying = 1 };
+
 // Construction
     CTestDoc();
 

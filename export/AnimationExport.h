@@ -12,6 +12,10 @@ class cGifFileWriter;
 class cGifStreamWriter;
 class cTestNode;
 
+// The node's own frames (not its children's) added to the canvas as
+// ScanFrames adds them.
+void ScanNodeFrames(cTestNode* pNode, cDrawDib& canvas);
+
 // Walks the subtree asking only for frame formats and builds the output
 // canvas (header and colour table, no pixels): the largest width and height
 // of all frames the handler writes; 8-bit with the colour table of the first
@@ -25,6 +29,13 @@ BOOL ScanFrames(cTestNode* pNode, cDrawDib& canvas);
 // nothing more is visited.
 BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, cExportProgress* pProgress);
 
+// The options every animation is written with (loop count, dithering,
+// differencing, parallel encoding, transparency, the size choices), set
+// before the first format as the GIF handler needs, then the canvas as that
+// format: what SetFormat answered, or the error of a size choice the
+// handler does not take (*pbSizeRefused, when given, then says so).
+HRESULT StartAnimation(cGifStreamWriter& writer, const cExportSettings& settings, const cDrawDib& canvas,
+                       bool* pbSizeRefused = nullptr);
 // Opens the file (its clock from settings, its screen the canvas), sets the
 // stream's choices from settings and writes the subtree's frames. TRUE when
 // the file holds what the walk sent; failures are reported.

@@ -5,15 +5,11 @@
 // every path, a framework exception included.
 #pragma once
 
-#include "AVIFileLibrary.h"
 #include "ExportProgress.h"
-#include "GifStreamWriter.h"
+#include "GifAviStream.h"
 #include "OutputFile.h"
 
 #include <windows.h>
-#include <vfw.h>
-
-#include <memory>
 
 // What an export says when it cannot write its file, when a framework
 // exception ended the writing, and when the GIF handler cannot make the
@@ -51,7 +47,7 @@ public:
     // reported, naming the target.
     BOOL Open(DWORD dwRate, DWORD dwScale, LONG nWidth, LONG nHeight);
     // The stream's writer; only between a successful Open and Finish.
-    cGifStreamWriter& Stream() { return *m_pWriter; }
+    cGifStreamWriter& Stream() { return m_stream.Writer(); }
     // The images in the file (or the memory) that Finish kept.
     LONG GetImagesWritten() const { return m_nImagesWritten; }
     // Releases the stream and the file (the handler finishes the file
@@ -62,16 +58,10 @@ public:
 
 // Implementation
 private:
-    void Release();
-
     CString m_strTarget;
     cExportProgress* m_pProgress;
     cOutputFile m_output;
-    cAVIFileLibrary m_lib;
-    BOOL m_bSession;
-    PAVIFILE m_pFile;
-    PAVISTREAM m_pStream;
-    std::unique_ptr<cGifStreamWriter> m_pWriter;
+    cGifAviStream m_stream;
     cMemoryStream* m_pMemory;   // held; null when writing the file
     LONG m_nImagesWritten;
 };

@@ -50,8 +50,9 @@ public:
     // refuses one answers its error, and then the file cannot be what was
     // asked for. Defaults are never sent, so that older handlers serve them.
     HRESULT SetSizeChoices(int nWidth, int nHeight, int nColours, int nLossiness);
-    // Every byte of the file into pStream instead of the file, before the
-    // first format; E_NOINTERFACE from a handler that cannot.
+    // Every byte of the GIF into pStream instead of the file the stream
+    // belongs to; before the first format. E_NOINTERFACE from a handler
+    // that cannot (an older one), else what the handler answered.
     HRESULT SetOutputStream(ISequentialStream* pStream);
     // The file's first format: the GIF's screen and global colour table.
     HRESULT SetFormat(const cDib& format);

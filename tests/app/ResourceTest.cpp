@@ -62,9 +62,10 @@ const Lines kMenu = {
     "  32771 &Create animation...", "  32773 &Batch Convert...",
     "&Edit",
     "  57643 &Undo\tCtrl+Z", "  ---", "  57635 Cu&t\tCtrl+X", "  57634 &Copy\tCtrl+C",
-    "  57637 &Paste\tCtrl+V", "  32774 &Delete\tDel",
+    "  57637 &Paste\tCtrl+V", "  32774 &Delete\tDel", "  ---",
+    "  32800 &Move Up\tAlt+Up", "  32801 Move D&own\tAlt+Down", "  32802 &Sort by Number",
     "&View",
-    "  59392 &Toolbar", "  59393 &Status Bar",
+    "  59392 &Toolbar", "  59393 &Status Bar", "  ---", "  32803 &Play\tSpace",
     "&Help",
     "  57664 &About Flickwright...",
 };
@@ -77,6 +78,7 @@ const Binding kAccelerators[] = {
     {FALT, VK_BACK, 57643},      {0, VK_DELETE, 32774},       {FSHIFT, VK_DELETE, 57635},
     {0, VK_F6, 57680},           {FSHIFT, VK_F6, 57681},      {FCONTROL, VK_INSERT, 57634},
     {FSHIFT, VK_INSERT, 57637},  {FCONTROL, 'X', 57635},      {FCONTROL, 'Z', 57643},
+    {FALT, VK_UP, 32800},        {FALT, VK_DOWN, 32801},      {0, VK_SPACE, 32803},
 };
 
 const std::pair<UINT, const char*> kStrings[] = {
@@ -98,6 +100,10 @@ const std::pair<UINT, const char*> kStrings[] = {
     {57634, "Copy the selection and put it on the Clipboard\nCopy"},
     {57637, "Insert Clipboard contents\nPaste"},
     {32774, "Removes selection from project."},
+    {32800, "Move the selection up within its sequence\nMove Up"},
+    {32801, "Move the selection down within its sequence\nMove Down"},
+    {32802, "Put the selected sequence's images in the order of the numbers in their names\nSort by Number"},
+    {32803, "Play the animation in the preview pane as the GIF will show it, or stop\nPlay"},
     {59392, "Show or hide the toolbar\nToggle ToolBar"},
     {59393, "Show or hide the status bar\nToggle StatusBar"},
     {57664, "Display program information, version number and copyright\nAbout"},
@@ -315,7 +321,7 @@ TEST(Resources, MenuHasEveryPopupAndItemInOrder)
     EXPECT_EQ(kMenu, lines);
 }
 
-TEST(Resources, AcceleratorsAreTheFifteenBindings)
+TEST(Resources, AcceleratorsAreTheEighteenBindings)
 {
     HACCEL hAccel = ::LoadAcceleratorsA(Module(), MAKEINTRESOURCEA(IDR_MAINFRAME));
     ASSERT_NE(nullptr, hAccel);
@@ -385,7 +391,7 @@ TEST(Resources, RadioIndexFollowsTemplateOrder)
 
 TEST(Resources, BitmapsAre4BitWithTheStandardPaletteOnLightGrey)
 {
-    const struct { int nID, cx, cy, nImages; } bitmaps[] = {{128, 128, 15, 8}, {130, 64, 16, 4}};
+    const struct { int nID, cx, cy, nImages; } bitmaps[] = {{128, 144, 15, 9}, {130, 64, 16, 4}};
     for (const auto& b : bitmaps) {
         SCOPED_TRACE("bitmap " + std::to_string(b.nID));
         const BITMAPINFOHEADER* pHeader = FindBitmap(b.nID);
