@@ -7,11 +7,12 @@
 #include "ExportScopes.h"
 #include "FitSearch.h"
 #include "GifFileWriter.h"
-#include "MemoryStream.h"
+#include "GifMemoryStream.h"
 #include "OutputFile.h"
 #include "TryProgress.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -19,22 +20,25 @@ namespace {
 class cHeldMemory
 {
 public:
-    cHeldMemory() : m_p(nullptr) {}
-    ~cHeldMemory() { Reset(nullptr); }
-    cHeldMemory(const cHeldMemory&) = delete;
-    cHeldMemory& operator=(const cHeldMemory&) = delete;
-    // Takes over the creator's count.
-    void Reset(cMemoryStream* p)
+    explicit cHeldMemory(cGifMemoryStream* p) : m_p(p) {}
+    ~cHeldMemory()
     {
         if (m_p != nullptr)
             m_p->Release();
-        m_p = p;
     }
-    cMemoryStream* Get() const { return m_p; }
+    cHeldMemory(const cHeldMemory&) = delete;
+    cHeldMemory& operator=(const cHeldMemory&) = delete;
+    cGifMemoryStream* Get() const { return m_p; }
 
 private:
-    cMemoryStream* m_p;
+    cGifMemoryStream* m_p;
 };
+
+// Whether the bytes end as a whole GIF does, with its trailer.
+bool IsWholeGif(const std::vector<BYTE>& bytes)
+{
+    return bytes.size() > 13 && bytes.back() == 0x3B;
+}
 
 // The bytes into the target, through a temporary file beside it (which the
 // output holds open, sharing it); the system's reason when that fails.
@@ -87,7 +91,7 @@ BOOL ExportAnimationUnderSize(cTestNode* pRoot, const cExportSettings& settings,
     const LONG nWidth = canvas.GetWidth(), nHeight = canvas.GetHeight();
     const CString strLimit = FormatByteSize(settings.dwMaxSize);
     cFitSearch search(settings, nWidth, nHeight);
-    cHeldMemory best;
+    std::vector<BYTE> best;
     cExportReport bestReport;
     LONG nBestImages = 0;
     cExportSettings trial;
@@ -98,8 +102,11 @@ BOOL ExportAnimationUnderSize(cTestNode* pRoot, const cExportSettings& settings,
                       search.GetTries());
         cTryProgress tryProgress(pProgress, CString(szTry) + DescribeFitChoices(trial, nWidth, nHeight));
         tryProgress.SetDefaultFile(settings.strOutput);
-        cHeldMemory memory;
-        memory.Reset(new cMemoryStream(settings.dwMaxSize));
+        cHeldMemory memory(cGifMemoryStream::Create(settings.dwMaxSize));
+        if (memory.Get() == nullptr) {
+            pProgress->ReportFailure(kFatalWriteError, settings.strOutput, "out of memory");
+            return FALSE;
+        }
         cGifFileWriter file(settings.strOutput, &tryProgress);
         file.WriteIntoMemory(memory.Get());
         const BOOL bWalked = WriteAnimationFile(pRoot, trial, canvas, file, &tryProgress);
@@ -116,17 +123,18 @@ BOOL ExportAnimationUnderSize(cTestNode* pRoot, const cExportSettings& settings,
             pProgress->ReportFailure(tryProgress.GetFirstFailure(), nullptr);
             return FALSE;
         }
-        const bool bFits = result == cGifFileWriter::written;
+        std::vector<BYTE> bytes;
+        const bool bFits = result == cGifFileWriter::written && !bOver && memory.Get()->TakeInto(bytes)
+                           && IsWholeGif(bytes);
         search.Tell(bFits);
         if (bFits) {
-            memory.Get()->AddRef();
-            best.Reset(memory.Get());
+            best.swap(bytes);
             bestReport = tryProgress.GetReport();
             nBestImages = file.GetImagesWritten();
         }
     }
     cExportSettings chosen;
-    if (!search.Best(chosen) || best.Get() == nullptr) {
+    if (!search.Best(chosen) || best.empty()) {
         pProgress->ReportFailure(
             CString("Nothing fits under ") + strLimit + ", not even with "
                 + DescribeFitChoices(trial, nWidth, nHeight) + "; nothing was written.",
@@ -136,13 +144,13 @@ BOOL ExportAnimationUnderSize(cTestNode* pRoot, const cExportSettings& settings,
     for (const cExportReport::SkippedFile& skipped : bestReport.m_skipped)
         pProgress->FileSkipped(skipped.strFile, skipped.strReason);
     CString strReason;
-    if (!WriteBytes(settings.strOutput, best.Get()->GetData(), best.Get()->GetSize(), strReason)) {
+    if (!WriteBytes(settings.strOutput, best.data(), static_cast<DWORD>(best.size()), strReason)) {
         pProgress->ReportFailure(kUnableToOpen, settings.strOutput, strReason.IsEmpty() ? nullptr : strReason);
         return FALSE;
     }
-    pProgress->FileWritten(settings.strOutput, nBestImages, best.Get()->GetSize());
+    pProgress->FileWritten(settings.strOutput, nBestImages, best.size());
     char szSize[64];
-    std::snprintf(szSize, sizeof szSize, ": %lu bytes, under %s, with ", static_cast<unsigned long>(best.Get()->GetSize()),
+    std::snprintf(szSize, sizeof szSize, ": %lu bytes, under %s, with ", static_cast<unsigned long>(best.size()),
                   static_cast<LPCSTR>(strLimit));
     pProgress->Note(CString(settings.strOutput) + szSize + DescribeFitChoices(chosen, nWidth, nHeight));
     return TRUE;

@@ -1,7 +1,7 @@
 // cGifFileWriter: the temporary file, the AVIFile objects, the replacement.
 #include "GifFileWriter.h"
 
-#include "MemoryStream.h"
+#include <objidl.h>
 
 const char kUnableToOpen[] = "Unable to Open File";
 const char kFatalWriteError[] = "Fatal error occurred writing GIF file.";
@@ -21,7 +21,7 @@ cGifFileWriter::~cGifFileWriter()
         m_pMemory->Release();
 }
 
-void cGifFileWriter::WriteIntoMemory(cMemoryStream* pMemory)
+void cGifFileWriter::WriteIntoMemory(ISequentialStream* pMemory)
 {
     pMemory->AddRef();
     if (m_pMemory != nullptr)
@@ -79,7 +79,7 @@ cGifFileWriter::Result cGifFileWriter::Finish(BOOL bKeep)
         return empty;
     m_nImagesWritten = nImages;
     if (m_pMemory != nullptr)
-        return m_pMemory->IsWholeGif() ? written : failed;
+        return written;
     // A handler that could not write its last bytes does not say so to
     // AVIFile's release; the file's end does.
     if (!m_output.IsFinished()) {

@@ -18,7 +18,7 @@ extern const char kUnableToOpen[];
 extern const char kFatalWriteError[];
 extern const char kNoSizeChoices[];
 
-class cMemoryStream;
+struct ISequentialStream;
 
 class cGifFileWriter
 {
@@ -41,7 +41,7 @@ public:
     // Before Open: every byte goes into pMemory (held) instead of the file,
     // and Finish leaves the target alone; the temporary file stays empty
     // and is removed.
-    void WriteIntoMemory(cMemoryStream* pMemory);
+    void WriteIntoMemory(ISequentialStream* pMemory);
     // Makes the temporary file and opens it with one video stream: its clock
     // (rate over scale, in frames a second) and frame size. Failures are
     // reported, naming the target.
@@ -53,7 +53,8 @@ public:
     // Releases the stream and the file (the handler finishes the file
     // then) and AVIFile, and replaces the target when the file is whole and
     // holds an image. A cancelled export passes bKeep FALSE. Written into
-    // memory: "written" when the memory holds a whole file with an image.
+    // memory: "written" when every image went in (the memory's owner judges
+    // the bytes).
     Result Finish(BOOL bKeep = TRUE);
 
 // Implementation
@@ -62,6 +63,6 @@ private:
     cExportProgress* m_pProgress;
     cOutputFile m_output;
     cGifAviStream m_stream;
-    cMemoryStream* m_pMemory;   // held; null when writing the file
+    ISequentialStream* m_pMemory;   // held; null when writing the file
     LONG m_nImagesWritten;
 };
