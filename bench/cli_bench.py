@@ -3,8 +3,10 @@
 ImageMagick's convert and ffmpeg, each writing one GIF from the same
 deterministic 8-bit 640x480 frames, given as numbered bitmaps and as an
 uncompressed 8-bit AVI. Prints wall time, peak resident memory, output
-size and the ratios to reelwright-cli. A script that prints figures, not a
-test.
+size and the ratios to reelwright-cli ("reelwright-cli" is the program's
+default settings: the project's transparency, frames differenced; "rw
+--plain none" the plain layout without transparency). A script that
+prints figures, not a test.
 
 Each tool runs BENCH_ROUNDS times (default 3), taking turns with the others.
 reelwright-cli is started by the Wine loader itself, as a user would start
@@ -162,8 +164,12 @@ def measure(wine, loader, cli, work, counts, cold):
                 sys.exit(f"reelwright-cli create {project} failed: {err.strip()}")
             # The image sequence reader takes a rate; the movie has its own.
             inputs = ["-framerate", "10", "-i", "frame%04d.bmp"] if source == "bitmaps" else ["-i", "movie.avi"]
+            # The program's default settings (the project's transparency, frames
+            # differenced) beside the plain layout without transparency.
             runs = [("reelwright-cli", [loader, cli, "animate", project, "--output", "rw.gif", "--rate", "10",
-                                        "--transparency", "none", "--force"], "rw.gif"),
+                                        "--force"], "rw.gif"),
+                    ("rw --plain none", [loader, cli, "animate", project, "--output", "rwplain.gif", "--rate", "10",
+                                         "--transparency", "none", "--plain", "--force"], "rwplain.gif"),
                     ("ffmpeg", ["ffmpeg", "-v", "error", "-y"] + inputs + ["-frames:v", str(count), "ff.gif"],
                      "ff.gif")]
             if source == "bitmaps":

@@ -4,6 +4,7 @@
 
 #include "Exception.h"
 #include "ExportScopes.h"
+#include "FitExport.h"
 #include "FrameWalk.h"
 #include "FrameRecord.h"
 #include "GifFileWriter.h"
@@ -87,7 +88,8 @@ BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, cExportProgress
     return TRUE;
 }
 
-HRESULT StartAnimation(cGifStreamWriter& writer, const cExportSettings& settings, const cDrawDib& canvas)
+HRESULT StartAnimation(cGifStreamWriter& writer, const cExportSettings& settings, const cDrawDib& canvas,
+                       bool* pbSizeRefused)
 {
     // Before the first format: the GIF handler writes the loop count into
     // the file header at that moment and never again.
@@ -96,6 +98,12 @@ HRESULT StartAnimation(cGifStreamWriter& writer, const cExportSettings& settings
     writer.SetFrameDifferencing(settings.bDifferencing);
     writer.SetParallelEncoding(TRUE);
     writer.SetTransparency(settings.nTransparency);
+    const HRESULT hr = writer.SetSizeChoices(settings.nOutputWidth, settings.nOutputHeight, settings.nColours,
+                                             settings.nLossiness);
+    if (pbSizeRefused != nullptr)
+        *pbSizeRefused = FAILED(hr);
+    if (FAILED(hr))
+        return hr;
     return writer.SetFormat(canvas);
 }
 
@@ -122,6 +130,8 @@ void TellUnusableFiles(cTestNode* pNode, cExportProgress* pProgress)
             TellUnusableFiles(pChild, pProgress);
 }
 
+} // namespace
+
 // From the open to the end of the walk; the writer releases everything on
 // every way out. TRUE when the file holds what the walk sent.
 BOOL WriteAnimationFile(cTestNode* pRoot, const cExportSettings& settings, const cDrawDib& canvas,
@@ -130,8 +140,9 @@ BOOL WriteAnimationFile(cTestNode* pRoot, const cExportSettings& settings, const
     if (!file.Open(static_cast<DWORD>(settings.nFrameRate), 1, canvas.GetWidth(), canvas.GetHeight()))
         return FALSE;
     cGifStreamWriter& writer = file.Stream();
-    if (StartAnimation(writer, settings, canvas) != S_OK) {
-        pProgress->ReportFailure("Unable to Set Format", nullptr);
+    bool bSizeRefused = false;
+    if (StartAnimation(writer, settings, canvas, &bSizeRefused) != S_OK) {
+        pProgress->ReportFailure(bSizeRefused ? kNoSizeChoices : "Unable to Set Format", nullptr);
         return FALSE;
     }
     cWait wait(pProgress);
@@ -140,6 +151,8 @@ BOOL WriteAnimationFile(cTestNode* pRoot, const cExportSettings& settings, const
     pProgress->SetRange(nTotal);
     return WriteNodeFrames(pRoot, writer, pProgress);
 }
+
+namespace {
 
 BOOL ExportAnimationUnguarded(cTestNode* pRoot, const cExportSettings& settings, LPCSTR pszProject,
                               cExportProgress* pProgress)
@@ -167,6 +180,8 @@ BOOL ExportAnimationUnguarded(cTestNode* pRoot, const cExportSettings& settings,
     }
     cOutputFile::RemoveOrphans(cOutputFile::FolderOf(pszOutput));
     pProgress->SetDefaultFile(pszOutput);
+    if (settings.dwMaxSize != 0)
+        return ExportAnimationUnderSize(pRoot, settings, canvas, pProgress);
     cGifFileWriter file(pszOutput, pProgress);
     const BOOL bWalked = WriteAnimationFile(pRoot, settings, canvas, file, pProgress);
     switch (file.Finish(bWalked)) {

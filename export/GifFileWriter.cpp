@@ -1,17 +1,32 @@
 // cGifFileWriter: the temporary file, the AVIFile objects, the replacement.
 #include "GifFileWriter.h"
 
+#include <objidl.h>
+
 const char kUnableToOpen[] = "Unable to Open File";
 const char kFatalWriteError[] = "Fatal error occurred writing GIF file.";
+const char kNoSizeChoices[] =
+    "The GIF handler installed cannot make the file smaller as asked (scale, colours, lossy, largest size). "
+    "Install this version's loomcast.dll.";
 
 cGifFileWriter::cGifFileWriter(LPCSTR pszTarget, cExportProgress* pProgress)
-    : m_strTarget(pszTarget), m_pProgress(pProgress), m_output(pszTarget)
+    : m_strTarget(pszTarget), m_pProgress(pProgress), m_output(pszTarget), m_pMemory(nullptr), m_nImagesWritten(0)
 {
 }
 
 cGifFileWriter::~cGifFileWriter()
 {
     m_stream.Release();     // before the temporary file goes
+    if (m_pMemory != nullptr)
+        m_pMemory->Release();
+}
+
+void cGifFileWriter::WriteIntoMemory(ISequentialStream* pMemory)
+{
+    pMemory->AddRef();
+    if (m_pMemory != nullptr)
+        m_pMemory->Release();
+    m_pMemory = pMemory;
 }
 
 BOOL cGifFileWriter::Open(DWORD dwRate, DWORD dwScale, LONG nWidth, LONG nHeight)
@@ -25,6 +40,10 @@ BOOL cGifFileWriter::Open(DWORD dwRate, DWORD dwScale, LONG nWidth, LONG nHeight
     // name's extension: the temporary name ends in .gif too.
     switch (m_stream.Open(m_output.GetTempName(), nullptr, dwRate, dwScale, nWidth, nHeight)) {
     case cGifAviStream::opened:
+        if (m_pMemory != nullptr && FAILED(m_stream.Writer().SetOutputStream(m_pMemory))) {
+            m_pProgress->ReportFailure(kNoSizeChoices, m_strTarget);
+            return FALSE;
+        }
         return TRUE;
     case cGifAviStream::libraryFailed:
         m_pProgress->ReportFailure(kUnableToOpen, m_strTarget, "AVIFile could not be loaded");
@@ -58,6 +77,9 @@ cGifFileWriter::Result cGifFileWriter::Finish(BOOL bKeep)
     }
     if (nImages == 0)
         return empty;
+    m_nImagesWritten = nImages;
+    if (m_pMemory != nullptr)
+        return written;
     // A handler that could not write its last bytes does not say so to
     // AVIFile's release; the file's end does.
     if (!m_output.IsFinished()) {

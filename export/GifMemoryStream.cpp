@@ -34,12 +34,15 @@ BOOL Append(std::vector<BYTE>& to, const BYTE* p, size_t cb)
 
 } // namespace
 
-cGifMemoryStream* cGifMemoryStream::Create()
+cGifMemoryStream* cGifMemoryStream::Create(ULONGLONG nLimit)
 {
-    return new (std::nothrow) cGifMemoryStream;
+    cGifMemoryStream* pStream = new (std::nothrow) cGifMemoryStream;
+    if (pStream != nullptr)
+        pStream->m_nLimit = nLimit;
+    return pStream;
 }
 
-cGifMemoryStream::cGifMemoryStream() : m_nRefs(1), m_nTotal(0)
+cGifMemoryStream::cGifMemoryStream() : m_nRefs(1), m_nTotal(0), m_nLimit(0), m_bOverLimit(FALSE)
 {
     ::InitializeCriticalSection(&m_lock);
 }
@@ -64,6 +67,12 @@ ULONGLONG cGifMemoryStream::GetTotalWritten()
 {
     cLock lock(m_lock);
     return m_nTotal;
+}
+
+BOOL cGifMemoryStream::IsOverLimit()
+{
+    cLock lock(m_lock);
+    return m_bOverLimit;
 }
 
 HRESULT STDMETHODCALLTYPE cGifMemoryStream::QueryInterface(REFIID riid, void** ppv)
@@ -105,6 +114,10 @@ HRESULT STDMETHODCALLTYPE cGifMemoryStream::Write(const void* pv, ULONG cb, ULON
     if (pv == nullptr && cb != 0)
         return STG_E_INVALIDPOINTER;
     cLock lock(m_lock);
+    if (m_nLimit != 0 && m_nTotal + cb > m_nLimit) {
+        m_bOverLimit = TRUE;
+        return STG_E_MEDIUMFULL;
+    }
     if (!Append(m_waiting, static_cast<const BYTE*>(pv), cb))
         return STG_E_MEDIUMFULL;
     m_nTotal += cb;

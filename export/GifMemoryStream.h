@@ -1,7 +1,9 @@
 // cGifMemoryStream: the stream the GIF handler writes an animation into
 // instead of a file (IGifStreamOptions4::SetOutputStream). The bytes wait
 // here until their reader takes them; the handler may write from its worker
-// threads, so every access goes through one lock.
+// threads, so every access goes through one lock. With a limit, a write
+// that would pass it is refused, so that the handler stops there (the
+// fit-under-size search's tries).
 #pragma once
 
 #include <windows.h>
@@ -13,8 +15,9 @@ class cGifMemoryStream final : public ISequentialStream
 {
 public:
 // Construction
-    // A new stream with one reference, the caller's; null when memory ran out.
-    static cGifMemoryStream* Create();
+    // A new stream with one reference, the caller's, taking at most nLimit
+    // bytes in all (0: no limit); null when memory ran out.
+    static cGifMemoryStream* Create(ULONGLONG nLimit = 0);
     cGifMemoryStream(const cGifMemoryStream&) = delete;
     cGifMemoryStream& operator=(const cGifMemoryStream&) = delete;
 
@@ -24,6 +27,8 @@ public:
     BOOL TakeInto(std::vector<BYTE>& bytes);
     // The bytes written in all, taken or not.
     ULONGLONG GetTotalWritten();
+    // Whether a write was refused for the limit.
+    BOOL IsOverLimit();
 
 // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
@@ -45,4 +50,6 @@ private:
     CRITICAL_SECTION m_lock;
     std::vector<BYTE> m_waiting;
     ULONGLONG m_nTotal;
+    ULONGLONG m_nLimit;
+    BOOL m_bOverLimit;
 };

@@ -660,14 +660,14 @@ DWORD SlotBitsFor(DWORD colours)
 
 HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dither,
                       const QuantizePrevious* previous, DWORD keyColour,
-                      RGBQUAD table[256], DWORD* count, BYTE* indices)
+                      RGBQUAD table[256], DWORD* count, BYTE* indices, DWORD maxColours)
 {
     if (count != nullptr)
         *count = 0;
     if (table != nullptr)
         ::ZeroMemory(table, 256 * sizeof(RGBQUAD));
     if (count == nullptr || table == nullptr || pixels == nullptr || indices == nullptr
-        || width == 0 || height == 0
+        || width == 0 || height == 0 || maxColours < 2 || maxColours > 256
         || static_cast<ULONGLONG>(width) * height > kMaxQuantizePixels)
         return E_INVALIDARG;
     if (previous != nullptr
@@ -711,7 +711,7 @@ HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dithe
     HRESULT hr = S_OK;
     HGLOBAL hGrid = nullptr;
     DWORD used = 0;
-    if (colours.Exact() && colours.Size() <= 256) {
+    if (colours.Exact() && colours.Size() <= maxColours) {
         // The frame's own colours, in order of first appearance.
         used = colours.Size();
         for (DWORD k = 0; k < used; ++k) {
@@ -727,7 +727,7 @@ HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dithe
         Grid grid(static_cast<Moments*>(hGrid));
         grid.Build(colours, keyPixels != 0 ? colours.Lookup(keyColour) : nullptr, keyPixels);
         Quantizer quantizer(work, grid);
-        used = quantizer.MakeTable(keyPixels != 0 ? 255 : 256);
+        used = quantizer.MakeTable(keyPixels != 0 ? maxColours - 1 : maxColours);
         if (previous != nullptr)
             SnapToPrevious(*previous, keyColour, work.colours, used);
         KeepKeyApart(keyColour, work.colours, used);

@@ -6,11 +6,9 @@
 //  * the rectangle is the bounding box of the pixels whose colour differs
 //    from what the screen shows; an image that changes nothing is written as
 //    one pixel at the top-left corner, the colour it already has;
-//  * pixels inside the rectangle that stay the same may take an index no
-//    pixel of the rectangle uses (the first past the image's own table, or
-//    a global one the rectangle leaves unused) as the transparent colour:
-//    where a quarter or more of the rectangle stays, both versions are
-//    encoded and the shorter written;
+//  * pixels inside the rectangle that stay the same are marked still: the
+//    job's encodings (EncodeVersions.h) may write them transparent, with an
+//    index the image leaves free, or keep their colour, whichever is shorter;
 //  * its control extension says "leave in place", so the next image draws
 //    over it.
 // An image with transparency of its own is drawn by the plain layout whole,
@@ -101,9 +99,17 @@ GifPlacedImage PlacedIn(const PixelBox& box, WORD delay, BYTE disposal)
 } // namespace
 
 CFrameDiffer::CFrameDiffer()
-    : m_nWidth(0), m_nHeight(0), m_bPlainClear(true)
+    : m_nWidth(0), m_nHeight(0), m_bPlainClear(true), m_nLossiness(0), m_pGlobal(nullptr)
 {
     ::ZeroMemory(&m_held, sizeof m_held);
+}
+
+const GlobalPalette& CFrameDiffer::Global(const RGBQUAD* table)
+{
+    if (m_pGlobal != nullptr)
+        return *m_pGlobal;
+    m_identity.SetIdentity(table);
+    return m_identity;
 }
 
 bool CFrameDiffer::Begin(DWORD screenWidth, DWORD screenHeight)
@@ -164,64 +170,30 @@ bool CFrameDiffer::Prepare(const GifImage& image, const RGBQUAD* table, const RG
     if (localTable != nullptr)
         job.SetLocalTable(localTable, image.count);
 
-    // The cropped indices, and which indices they use.
+    job.Optimise(-1, m_nLossiness, table, Global(table));
+    // The cropped indices and which of them the screen already shows; the
+    // screen takes the crop's colours in the same pass.
     BYTE* const crop = job.Pixels();
-    bool used[256] = {};
+    BYTE* const still = job.StillMask();
+    if (still == nullptr)
+        return false;
     for (DWORD y = 0; y < cropHeight; ++y) {
         const BYTE* row = ImageRow(image, top + y) + left;
-        ::memcpy(crop + static_cast<SIZE_T>(y) * cropWidth, row, cropWidth);
-        for (DWORD x = 0; x < cropWidth; ++x)
-            used[row[x]] = true;
-    }
-    int spare = -1;
-    if (localTable != nullptr && image.count < 256)
-        spare = static_cast<int>(image.count);
-    for (int i = 0; spare < 0 && i < 256 && localTable == nullptr; ++i)
-        if (!used[i])
-            spare = i;
-
-    DWORD nStill = 0;
-    for (DWORD y = 0; spare >= 0 && y < cropHeight; ++y) {
-        const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
-        const BYTE* in = crop + static_cast<SIZE_T>(y) * cropWidth;
-        for (DWORD x = 0; x < cropWidth; ++x)
-            nStill += screen[x] == colours[in[x]] ? 1 : 0;
-    }
-    // A few still pixels scattered among changed ones make runs no longer:
-    // the second version is offered only where it may win. Making it takes
-    // the screen's old colours, so the screen is updated in the same pass.
-    if (spare >= 0 && nStill * 4 >= cropWidth * cropHeight) {
-        // The spare index past the image's own table needs an entry of its own.
-        const DWORD localCount = localTable != nullptr && spare == static_cast<int>(image.count) ? image.count + 1
-                                                                                               : image.count;
-        BYTE* const keep = job.OfferTransparentVersion(static_cast<BYTE>(spare), localCount);
-        if (keep == nullptr)
-            return false;
-        for (DWORD y = 0; y < cropHeight; ++y) {
-            DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
-            const BYTE* in = crop + static_cast<SIZE_T>(y) * cropWidth;
-            BYTE* out = keep + static_cast<SIZE_T>(y) * cropWidth;
-            for (DWORD x = 0; x < cropWidth; ++x) {
-                const DWORD colour = colours[in[x]];
-                out[x] = screen[x] == colour ? static_cast<BYTE>(spare) : in[x];
-                screen[x] = colour;
-            }
-        }
-        return true;
-    }
-
-    // The screen takes the crop's colours.
-    for (DWORD y = 0; y < cropHeight; ++y) {
         DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
-        const BYTE* in = crop + static_cast<SIZE_T>(y) * cropWidth;
-        for (DWORD x = 0; x < cropWidth; ++x)
-            screen[x] = colours[in[x]];
+        BYTE* in = crop + static_cast<SIZE_T>(y) * cropWidth;
+        BYTE* stays = still + static_cast<SIZE_T>(y) * cropWidth;
+        ::memcpy(in, row, cropWidth);
+        for (DWORD x = 0; x < cropWidth; ++x) {
+            const DWORD colour = colours[in[x]];
+            stays[x] = screen[x] == colour ? 1 : 0;
+            screen[x] = colour;
+        }
     }
     return true;
 }
 
-bool CFrameDiffer::PrepareTransparent(const GifImage& image, const RGBQUAD* localTable, int transparentIndex,
-                                      WORD delay, CEncodeJob& job)
+bool CFrameDiffer::PrepareTransparent(const GifImage& image, const RGBQUAD* table, const RGBQUAD* localTable,
+                                      int transparentIndex, WORD delay, CEncodeJob& job)
 {
     const DWORD width = image.geometry.width, height = image.geometry.height;
     m_bPlainClear = width == m_nWidth && height == m_nHeight;
@@ -244,6 +216,7 @@ bool CFrameDiffer::PrepareTransparent(const GifImage& image, const RGBQUAD* loca
         return false;
     if (localTable != nullptr)
         job.SetLocalTable(localTable, image.count);
+    job.Optimise(transparentIndex, m_nLossiness, table, Global(table));
     BYTE* const crop = job.Pixels();
     for (DWORD y = 0; y < cropHeight; ++y) {
         ::memcpy(crop + static_cast<SIZE_T>(y) * cropWidth, ImageRow(image, top + y) + left, cropWidth);
@@ -284,17 +257,14 @@ bool CFrameDiffer::Hold(const GifImage& image, const RGBQUAD* table, const RGBQU
     if (!ReserveHeld(cropWidth * cropHeight))
         return false;
 
-    DWORD nStill = 0;
     for (DWORD y = 0; y < cropHeight; ++y) {
         const BYTE* row = ImageRow(image, box.top + y) + box.left;
         const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(box.top + y) * m_nWidth + box.left;
         BYTE* out = m_pHeld + static_cast<SIZE_T>(y) * cropWidth;
         BYTE* still = m_pHeldStill + static_cast<SIZE_T>(y) * cropWidth;
         for (DWORD x = 0; x < cropWidth; ++x) {
-            const bool bStill = screen[x] == shows[row[x]];
             out[x] = row[x];
-            still[x] = bStill ? transparentIndex : row[x];
-            nStill += bStill ? 1 : 0;
+            still[x] = screen[x] == shows[row[x]] ? 1 : 0;
         }
     }
     for (DWORD y = 0; y < cropHeight; ++y) {
@@ -311,10 +281,7 @@ bool CFrameDiffer::Hold(const GifImage& image, const RGBQUAD* table, const RGBQU
     m_held.delay = delay;
     m_held.bLocal = localTable != nullptr;
     m_held.count = image.count;
-    if (localTable != nullptr)
-        ::CopyMemory(m_held.table, localTable, image.count * sizeof(RGBQUAD));
-    // As for opaque images: only where it may be shorter.
-    m_held.bStillVersion = nStill * 4 >= cropWidth * cropHeight;
+    ::CopyMemory(m_held.table, localTable != nullptr ? localTable : table, sizeof m_held.table);
     return true;
 }
 
@@ -364,19 +331,19 @@ bool CFrameDiffer::EmitHeld(const PixelBox& clear, CEncodeJob& job)
         return false;
     if (m_held.bLocal)
         job.SetLocalTable(m_held.table, m_held.count);
-    BYTE* still = m_held.bStillVersion ? job.OfferTransparentVersion(m_held.transparentIndex, m_held.count) : nullptr;
-    if (m_held.bStillVersion && still == nullptr)
+    job.Optimise(m_held.transparentIndex, m_nLossiness, m_held.table, Global(m_held.table));
+    BYTE* still = job.StillMask();
+    if (still == nullptr)
         return false;
+    // Outside the held crop the image is all transparent: nothing to choose there.
     const SIZE_T offset = static_cast<SIZE_T>(held.top - box.top) * width + (held.left - box.left);
     ::memset(job.Pixels(), m_held.transparentIndex, static_cast<SIZE_T>(width) * height);
-    if (still != nullptr)
-        ::memset(still, m_held.transparentIndex, static_cast<SIZE_T>(width) * height);
+    ::memset(still, 0, static_cast<SIZE_T>(width) * height);
     for (DWORD y = 0; y < heldHeight; ++y) {
         ::memcpy(job.Pixels() + offset + static_cast<SIZE_T>(y) * width, m_pHeld + static_cast<SIZE_T>(y) * heldWidth,
                  heldWidth);
-        if (still != nullptr)
-            ::memcpy(still + offset + static_cast<SIZE_T>(y) * width, m_pHeldStill + static_cast<SIZE_T>(y) * heldWidth,
-                     heldWidth);
+        ::memcpy(still + offset + static_cast<SIZE_T>(y) * width, m_pHeldStill + static_cast<SIZE_T>(y) * heldWidth,
+                 heldWidth);
     }
     for (DWORD y = 0; bRestore && y < height; ++y) {
         DWORD* screen = m_pCanvas + static_cast<SIZE_T>(box.top + y) * m_nWidth + box.left;

@@ -75,9 +75,9 @@ const double kKeepTableSlack = 8.0;
 const double kMovingShare = 0.5;
 const double kMovingFactor = 1.2;
 
-// Whether the frame has at most 256 colours: then it is written exactly,
-// whatever table the previous frame had.
-bool HasFewColours(const DWORD* pixels, DWORD nPixels)
+// Whether the frame has at most maxColours colours: then it is written
+// exactly, whatever table the previous frame had.
+bool HasFewColours(const DWORD* pixels, DWORD nPixels, DWORD maxColours)
 {
     DWORD slots[1024];
     ::memset(slots, 0xFF, sizeof slots);
@@ -89,7 +89,7 @@ bool HasFewColours(const DWORD* pixels, DWORD nPixels)
             slot = (slot + 1) & 1023;
         if (slots[slot] == colour)
             continue;
-        if (++nColours > 256)
+        if (++nColours > maxColours)
             return false;
         slots[slot] = colour;
     }
@@ -276,7 +276,7 @@ bool CFrameImage::Reserve(DWORD nPixels, bool trueColour)
 }
 
 HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, bool dither, DWORD keyColour,
-                             GifImage& image)
+                             GifImage& image, DWORD maxColours)
 {
     if (!Accepts(format) || bits == nullptr)
         return AVIERR_BADFORMAT;
@@ -309,7 +309,7 @@ HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, b
                 return AVIERR_BADFORMAT;
             if (keyColour == kTopLeftKeyColour)
                 keyColour = m_pPixels[0] & 0xFFFFFF;
-            const HRESULT hr = Reduce(width, height, dither, keyColour);
+            const HRESULT hr = Reduce(width, height, dither, keyColour, maxColours);
             if (FAILED(hr))
                 return hr;
             image.indices = m_pPrevIndices;
@@ -364,7 +364,7 @@ void CFrameImage::Widen(const BITMAPINFOHEADER* format, const BYTE* bits, DWORD 
 
 // Reduces m_pPixels; the result becomes the previous frame: m_pPrevIndices,
 // m_prevTable, m_nPrevCount.
-HRESULT CFrameImage::Reduce(DWORD width, DWORD height, bool dither, DWORD keyColour)
+HRESULT CFrameImage::Reduce(DWORD width, DWORD height, bool dither, DWORD keyColour, DWORD maxColours)
 {
     const DWORD nPixels = width * height;
     QuantizePrevious previous = {m_pPrevPixels, m_pPrevIndices, m_prevTable, m_nPrevCount};
@@ -387,9 +387,9 @@ HRESULT CFrameImage::Reduce(DWORD width, DWORD height, bool dither, DWORD keyCol
             return E_OUTOFMEMORY;
         // A frame of at most 256 colours is always written exactly.
         bKept = bExact;
-        if (!bKept && !HasFewColours(m_pPixels, nPixels)) {
+        if (!bKept && !HasFewColours(m_pPixels, nPixels, maxColours)) {
             const HRESULT hr = QuantizeFrame(width, height, m_pPixels, dither, &previous, keyColour, m_table, &nCount,
-                                             m_pOwnIndices);
+                                             m_pOwnIndices, maxColours);
             if (FAILED(hr))
                 return hr;
             double dShare = 0;
@@ -405,13 +405,13 @@ HRESULT CFrameImage::Reduce(DWORD width, DWORD height, bool dither, DWORD keyCol
             }
         } else if (!bKept) {
             const HRESULT hr = QuantizeFrame(width, height, m_pPixels, dither, &previous, keyColour, m_table, &nCount,
-                                             m_pIndices);
+                                             m_pIndices, maxColours);
             if (FAILED(hr))
                 return hr;
         }
     } else {
         const HRESULT hr = QuantizeFrame(width, height, m_pPixels, dither, bSameSize ? &previous : nullptr,
-                                         keyColour, m_table, &nCount, m_pIndices);
+                                         keyColour, m_table, &nCount, m_pIndices, maxColours);
         if (FAILED(hr))
             return hr;
     }

@@ -59,8 +59,10 @@ public:
     // any reduction: in a reduced frame exactly its pixels, and only they,
     // get the entry that holds it (see QuantizeFrame).
     // S_OK, E_OUTOFMEMORY, or AVIERR_BADFORMAT for a format not accepted.
+    // maxColours (2 to 256) limits the colours of a reduced frame; indexed
+    // frames are taken as they are (the handler widens them to be limited).
     HRESULT Convert(const BITMAPINFOHEADER* format, const BYTE* bits, bool dither, DWORD keyColour,
-                    GifImage& image);
+                    GifImage& image, DWORD maxColours = 256);
 
     // Makes every pixel of the image whose entry holds the same colour as
     // entry `index` use that entry, so that a transparent index clears every
@@ -74,7 +76,7 @@ private:
     // The image's table, or a copy grown with black entries to nUsed.
     void ExtendTable(GifImage& image, DWORD nUsed);
     void Widen(const BITMAPINFOHEADER* format, const BYTE* bits, DWORD width, DWORD height, GifImage& image);
-    HRESULT Reduce(DWORD width, DWORD height, bool dither, DWORD keyColour);
+    HRESULT Reduce(DWORD width, DWORD height, bool dither, DWORD keyColour, DWORD maxColours);
 
     CHeapArray<DWORD> m_pPixels;        // this frame's source pixels
     CHeapArray<DWORD> m_pPrevPixels;    // the previous reduced frame's

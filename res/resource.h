@@ -46,6 +46,19 @@
 #define IDC_BATCH_TRANSPARENCY_EACH     1011
 #define IDC_BATCH_TRANSPARENCY_NONE     1012
 
+// IDD_CONVERT's size choices: empty fields are not asked for.
+#define IDC_OUTWIDTH                    1150
+#define IDC_OUTHEIGHT                   1151
+#define IDC_COLOURS                     1152
+#define IDC_LOSSY                       1153
+#define IDC_MAXSIZE                     1154
+
+// IDD_BATCHCONVERT's size choices.
+#define IDC_BATCH_OUTWIDTH              1155
+#define IDC_BATCH_OUTHEIGHT             1156
+#define IDC_BATCH_COLOURS               1157
+#define IDC_BATCH_LOSSY                 1158
+
 // The view's tree control and the preview pane beside it.
 #define ID_TREE                         2001
 #define ID_PREVIEW                      2002

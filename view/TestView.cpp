@@ -369,6 +369,11 @@ void CTestView::OnCreateAnimation()
     dlg.m_nFrameRate = settings.nFrameRate;
     dlg.m_nLoopCount = settings.nLoopCount;
     dlg.m_nTransparency = settings.nTransparency;
+    dlg.m_nOutputWidth = settings.nOutputWidth;
+    dlg.m_nOutputHeight = settings.nOutputHeight;
+    dlg.m_nColours = settings.nColours;
+    dlg.m_nLossiness = settings.nLossiness;
+    dlg.m_dwMaxSize = settings.dwMaxSize;
     if (dlg.DoModal() != IDOK)
         return;
     // Stored before anything is tried, and kept whatever happens next.
@@ -376,10 +381,17 @@ void CTestView::OnCreateAnimation()
     settings.nFrameRate = dlg.m_nFrameRate;
     settings.nLoopCount = dlg.m_nLoopCount;
     settings.nTransparency = dlg.m_nTransparency;
+    settings.nOutputWidth = dlg.m_nOutputWidth;
+    settings.nOutputHeight = dlg.m_nOutputHeight;
+    settings.nColours = dlg.m_nColours;
+    settings.nLossiness = dlg.m_nLossiness;
+    settings.dwMaxSize = dlg.m_dwMaxSize;
     pDoc->StoreExportSettings(settings);
     ShowSelected();         // the rate places the frames in time
     CProgressDlg progress(this);
-    CProgressDlg::ShowReport(pDoc->Export(settings, &progress));
+    const cExportReport report = pDoc->Export(settings, &progress);
+    CProgressDlg::ShowReport(report);
+    CProgressDlg::ShowNotes(report);
 }
 
 void CTestView::OnUpdateCreateAnimation(CCmdUI* pCmdUI)
@@ -395,10 +407,18 @@ void CTestView::OnBatchConvert()
     CBatchConvertDlg dlg;
     dlg.m_bExpand = settings.bExpand;
     dlg.m_nTransparency = settings.nTransparency;
+    dlg.m_nOutputWidth = settings.nOutputWidth;
+    dlg.m_nOutputHeight = settings.nOutputHeight;
+    dlg.m_nColours = settings.nColours;
+    dlg.m_nLossiness = settings.nLossiness;
     if (dlg.DoModal() != IDOK)
         return;
     settings.bExpand = dlg.m_bExpand != 0;
     settings.nTransparency = dlg.m_nTransparency;
+    settings.nOutputWidth = dlg.m_nOutputWidth;
+    settings.nOutputHeight = dlg.m_nOutputHeight;
+    settings.nColours = dlg.m_nColours;
+    settings.nLossiness = dlg.m_nLossiness;
     pDoc->StoreExportSettings(settings);
     CProgressDlg progress(this);
     CProgressDlg::ShowReport(pDoc->Export(settings, &progress));
