@@ -95,6 +95,7 @@ struct SearchSpace
 {
     WORD first[kMaxCodeLimit];      // a string's first child, 0 = none
     WORD sibling[kMaxCodeLimit];    // the next child of the same string, 0 = none
+    WORD height[kMaxCodeLimit];     // at least the pixels the longest string below a string adds
     Step steps[kMaxCodeLimit + 1];
 };
 
@@ -162,7 +163,7 @@ public:
                 Accept(pos, firsts[i], error);
                 if (bAdd)
                     AddString(prev, firsts[i]);
-                const Found found = Search(firsts[i], pos, error);
+                const Found found = Search(firsts[i], pos, error, i == 0 ? 0 : best.end);
                 if (bAdd)
                     TakeBackString(prev);
                 if (i == 0 || Better(found, best)) {
@@ -240,8 +241,10 @@ private:
         return n;
     }
 
-    // The longest string from the one-pixel string `first` at pos, depth first.
-    Found Search(DWORD first, SIZE_T pos, int error)
+    // The longest string from the one-pixel string `first` at pos, depth
+    // first; strings that cannot reach `beat` (the end of one found from
+    // another first pixel) are not walked.
+    Found Search(DWORD first, SIZE_T pos, int error, SIZE_T beat)
     {
         Found best = { pos + 1, first, error };
         Step* const steps = m_space->steps;
@@ -251,7 +254,7 @@ private:
             Step& step = steps[depth];
             const SIZE_T at = pos + depth + 1;     // the pixel a child of this step ends with
             DWORD child = kNoCode;
-            if (at < m_nPixels)
+            if (at < m_nPixels && !Hopeless(at + m_space->height[step.node], best.end > beat ? best.end : beat))
                 child = m_bLossy ? NextListed(step) : NextDirect(step, at);
             if (child == kNoCode) {
                 if (depth == 0)
@@ -270,6 +273,13 @@ private:
             steps[depth] = Step{ child, m_bLossy ? DWORD(m_space->first[child]) : 0u, found.error };
         }
         return best;
+    }
+
+    // Whether strings that end at most at `reach` cannot be better than one
+    // that ends at `end` (of equal length, a lossy one may differ less).
+    bool Hopeless(SIZE_T reach, SIZE_T end) const
+    {
+        return m_bLossy ? reach < end : reach <= end;
     }
 
     // The next child from the step's list, or kNoCode.
@@ -316,6 +326,7 @@ private:
     void ResetTree()
     {
         ::ZeroMemory(m_space->first, sizeof m_space->first);
+        ::ZeroMemory(m_space->height, sizeof m_space->height);
     }
 
     // The string prefix + index gets the next code (its prefix is written
@@ -328,6 +339,16 @@ private:
         m_space->first[code] = 0;
         m_space->sibling[code] = m_space->first[prefix];
         m_space->first[prefix] = static_cast<WORD>(code);
+        // The strings the new one extends reach further now. A string
+        // taken back leaves its heights: more than the truth only walks more.
+        m_space->height[code] = 0;
+        WORD reach = 1;
+        for (DWORD node = prefix; m_space->height[node] < reach; ++reach) {
+            m_space->height[node] = reach;
+            if (node < m_codes.firstFree)
+                break;
+            node = m_work->made[node] & 0xFFF;
+        }
     }
 
     // Undoes the last AddString, made for a first pixel that was only tried.
