@@ -47,7 +47,7 @@ const DWORD kNoCode = 0xFFFF;
 const DWORD kSearchBudget = 6000;
 // First pixels a lossy string may start with: its own colour and the
 // nearest ones within reach.
-const DWORD kFirstChoices = 16;
+const DWORD kFirstChoices = 32;
 
 // How busy the picture around a pixel must be (the mean weighted distance
 // to its neighbours) for the whole reach to be allowed; where it is flat a
