@@ -1,0 +1,74 @@
+// CColourLookup: which entry of a colour table shows a colour: the entry of
+// that exact colour, and the nearest entry. The one lookup of the colour
+// stage: fitting a table, mapping and dithering all use it.
+#pragma once
+
+#include <windows.h>
+
+class CColourLookup
+{
+public:
+// Construction
+    CColourLookup();
+    ~CColourLookup();
+    CColourLookup(const CColourLookup&) = delete;
+    CColourLookup& operator=(const CColourLookup&) = delete;
+
+// Operations
+    // Takes a table of count (1..256) colours, 0x00RRGGBB. The entry
+    // `reserved` (or none, -1) is never an answer: it belongs to the key
+    // colour. Coarse cells cost less to fill and more to search: for few
+    // searches (fitting a table) rather than many (mapping a frame). False
+    // when the memory cannot be had (on the first call only).
+    bool Build(const DWORD* colours, DWORD count, int reserved, bool coarse = false);
+
+    // The entry nearest to colour (squared distance; of equally near ones,
+    // the lowest). Not const: it learns the table as it is asked, so each
+    // thread that maps pixels has a lookup of its own.
+    BYTE Nearest(DWORD colour);
+    // The entry of exactly this colour (the first, when it is there twice),
+    // or -1.
+    int Exact(DWORD colour) const;
+
+// Attributes
+    DWORD Count() const { return m_nCount; }
+    int Reserved() const { return m_nReserved; }
+    DWORD Colour(BYTE index) const { return m_colours[index]; }
+
+// Implementation
+private:
+    static const int kFineBits = 4;                     // cells of 16 levels a channel
+    static const int kCoarseBits = 3;                   // of 32
+    static const DWORD kCells = 1u << (3 * kFineBits);
+    static const DWORD kExactBits = 10;                 // at most a quarter full
+
+    static const DWORD kPool = 1u << 18;                // candidates of all cells
+    static const DWORD kUnknown = 0;
+    static const DWORD kOverflow = 1;                   // no room: searched whole
+
+    // A candidate entry of a cell: its index, and its squared distance to
+    // the cell (no colour of the cell is nearer), at most 65535.
+    struct Candidate
+    {
+        WORD distance;
+        BYTE index;
+    };
+
+    DWORD FillCell(DWORD cell);
+    BYTE Search(DWORD colour) const;
+
+    DWORD m_colours[256];
+    DWORD m_nCount;
+    int m_nCellBits;
+    bool m_eligible[256];       // neither reserved nor a repeat of an earlier colour
+    // For each cell: kUnknown until first asked for, kOverflow, or where its
+    // candidates start in m_pPool (low 20 bits) and how many there are:
+    // the entries that may be the nearest to some colour of the cell, the
+    // nearest to the cell first.
+    DWORD* m_pCells;
+    Candidate* m_pPool;
+    DWORD m_nPool;              // used
+    int m_nReserved;
+    DWORD m_exactKeys[1u << kExactBits];    // colour | 0x01000000, 0 when empty
+    BYTE m_exactIndex[1u << kExactBits];
+};
