@@ -22,7 +22,7 @@ public:
     bool Count(const DWORD* pixels, DWORD n, const DWORD* pSkip);
 
 // Attributes
-    static const DWORD kMaxEntries = 1u << 15;
+    static constexpr DWORD kMaxEntries = 1u << 15;
 
     DWORD Size() const { return m_nSize; }
     // Every entry is one colour of the frame.
