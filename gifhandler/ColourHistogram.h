@@ -44,19 +44,26 @@ private:
     {
         DWORD key;              // colour with the dropped bits cleared, | kUsed; 0 when empty
         DWORD count;
-        DWORD sum[3];           // of red, green, blue; pixels fit in 2^24, so sums in 2^32
         DWORD entry;            // its place in m_pOrder
+    };
+    // Of red, green, blue: pixels fit in 2^24, so sums in 2^32.
+    struct Sum
+    {
+        DWORD channel[3];
     };
 
     bool Reserve();
     void Free();
-    Slot* Find(DWORD key, DWORD bits) const;
+    Slot* Probe(DWORD key) const;
+    Slot* Add(DWORD key);
+    void Clear();
     void Coarsen();
 
     static const DWORD kSlotBits = 16;  // at most half full
     Slot* m_pSlots;
     Slot* m_pScratch;           // the entries while they are folded
     DWORD* m_pOrder;            // slot of each entry, in order of first appearance
+    Sum* m_pSums;               // of each entry, once folded
     DWORD m_nSize;
     DWORD m_nDropBits;
     DWORD m_nPixels;

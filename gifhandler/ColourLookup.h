@@ -26,6 +26,17 @@ public:
     // the lowest). Not const: it learns the table as it is asked, so each
     // thread that maps pixels has a lookup of its own.
     BYTE Nearest(DWORD colour);
+    // The same answer, given an entry that is likely it (the answer for a
+    // similar colour): taken at once when the colour lies closer to it than
+    // half the way to its nearest neighbour.
+    BYTE NearestFrom(DWORD colour, BYTE hint);
+    // Nearest, remembered for the colour: for the pixels of a frame, which
+    // repeat their colours.
+    BYTE NearestKnown(DWORD colour);
+    // The entry nearest to the middle of colour's cell of 4 levels a
+    // channel: for a dithered pixel, whose error makes up for the
+    // difference on its neighbours. Each cell is searched once a table.
+    BYTE NearCell(DWORD colour);
     // The entry of exactly this colour (the first, when it is there twice),
     // or -1.
     int Exact(DWORD colour) const;
@@ -40,7 +51,9 @@ private:
     static const int kFineBits = 4;                     // cells of 16 levels a channel
     static const int kCoarseBits = 3;                   // of 32
     static const DWORD kCells = 1u << (3 * kFineBits);
+    static const DWORD kSmallCells = 1u << 18;          // of 4 levels, for NearCell
     static const DWORD kExactBits = 10;                 // at most a quarter full
+    static const DWORD kKnownBits = 14;                 // colours NearestKnown remembers
 
     static const DWORD kPool = 1u << 18;                // candidates of all cells
     static const DWORD kUnknown = 0;
@@ -56,11 +69,24 @@ private:
 
     DWORD FillCell(DWORD cell);
     BYTE Search(DWORD colour) const;
+    void FindGaps();
 
     DWORD m_colours[256];
     DWORD m_nCount;
+    int m_nReserved;
     int m_nCellBits;
-    bool m_eligible[256];       // neither reserved nor a repeat of an earlier colour
+    int m_channel[256][3];      // red, green, blue of each entry
+    BYTE m_eligible[256];       // neither reserved nor a repeat of an earlier colour, in order
+    DWORD m_nEligible;
+    // For each axis and cell position, each entry's squared distance along
+    // that axis to the nearest and to the farthest level of the cell.
+    int m_axisNear[3][1 << kFineBits][256];
+    int m_axisFar[3][1 << kFineBits][256];
+    // A quarter of the squared distance from each eligible entry to the
+    // nearest other one (rounded up): a colour nearer to the entry than that
+    // has it as its nearest. Found when first needed.
+    int m_quarterGap[256];
+    bool m_bGaps;
     // For each cell: kUnknown until first asked for, kOverflow, or where its
     // candidates start in m_pPool (low 20 bits) and how many there are:
     // the entries that may be the nearest to some colour of the cell, the
@@ -68,7 +94,16 @@ private:
     DWORD* m_pCells;
     Candidate* m_pPool;
     DWORD m_nPool;              // used
-    int m_nReserved;
+    // NearCell's answers, and a bit for each cell that has one, cleared
+    // when first needed.
+    BYTE* m_pSmallCells;
+    BYTE* m_pSmallKnown;
+    bool m_bSmallClear;
+    // NearestKnown's colours (| 0x01000000, 0 when empty) and answers; the
+    // colours are cleared when first needed.
+    DWORD* m_pKnownColours;
+    BYTE* m_pKnownAnswers;
+    bool m_bKnownClear;
     DWORD m_exactKeys[1u << kExactBits];    // colour | 0x01000000, 0 when empty
     BYTE m_exactIndex[1u << kExactBits];
 };

@@ -28,7 +28,7 @@
 namespace {
 
 const DWORD kMaxRounds = 12;
-const DWORD kMaxFineRounds = 2;
+const DWORD kMaxFineRounds = 0;
 const double kMinGain = 0.01;
 // Histograms with fewer entries are refined on their entries alone.
 const DWORD kFoldFrom = 4096;
@@ -130,44 +130,30 @@ void CPaletteRefiner::Fold()
     }
 }
 
-// Gives each of n entries from `first` its nearest colour; the sums and
-// weights of what each colour was given, each entry's error, and the total.
-// An entry closer to the colour it had than half the way to that colour's
-// nearest neighbour keeps it without a search.
+// Gives each of n entries from `first` its nearest colour, checking the
+// one it had first; the sums and weights of what each colour was given,
+// each entry's error, and the total.
 double CPaletteRefiner::Assign(DWORD first, DWORD n, const DWORD* colours, DWORD count)
 {
     for (DWORD j = 0; j < 256; ++j) {
         m_sums[j][0] = m_sums[j][1] = m_sums[j][2] = 0;
         m_weights[j] = 0;
     }
-    m_lookup.Build(colours, count, -1, true);
-    // Four times the squared distance a colour's entries may lie within.
-    int reach[256];
-    for (DWORD j = 0; j < count; ++j) {
-        int gap = 0x7FFFFFFF;
-        for (DWORD k = 0; k < count; ++k)
-            if (k != j) {
-                const int d = ColourDistance(colours[j], colours[k]);
-                gap = d < gap ? d : gap;
-            }
-        reach[j] = gap;
-    }
+    m_lookup.Build(colours, count, -1);
     double total = 0;
+    BYTE last = 0;
     for (DWORD k = first; k < first + n; ++k) {
         const Entry& e = m_pEntries[k];
-        BYTE j = m_pNearest[k];
-        int d = j < count ? ColourDistance(e.colour, colours[j]) : 0x7FFFFFFF;
-        if (j >= count || 4 * static_cast<LONGLONG>(d) >= reach[j]) {
-            j = m_lookup.Nearest(e.colour);
-            d = ColourDistance(e.colour, colours[j]);
-            m_pNearest[k] = j;
-        }
+        // Without a colour of its own yet, an entry starts from the one
+        // before it, which appeared next to it in the frame.
+        const BYTE j = m_lookup.NearestFrom(e.colour, m_pNearest[k] < count ? m_pNearest[k] : last);
+        m_pNearest[k] = last = j;
         const double w = e.weight;
         m_sums[j][0] += w * e.mean[0];
         m_sums[j][1] += w * e.mean[1];
         m_sums[j][2] += w * e.mean[2];
         m_weights[j] += w;
-        const double err = w * d;
+        const double err = w * ColourDistance(e.colour, colours[j]);
         m_pErrors[k] = static_cast<float>(err);
         total += err;
     }

@@ -73,8 +73,7 @@ void CPixelMapper::MapNearest(const PixelMapRequest& r, CColourLookup& lookup, B
             if (r.hasKey && c == r.key) {
                 lastIndex = r.keyIndex;
             } else {
-                const int exact = lookup.Exact(c);
-                lastIndex = exact >= 0 ? static_cast<BYTE>(exact) : lookup.Nearest(c);
+                lastIndex = lookup.NearestKnown(c);
             }
             last = c;
         }
@@ -115,7 +114,7 @@ void CPixelMapper::MapDithered(const PixelMapRequest& r, CColourLookup& lookup, 
             const int tr = ClampLevel(Red(c) + ((er + 128) >> 8));
             const int tg = ClampLevel(Green(c) + ((eg + 128) >> 8));
             const int tb = ClampLevel(Blue(c) + ((eb + 128) >> 8));
-            const BYTE index = lookup.Nearest(Rgb(tr, tg, tb));
+            const BYTE index = lookup.NearCell(Rgb(tr, tg, tb));
             indices[i] = index;
             const DWORD shown = lookup.Colour(index);
             const int dr = Bounded(tr - Red(shown)) * kShare;
