@@ -50,9 +50,9 @@ public:
     void StepIt() override {}
 
 protected:
-    void ShowFailure(LPCSTR pszMessage, LPCSTR pszFileName) override
+    void ShowFailure(const cExportReport::Failure& failure) override
     {
-        std::fprintf(stderr, "%s: %s\n", pszFileName, pszMessage);
+        std::fprintf(stderr, "%s\n", static_cast<LPCSTR>(cExportReport::FailureLine(failure)));
     }
 };
 

@@ -3,7 +3,7 @@
 //   create PROJECT.seq FILE... [--force]
 //   animate PROJECT.seq [--output FILE.gif] [--force] [--rate N] [--loop N] [--transparency none|first|each]
 //           [--dither on|off] [--plain]
-//   batch PROJECT.seq [--expand] [--transparency none|first|each] [--dither on|off] [--plain]
+//   batch PROJECT.seq [--expand] [--force] [--transparency none|first|each] [--dither on|off] [--plain]
 //   show PROJECT.seq
 // Exit status: 0 everything written, 1 something failed, 2 usage error.
 #include "ConsoleApp.h"
@@ -33,22 +33,24 @@ const char kUsage[] =
     "       reelwright-cli animate PROJECT.seq [--output FILE.gif [--force]] [--rate 1-100]\n"
     "                      [--loop -1-32000] [--transparency none|first|each] [--dither on|off]\n"
     "                      [--plain]\n"
-    "       reelwright-cli batch PROJECT.seq [--expand] [--transparency none|first|each]\n"
+    "       reelwright-cli batch PROJECT.seq [--expand] [--force] [--transparency none|first|each]\n"
     "                      [--dither on|off] [--plain]\n"
     "       reelwright-cli show PROJECT.seq\n"
     "       reelwright-cli --help | --version\n"
     "\n"
-    "create   makes a project of bitmaps, numbered bitmaps (one sequence per name)\n"
-    "         and movies, as dropping them on the window does\n"
+    "create   makes a project (its name ends in .seq) of bitmaps, numbered bitmaps\n"
+    "         (one sequence per name) and movies, as dropping them on the window does\n"
     "animate  writes the whole project as one animation, to the project's output\n"
     "         name or else PROJECT.gif beside it; the options apply to this run only;\n"
     "         an --output that exists is replaced only with --force\n"
-    "batch    converts every file of the project to a GIF beside it\n"
+    "batch    converts every file of the project to a GIF beside it; GIFs that\n"
+    "         exist are replaced only with --force, and no run replaces a GIF it\n"
+    "         wrote for another file\n"
+    "show     lists the project's tree and its export settings\n"
     "\n"
     "Frames of more than 256 colours are reduced to 256, dithered unless\n"
     "--dither off; frames of fewer keep their exact colours. Each image after\n"
-    "the first is cropped to what changes, unless --plain.\n"
-    "show     lists the project's tree and its export settings\n";
+    "the first is cropped to what changes, unless --plain.\n";
 
 int Usage(const char* pszProblem)
 {
@@ -136,8 +138,9 @@ bool ParseOptions(int argc, char** argv, const char* pszAllowed, Options& o, int
         }
         const char* pszValue = argv[++i];
         bool bGood = true;
+        LPCSTR pszWhy = nullptr;
         if (arg == "--output")
-            bGood = IsGifOutputName(o.pszOutput = pszValue) != FALSE;
+            bGood = (pszWhy = WhyBadOutputName(o.pszOutput = pszValue)) == nullptr;
         else if (arg == "--rate")
             bGood = ParseInt(pszValue, 1, 100, o.nRate);
         else if (arg == "--loop")
@@ -147,9 +150,10 @@ bool ParseOptions(int argc, char** argv, const char* pszAllowed, Options& o, int
         else
             bGood = ParseMode(pszValue, o.nMode);
         if (!bGood) {
-            nExit = Usage((arg + " " + pszValue
-                           + (arg == "--output" ? ": the output must be a .gif file" : ": out of range or not one of the choices"))
-                              .c_str());
+            const char* pszProblem = pszWhy == kOutputNoName ? kOutputNoName
+                                     : pszWhy != nullptr    ? "the output must be a .gif file"
+                                                            : "out of range or not one of the choices";
+            nExit = Usage((arg + " " + pszValue + ": " + pszProblem).c_str());
             return false;
         }
     }
@@ -160,13 +164,20 @@ bool ParseOptions(int argc, char** argv, const char* pszAllowed, Options& o, int
 bool LoadProject(CTestDoc& doc, const CString& strPath)
 {
     theApp.SetCurrentFile(strPath);
-    return doc.OnOpenDocument(strPath) != FALSE;
+    if (!doc.OnOpenDocument(strPath))
+        return FALSE;
+    // As the window's document knows its file: the exports never replace it.
+    doc.SetPathName(strPath, FALSE);
+    return TRUE;
 }
 
 int Create(const CString& strProject, const Options& o)
 {
     if (o.files.empty())
         return Usage("create needs at least one file");
+    // Any other name could be an export's output, which would replace it.
+    if (!CTestDoc::IsProjectFileName(strProject))
+        return Usage("the project's name must end in .seq");
     if (!o.bForce && ::GetFileAttributesA(strProject) != INVALID_FILE_ATTRIBUTES) {
         std::fprintf(stderr, "%s: the project exists; --force replaces it\n", static_cast<LPCSTR>(strProject));
         return kExitFailed;
@@ -187,8 +198,7 @@ int Create(const CString& strProject, const Options& o)
     }
     doc.AddDroppedFiles(paths, &skipped);
     for (const CString& strSkipped : skipped)
-        std::fprintf(stderr, "%s: skipped: neither a bitmap nor a movie that AVIFile can read\n",
-                     static_cast<LPCSTR>(strSkipped));
+        std::fprintf(stderr, "%s: skipped: %s\n", static_cast<LPCSTR>(strSkipped), CTestDoc::kNotAddable);
     theApp.SetCurrentFile(strProject);
     if (!doc.OnSaveDocument(strProject))
         return kExitFailed;
@@ -207,6 +217,9 @@ int RunExport(CTestDoc& doc, const cExportSettings& settings, cConsoleProgress& 
                      static_cast<LPCSTR>(skipped.strReason));
     if (report.m_bCancelled)
         std::fprintf(stderr, "stopped: nothing unfinished was kept\n");
+    const CString strWritten = report.WrittenSummary();
+    if (!strWritten.IsEmpty())
+        std::fprintf(stderr, "%s\n", static_cast<LPCSTR>(strWritten));
     std::fflush(stderr);
     return report.IsComplete() ? kExitOk : kExitFailed;
 }
@@ -221,8 +234,11 @@ int Animate(const CString& strProject, const Options& o)
     // The output: this run's name, else the one the project keeps, else PROJECT.gif beside it.
     if (o.pszOutput != nullptr) {
         settings.strOutput = FullPath(o.pszOutput);
-        // A name the user typed just now may be a file they still want.
-        if (!o.bForce && ::GetFileAttributesA(settings.strOutput) != INVALID_FILE_ATTRIBUTES) {
+        // A name the user typed just now may be a file they still want;
+        // one of the project's own files is refused by the export, --force
+        // or not.
+        if (!o.bForce && ::GetFileAttributesA(settings.strOutput) != INVALID_FILE_ATTRIBUTES
+            && !IsProjectFile(&doc.m_root, settings.strOutput, strProject)) {
             std::fprintf(stderr, "%s: exists; --force replaces it\n", static_cast<LPCSTR>(settings.strOutput));
             return kExitFailed;
         }
@@ -240,10 +256,7 @@ int Animate(const CString& strProject, const Options& o)
     theApp.SetCurrentFile(settings.strOutput);
     cConsoleProgress progress;
     progress.SetDefaultFile(settings.strOutput);
-    const int nExit = RunExport(doc, settings, progress);
-    if (nExit == kExitOk)
-        std::fprintf(stderr, "%s: written\n", static_cast<LPCSTR>(settings.strOutput));
-    return nExit;
+    return RunExport(doc, settings, progress);
 }
 
 int Batch(const CString& strProject, const Options& o)
@@ -260,6 +273,7 @@ int Batch(const CString& strProject, const Options& o)
     settings.bDifferencing = !o.bPlain;
     theApp.SetCurrentFile(nullptr);
     cConsoleProgress progress;
+    progress.SetReplaceExisting(o.bForce);
     return RunExport(doc, settings, progress);
 }
 
@@ -317,7 +331,7 @@ int main(int argc, char** argv)
     static const Command commands[] = {
         {"create", "FILE --force "},
         {"animate", "--output --force --rate --loop --transparency --dither --plain "},
-        {"batch", "--expand --transparency --dither --plain "},
+        {"batch", "--expand --force --transparency --dither --plain "},
         {"show", ""},
     };
     const Command* pCommand = nullptr;

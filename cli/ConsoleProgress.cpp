@@ -30,7 +30,8 @@ BOOL WINAPI OnConsoleControl(DWORD dwType)
 } // namespace
 
 cConsoleProgress::cConsoleProgress()
-    : m_bConsole(FALSE), m_bBarShown(FALSE), m_bBarStale(FALSE), m_dwLastDraw(0), m_nMax(0), m_nPos(0)
+    : m_bReplaceExisting(FALSE), m_bConsole(FALSE), m_bBarShown(FALSE), m_bBarStale(FALSE), m_dwLastDraw(0),
+      m_nMax(0), m_nPos(0)
 {
     DWORD dwMode = 0;
     m_bConsole = ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &dwMode);
@@ -87,13 +88,20 @@ void cConsoleProgress::StepIt()
         RedrawBar();
 }
 
-void cConsoleProgress::ShowFailure(LPCSTR pszMessage, LPCSTR pszFileName)
+cExportProgress::ReplaceAnswer cConsoleProgress::AskReplace(const std::vector<CString>& existing)
+{
+    if (m_bReplaceExisting)
+        return replaceExisting;
+    std::fprintf(stderr, "%u GIF file(s) exist already and are kept; --force replaces them\n",
+                 static_cast<unsigned>(existing.size()));
+    std::fflush(stderr);
+    return keepExisting;
+}
+
+void cConsoleProgress::ShowFailure(const cExportReport::Failure& failure)
 {
     EndBar();
-    if (*pszFileName != '\0')
-        std::fprintf(stderr, "%s: %s\n", pszFileName, pszMessage);
-    else
-        std::fprintf(stderr, "%s\n", pszMessage);
+    std::fprintf(stderr, "%s\n", static_cast<LPCSTR>(cExportReport::FailureLine(failure)));
     std::fflush(stderr);
 }
 

@@ -16,6 +16,8 @@ public:
     ~cConsoleProgress() override;
 
 // Attributes
+    // Whether a batch replaces GIFs that exist already (--force).
+    void SetReplaceExisting(BOOL bReplace) { m_bReplaceExisting = bReplace; }
 
 // Overridables
     void Show() override;
@@ -23,9 +25,11 @@ public:
     void SetStatus(LPCSTR pszText) override;
     void SetRange(int nMax) override;
     void StepIt() override;
+    // No one to ask: the answer --force gave, and a line that says so.
+    ReplaceAnswer AskReplace(const std::vector<CString>& existing) override;
 
 protected:
-    void ShowFailure(LPCSTR pszMessage, LPCSTR pszFileName) override;
+    void ShowFailure(const cExportReport::Failure& failure) override;
     bool PollCancel() override;
 
 // Implementation
@@ -34,6 +38,7 @@ private:
     void DrawBar();
     void EndBar();
 
+    BOOL m_bReplaceExisting;
     BOOL m_bConsole;        // stderr is a console: redraw in place
     BOOL m_bBarShown;       // a bar line is on screen, without its newline
     BOOL m_bBarStale;       // what is on screen is behind the counts

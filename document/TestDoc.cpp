@@ -117,7 +117,7 @@ cExportReport CTestDoc::Export(const cExportSettings& settings, cExportProgress*
     if (settings.nKind == cExportSettings::animation)
         ExportAnimation(&m_root, settings, pProgress, GetPathName());
     else
-        ExportBatch(&m_root, settings, pProgress);
+        ExportBatch(&m_root, settings, pProgress, GetPathName());
     return pProgress->GetReport();
 }
 
@@ -131,6 +131,8 @@ LPCSTR CTestDoc::WhyUnusablePath(LPCSTR lpszPathName)
         return "its path is longer than 259 characters";
     return nullptr;
 }
+
+const char CTestDoc::kNotAddable[] = "neither a bitmap nor a movie that AVIFile can read";
 
 CString CTestDoc::RefusedFilesMessage(const std::vector<CString>& lines)
 {

@@ -62,6 +62,8 @@ public:
     static LPCSTR WhyUnusablePath(LPCSTR lpszPathName);
     // The message that refuses such files, "path: reason" a line.
     static CString RefusedFilesMessage(const std::vector<CString>& lines);
+    // Why a dropped file of another kind is not added.
+    static const char kNotAddable[];
 
     // Brackets an export: see IsExportRunning.
     class cExportRunning

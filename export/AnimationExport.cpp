@@ -7,6 +7,7 @@
 #include "FrameWalk.h"
 #include "FrameRecord.h"
 #include "GifFileWriter.h"
+#include "OutputFile.h"
 #include "OutputGuard.h"
 #include "TestNode.h"
 
@@ -83,7 +84,28 @@ BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, cExportProgress
     return TRUE;
 }
 
+const char kNoValidImages[] = "No valid images";
+
 namespace {
+
+// Every file of the subtree, each with why it gave no image the GIF
+// handler writes: after a scan that found none, the user learns which
+// files were looked at.
+void TellUnusableFiles(cTestNode* pNode, cExportProgress* pProgress)
+{
+    if (pNode->m_nType == cTestNode::typeImage || pNode->m_nType == cTestNode::typeMovie) {
+        cNodeOpen open(pNode);
+        cNodeSkips skips;
+        if (pNode->GetFrameCount() == 0)
+            skips.Note(kSkipUnreadable);
+        else
+            WritableFrame(pNode, 0, skips);
+        skips.Tell(pNode, pProgress);
+    }
+    for (int i = 0; i < pNode->GetChildCount(); ++i)
+        if (cTestNode* pChild = pNode->GetChild(i))
+            TellUnusableFiles(pChild, pProgress);
+}
 
 // From the open to the end of the walk; the writer releases everything on
 // every way out. TRUE when the file holds what the walk sent.
@@ -115,8 +137,8 @@ BOOL ExportAnimationUnguarded(cTestNode* pRoot, const cExportSettings& settings,
                               cExportProgress* pProgress)
 {
     LPCSTR pszOutput = settings.strOutput;
-    if (!IsGifOutputName(pszOutput)) {
-        pProgress->ReportFailure(kOutputNotGif, pszOutput);
+    if (LPCSTR pszWhy = WhyBadOutputName(pszOutput)) {
+        pProgress->ReportFailure(pszWhy, pszOutput);
         return FALSE;
     }
     // Never a file the project reads, whatever name it goes by.
@@ -131,9 +153,11 @@ BOOL ExportAnimationUnguarded(cTestNode* pRoot, const cExportSettings& settings,
         bScanned = ScanFrames(pRoot, canvas);
     }
     if (!bScanned) {
-        pProgress->ReportFailure("No valid images", nullptr);
+        pProgress->ReportFailure(kNoValidImages, pszOutput);
+        TellUnusableFiles(pRoot, pProgress);
         return FALSE;
     }
+    cOutputFile::RemoveOrphans(cOutputFile::FolderOf(pszOutput));
     pProgress->SetDefaultFile(pszOutput);
     cGifFileWriter file(pszOutput, pProgress);
     const BOOL bWalked = WriteAnimationFile(pRoot, settings, canvas, file, pProgress);

@@ -24,11 +24,17 @@ BOOL ScanFrames(cTestNode* pNode, cDrawDib& canvas);
 // nothing more is visited.
 BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, cExportProgress* pProgress);
 
+// What the export says when no frame of the project can be written; the
+// files it looked at follow as files left out.
+extern const char kNoValidImages[];
+
 // Writes the project under pRoot to settings.strOutput with its frame rate,
 // loop count and transparency: the scan, the file, the walk and the
 // clean-up. Every failure is reported through pProgress, which also keeps
 // the report. TRUE when the file was written. An output that is not a .gif
-// name, or is a still image or movie of the project or pszProject (the
-// project's own file, when it has one), is refused before anything is done.
+// name (or has no name before it), or is a still image or movie of the
+// project or pszProject (the project's own file, when it has one), is
+// refused before anything is done. Temporary files that killed exports left
+// in the output's folder are removed.
 BOOL ExportAnimation(cTestNode* pRoot, const cExportSettings& settings, cExportProgress* pProgress,
                      LPCSTR pszProject = nullptr);

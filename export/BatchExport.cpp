@@ -2,11 +2,12 @@
 // output file per writer call with its own AVIFile session.
 #include "BatchExport.h"
 
+#include "BatchPlan.h"
 #include "Exception.h"
 #include "ExportScopes.h"
 #include "FrameRecord.h"
-#include "FrameWalk.h"
 #include "GifFileWriter.h"
+#include "OutputFile.h"
 #include "OutputGuard.h"
 
 #include <cstring>
@@ -86,55 +87,80 @@ BOOL WriteMovieFile(cTestNode* pMovie, BOOL bTransparent, const cExportSettings&
     return TRUE;
 }
 
-// Runs one file's writing, with a framework exception inside it reported
-// against that file, so that the batch goes on with the next one.
-template <typename Write>
-cGifFileWriter::Result WriteOneFile(const CString& strName, cExportProgress* pProgress, Write write)
+// What became of one file: the writer's result, or left out by the plan.
+enum Outcome
 {
+    written = cGifFileWriter::written,
+    failed = cGifFileWriter::failed,
+    empty = cGifFileWriter::empty,
+    leftOut             // not begun, and said so
+};
+
+// Runs one file's writing, with a framework exception inside it reported
+// against that file, so that the batch goes on with the next one. A file
+// the plan does not let it write is not begun: its source is left out.
+template <typename Write>
+Outcome WriteOneFile(LPCSTR pszSource, const CString& strName, cBatchPlan& plan, cExportProgress* pProgress,
+                     Write write)
+{
+    const CString strWhyNot = plan.WhyNotWrite(strName);
+    if (!strWhyNot.IsEmpty()) {
+        pProgress->FileSkipped(pszSource, strWhyNot);
+        return leftOut;
+    }
     pProgress->SetDefaultFile(strName);
+    cGifFileWriter::Result result;
     try {
         cGifFileWriter file(strName, pProgress);
         const BOOL bWritten = write(file);
-        return file.Finish(bWritten);
+        result = file.Finish(bWritten);
     } catch (CException* e) {
         // The writer has released everything on the way here.
         e->Delete();
         pProgress->ReportFailure(kFatalWriteError, strName);
-        return cGifFileWriter::failed;
+        result = cGifFileWriter::failed;
     }
+    if (result == cGifFileWriter::written)
+        plan.NoteWritten(strName);
+    return static_cast<Outcome>(result);
 }
 
 } // namespace
 
-BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, BOOL bDither, cExportProgress* pProgress)
+BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, BOOL bDither, cBatchPlan& plan,
+                   cExportProgress* pProgress)
 {
     const CString strName = GifOutputName(pszSourceName);
-    const cGifFileWriter::Result result = WriteOneFile(strName, pProgress, [&](cGifFileWriter& file) {
+    const Outcome result = WriteOneFile(pszSourceName, strName, plan, pProgress, [&](cGifFileWriter& file) {
         return WriteImageFile(pFrame, bTransparent, bDither, file, pProgress);
     });
     // Only an older handler takes a frame and writes no image.
-    if (result == cGifFileWriter::empty)
+    if (result == empty)
         pProgress->FileSkipped(pszSourceName, kSkipNotWritable);
-    return result != cGifFileWriter::failed;
+    return result != failed;
 }
 
-BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, const cExportSettings& settings, cExportProgress* pProgress)
+BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, const cExportSettings& settings, cBatchPlan& plan,
+                   cExportProgress* pProgress)
 {
-    // Converting a GIF movie would replace its own source: skipped, which
+    // Converting a GIF movie would replace its own source: left out, which
     // is not a failure.
-    if (IsGifOutputName(pMovie->GetName(-1)))
+    if (IsGifOutputName(pMovie->GetName(-1))) {
+        pProgress->FileSkipped(pMovie->GetName(-1), kSkipGifMovie);
         return TRUE;
+    }
     const CString strName = GifOutputName(pMovie->GetName(-1));
     cNodeSkips skips;
-    const cGifFileWriter::Result result = WriteOneFile(strName, pProgress, [&](cGifFileWriter& file) {
+    const Outcome result = WriteOneFile(pMovie->GetName(-1), strName, plan, pProgress, [&](cGifFileWriter& file) {
         return WriteMovieFile(pMovie, bTransparent, settings, file, skips, pProgress);
     });
     // A movie that gave no image replaces nothing: an earlier run's GIF stays.
     skips.Tell(pMovie, pProgress);
-    return result != cGifFileWriter::failed;
+    return result != failed;
 }
 
-BOOL BatchConvertNode(cTestNode* pNode, const cExportSettings& settings, LONG* pnPosition, cExportProgress* pProgress)
+BOOL BatchConvertNode(cTestNode* pNode, const cExportSettings& settings, cBatchPlan& plan, LONG* pnPosition,
+                      cExportProgress* pProgress)
 {
     const BOOL bTransparentAll = settings.nTransparency != 0;
     const BOOL bEachImage = settings.nTransparency == 2;
@@ -143,7 +169,7 @@ BOOL BatchConvertNode(cTestNode* pNode, const cExportSettings& settings, LONG* p
         cNodeOpen open(pNode);
         if (pNode->m_nType == cTestNode::typeMovie && !settings.bExpand) {
             pProgress->SetStatus(pNode->GetName(-1));
-            if (!WriteMovieGif(pNode, bTransparentAll, settings, pProgress))
+            if (!WriteMovieGif(pNode, bTransparentAll, settings, plan, pProgress))
                 bAllWritten = FALSE;
         } else {
             cNodeSkips skips;
@@ -162,7 +188,7 @@ BOOL BatchConvertNode(cTestNode* pNode, const cExportSettings& settings, LONG* p
                 const BOOL bTransparent = bTransparentAll && (*pnPosition == 0 || bEachImage);
                 // GetName(i) of a movie is a buffer the next call reuses: copy it.
                 const CString strSource(pNode->GetName(i));
-                if (!WriteImageGif(strSource, pFrame.get(), bTransparent, settings.bDither, pProgress))
+                if (!WriteImageGif(strSource, pFrame.get(), bTransparent, settings.bDither, plan, pProgress))
                     bAllWritten = FALSE;
                 ++*pnPosition;
             }
@@ -170,17 +196,32 @@ BOOL BatchConvertNode(cTestNode* pNode, const cExportSettings& settings, LONG* p
         }
     }
     for (int j = 0; j < pNode->GetChildCount() && !pProgress->IsCancelled(); ++j)
-        if (!BatchConvertNode(pNode->GetChild(j), settings, pnPosition, pProgress))
+        if (!BatchConvertNode(pNode->GetChild(j), settings, plan, pnPosition, pProgress))
             bAllWritten = FALSE;
     return bAllWritten && !pProgress->IsCancelled();
 }
 
-BOOL ExportBatch(cTestNode* pRoot, const cExportSettings& settings, cExportProgress* pProgress)
+BOOL ExportBatch(cTestNode* pRoot, const cExportSettings& settings, cExportProgress* pProgress, LPCSTR pszProject)
 {
+    cBatchPlan plan;
+    {
+        cWait wait(pProgress);
+        plan.Build(pRoot, settings, pszProject);
+    }
+    // Asked once, before anything is written.
+    if (!plan.GetExisting().empty()) {
+        const cExportProgress::ReplaceAnswer answer = pProgress->AskReplace(plan.GetExisting());
+        if (answer == cExportProgress::stopExport) {
+            pProgress->Stop();
+            return FALSE;
+        }
+        plan.SetReplaceExisting(answer == cExportProgress::replaceExisting);
+    }
     cWait wait(pProgress);
-    const int nTotal = CountFrames(pRoot);
+    for (const CString& strFolder : plan.GetFolders())
+        cOutputFile::RemoveOrphans(strFolder);
     LONG nPosition = 0;
     cShown shown(pProgress);
-    pProgress->SetRange(nTotal);
-    return BatchConvertNode(pRoot, settings, &nPosition, pProgress);
+    pProgress->SetRange(plan.GetFrameCount());
+    return BatchConvertNode(pRoot, settings, plan, &nPosition, pProgress);
 }

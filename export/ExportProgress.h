@@ -9,10 +9,20 @@
 
 #include <windows.h>
 
+#include <vector>
+
 class cExportProgress
 {
 public:
     virtual ~cExportProgress() = default;
+
+    // The answers to "files already exist: replace them?".
+    enum ReplaceAnswer
+    {
+        replaceExisting,    // the batch replaces them
+        keepExisting,       // the batch leaves their sources out and says so
+        stopExport          // nothing is written
+    };
 
 // Attributes
     // The file a failure is about when the walk does not name one (the
@@ -26,11 +36,14 @@ public:
 
 // Operations: what the walks report
     // A failure the user must hear of, once, where it happened; pszFileName
-    // is the file being written (null: the default file, or none).
-    void ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName)
+    // is the file being written (null: the default file, or none), and
+    // pszReason the system's reason, when there is one.
+    void ReportFailure(LPCSTR pszMessage, LPCSTR pszFileName, LPCSTR pszReason = nullptr)
     {
-        ++m_report.m_nFailures;
-        ShowFailure(pszMessage, FileOrDefault(pszFileName));
+        const cExportReport::Failure failure = {CString(FileOrDefault(pszFileName)), CString(pszMessage),
+                                                CString(pszReason != nullptr ? pszReason : "")};
+        m_report.m_failures.push_back(failure);
+        ShowFailure(failure);
     }
     // A source file the export left out, wholly or in part, and why; each
     // node tells it once.
@@ -38,7 +51,15 @@ public:
     {
         m_report.m_skipped.push_back({CString(pszFileName), CString(pszReason)});
     }
-    void FileWritten(LPCSTR pszFileName) { m_report.m_written.push_back(CString(pszFileName)); }
+    // A file written whole, with its images and its size.
+    void FileWritten(LPCSTR pszFileName, int nFrames, ULONGLONG nBytes)
+    {
+        m_report.m_written.push_back(CString(pszFileName));
+        m_report.m_nFramesWritten += nFrames;
+        m_report.m_nBytesWritten += nBytes;
+    }
+    // The user stopped the export before it began writing.
+    void Stop() { m_report.m_bCancelled = true; }
     // Whether the user asked to stop; asked between frames, where stopping
     // loses nothing. Once true, it stays true for this export.
     bool IsCancelled()
@@ -59,10 +80,19 @@ public:
     // The bar runs from 0 to nMax frame indices.
     virtual void SetRange(int nMax) = 0;
     virtual void StepIt() = 0;
+    // Asked once, before a batch writes anything, when files it would
+    // write exist already (listed in the order met). Unless told otherwise,
+    // nothing the user had is replaced.
+    virtual ReplaceAnswer AskReplace(const std::vector<CString>& existing)
+    {
+        (void)existing;
+        return keepExisting;
+    }
 
 protected:
-    // Tells the user of a failure; pszFileName is empty when there is none.
-    virtual void ShowFailure(LPCSTR pszMessage, LPCSTR pszFileName) = 0;
+    // Tells the user of a failure as it happens, or keeps it for the end
+    // (the report holds it); its file is empty when there is none.
+    virtual void ShowFailure(const cExportReport::Failure& failure) = 0;
     // Whether a request to stop has come; the window lets its messages run
     // here, so that it paints and its Cancel button works.
     virtual bool PollCancel() { return false; }

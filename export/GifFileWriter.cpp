@@ -19,21 +19,27 @@ cGifFileWriter::~cGifFileWriter()
 
 BOOL cGifFileWriter::Open(DWORD dwRate, DWORD dwScale, LONG nWidth, LONG nHeight)
 {
+    if (!m_output.Create()) {
+        m_pProgress->ReportFailure(kUnableToOpen, m_strTarget, m_output.GetFailureReason());
+        return FALSE;
+    }
     // Without the library nothing can be written; the user hears it as the
     // file that could not be opened.
-    if (!m_output.Create() || !m_lib.Load()) {
-        m_pProgress->ReportFailure(kUnableToOpen, m_strTarget);
+    if (!m_lib.Load()) {
+        m_pProgress->ReportFailure(kUnableToOpen, m_strTarget, "AVIFile could not be loaded");
         return FALSE;
     }
     m_lib.FileInit();
     m_bSession = TRUE;
     // AVIFile picks the handler by the name's extension: the temporary
     // name ends in .gif too.
-    if (m_lib.FileOpen(&m_pFile, m_output.GetTempName(), OF_CREATE | OF_SHARE_EXCLUSIVE | OF_READWRITE, nullptr)
-            != S_OK
-        || m_pFile == nullptr) {
+    const HRESULT hr = m_lib.FileOpen(&m_pFile, m_output.GetTempName(), OF_CREATE | OF_SHARE_EXCLUSIVE | OF_READWRITE,
+                                      nullptr);
+    if (hr != S_OK || m_pFile == nullptr) {
         m_pFile = nullptr;
-        m_pProgress->ReportFailure(kUnableToOpen, m_strTarget);
+        char szReason[80];
+        ::wsprintfA(szReason, "AVIFile's GIF writer could not open it, error 0x%08lX", static_cast<unsigned long>(hr));
+        m_pProgress->ReportFailure(kUnableToOpen, m_strTarget, szReason);
         return FALSE;
     }
     AVISTREAMINFOA info;
@@ -86,9 +92,9 @@ cGifFileWriter::Result cGifFileWriter::Finish(BOOL bKeep)
         return failed;
     }
     if (!m_output.Commit()) {
-        m_pProgress->ReportFailure(kUnableToOpen, m_strTarget);
+        m_pProgress->ReportFailure(kUnableToOpen, m_strTarget, m_output.GetFailureReason());
         return failed;
     }
-    m_pProgress->FileWritten(m_strTarget);
+    m_pProgress->FileWritten(m_strTarget, nImages, m_output.GetSize());
     return written;
 }

@@ -144,6 +144,8 @@ void CFrameWnd::InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible)
             ::SetFocus(m_pViewActive->m_hWnd);
         UpdateWindow();
     }
+    // A note about the project before (what an export wrote) is not this one's.
+    SetMessageText(AFX_IDS_IDLEMESSAGE);
     OnUpdateFrameTitle(TRUE);
 }
 
@@ -360,6 +362,12 @@ LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         if (m_pViewActive != nullptr && m_pViewActive->m_hWnd != nullptr)
             ::SetFocus(m_pViewActive->m_hWnd);
         return 0;
+    case WM_QUERYENDSESSION: {
+        // The session ends only as closing the window would: after the save
+        // prompt, and never while the document refuses (an export runs).
+        CWinApp* pApp = AfxGetApp();
+        return pApp == nullptr || pApp->m_pMainWnd != this || pApp->SaveAllModified();
+    }
     default:
         return CWnd::WindowProc(message, wParam, lParam);
     }

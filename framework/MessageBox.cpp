@@ -3,6 +3,8 @@
 #include "AfxString.h"
 #include "WinApp.h"
 
+#include <cstring>
+
 int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT nIDHelp)
 {
     if (CWinApp* pApp = AfxGetApp())
@@ -62,5 +64,86 @@ CString AfxFormatList(LPCSTR lpszHeading, const std::vector<CString>& lines, siz
         ::wsprintfA(szMore, "\n... and %u more.", static_cast<unsigned>(lines.size() - nShown));
         strText += szMore;
     }
+    return strText;
+}
+
+namespace {
+
+int TextWidth(HDC hdc, LPCSTR lpsz, int nLength)
+{
+    SIZE size = {0, 0};
+    ::GetTextExtentPoint32A(hdc, lpsz, nLength, &size);
+    return size.cx;
+}
+
+// Appends one line of the text, from pszLine for nLength bytes, wrapped.
+void WrapLine(HDC hdc, LPCSTR pszLine, int nLength, int cxLine, int cxPart, CString& strOut)
+{
+    LPCSTR pszEnd = pszLine + nLength;
+    LPCSTR pszStart = pszLine;          // of the output line being filled
+    LPCSTR pszBreak = nullptr;          // the last place it may break, after a separator
+    for (LPCSTR p = pszLine; p < pszEnd;) {
+        // Characters at a time: in a double-byte code page a backslash's
+        // byte may be the second half of another character.
+        LPCSTR pNext = ::CharNextA(p);
+        if (pNext > pszEnd || pNext == p)
+            pNext = pszEnd;
+        const int cx = TextWidth(hdc, pszStart, static_cast<int>(pNext - pszStart));
+        // Past the width: break after the last separator; a part without
+        // one (a long file name) goes on to the wider limit, and only then
+        // breaks between characters.
+        if (p > pszStart && (pszBreak != nullptr ? cx > cxLine : cx > cxPart)) {
+            LPCSTR pszCut = pszBreak != nullptr ? pszBreak : p;
+            strOut += CString(pszStart, static_cast<int>(pszCut - pszStart)) + "\n";
+            pszStart = pszCut;
+            pszBreak = nullptr;
+            continue;
+        }
+        if (*p == '\\' || *p == '/' || *p == ' ')
+            pszBreak = pNext;
+        p = pNext;
+    }
+    strOut += CString(pszStart, static_cast<int>(pszEnd - pszStart));
+}
+
+} // namespace
+
+CString AfxWrapText(HDC hdc, LPCSTR lpszText, int cxLine, int cxPart)
+{
+    CString strOut;
+    LPCSTR pszLine = lpszText;
+    for (;;) {
+        LPCSTR pszNewLine = std::strchr(pszLine, '\n');
+        const int nLength = pszNewLine != nullptr ? static_cast<int>(pszNewLine - pszLine)
+                                                  : static_cast<int>(std::strlen(pszLine));
+        WrapLine(hdc, pszLine, nLength, cxLine, cxPart, strOut);
+        if (pszNewLine == nullptr)
+            return strOut;
+        strOut += '\n';
+        pszLine = pszNewLine + 1;
+    }
+}
+
+CString AfxFitMessageText(LPCSTR lpszText)
+{
+    NONCLIENTMETRICSA metrics;
+    metrics.cbSize = sizeof metrics;
+    RECT rcWork = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcWork, 0);
+    if (!::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        return CString(lpszText);
+    CString strText(lpszText);
+    HFONT hFont = ::CreateFontIndirectA(&metrics.lfMessageFont);
+    HDC hdc = hFont != nullptr ? ::GetDC(nullptr) : nullptr;
+    if (hdc != nullptr) {
+        HGDIOBJ hOldFont = ::SelectObject(hdc, hFont);
+        // The box adds its icon and margins to the text's width.
+        const int cxWork = rcWork.right - rcWork.left;
+        strText = AfxWrapText(hdc, lpszText, cxWork / 2, cxWork - 160);
+        ::SelectObject(hdc, hOldFont);
+        ::ReleaseDC(nullptr, hdc);
+    }
+    if (hFont != nullptr)
+        ::DeleteObject(hFont);
     return strText;
 }

@@ -7,6 +7,7 @@
 #include "Document.h"
 #include "FileDialog.h"
 #include "FrameWnd.h"
+#include "MessageBox.h"
 #include "RecentFileList.h"
 
 IMPLEMENT_DYNAMIC(CWinApp, CCmdTarget)
@@ -233,7 +234,8 @@ int CWinApp::DoMessageBox(LPCSTR lpszPrompt, UINT nType, UINT)
             break;
         }
     }
-    return ::MessageBoxA(hOwner, lpszPrompt, m_strAppName, nType);
+    // A long path would make the box wider than the screen: wrapped.
+    return ::MessageBoxA(hOwner, AfxFitMessageText(lpszPrompt), m_strAppName, nType);
 }
 
 void CWinApp::DoWaitCursor(int nCode)

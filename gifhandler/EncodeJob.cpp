@@ -5,33 +5,10 @@
 #include "LzwEncoder.h"
 
 CEncodeJob::CEncodeJob()
-    : m_pPixels(nullptr), m_nPixelCapacity(0), m_pTransparentPixels(nullptr), m_nTransparentCapacity(0),
-      m_bOffered(false), m_nOfferedIndex(0), m_nOfferedCount(0), m_bTransparentChosen(false)
+    : m_bOffered(false), m_nOfferedIndex(0), m_nOfferedCount(0), m_bTransparentChosen(false)
 {
     ::ZeroMemory(&m_placed, sizeof m_placed);
     ::ZeroMemory(m_table, sizeof m_table);
-}
-
-CEncodeJob::~CEncodeJob()
-{
-    if (m_pTransparentPixels != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pTransparentPixels);
-    if (m_pPixels != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pPixels);
-}
-
-bool CEncodeJob::Reserve(DWORD nBytes, BYTE*& pBuffer, DWORD& nCapacity)
-{
-    if (nBytes <= nCapacity)
-        return true;
-    BYTE* pGrown = static_cast<BYTE*>(::HeapAlloc(::GetProcessHeap(), 0, nBytes));
-    if (pGrown == nullptr)
-        return false;
-    if (pBuffer != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, pBuffer);
-    pBuffer = pGrown;
-    nCapacity = nBytes;
-    return true;
 }
 
 bool CEncodeJob::Begin(const GifPlacedImage& placed)
@@ -40,8 +17,7 @@ bool CEncodeJob::Begin(const GifPlacedImage& placed)
     m_placed.localTable = nullptr;
     m_bOffered = false;
     m_bTransparentChosen = false;
-    const ULONGLONG nBytes = static_cast<ULONGLONG>(placed.width) * placed.height;
-    return nBytes <= 0x7FFFFFFF && Reserve(static_cast<DWORD>(nBytes), m_pPixels, m_nPixelCapacity);
+    return m_pPixels.Reserve(static_cast<ULONGLONG>(placed.width) * placed.height);
 }
 
 void CEncodeJob::SetLocalTable(const RGBQUAD* table, DWORD count)
@@ -56,7 +32,7 @@ void CEncodeJob::SetLocalTable(const RGBQUAD* table, DWORD count)
 
 BYTE* CEncodeJob::OfferTransparentVersion(BYTE transparentIndex, DWORD localCount)
 {
-    if (!Reserve(m_placed.width * m_placed.height, m_pTransparentPixels, m_nTransparentCapacity))
+    if (!m_pTransparentPixels.Reserve(static_cast<ULONGLONG>(m_placed.width) * m_placed.height))
         return nullptr;
     m_bOffered = true;
     m_nOfferedIndex = transparentIndex;
@@ -81,14 +57,14 @@ bool CEncodeJob::Encode()
     return true;
 }
 
-bool CEncodeJob::WriteTo(HANDLE hFile) const
+bool CEncodeJob::WriteTo(ByteSink& output) const
 {
     if (!m_bTransparentChosen)
-        return GifWriteEncodedImage(hFile, m_placed, m_plain.Data(), m_plain.Size());
+        return GifWriteEncodedImage(output, m_placed, m_plain.Data(), m_plain.Size());
     GifPlacedImage placed = m_placed;
     placed.transparent = true;
     placed.transparentIndex = m_nOfferedIndex;
     if (placed.localTable != nullptr)
         placed.localCount = m_nOfferedCount;
-    return GifWriteEncodedImage(hFile, placed, m_transparent.Data(), m_transparent.Size());
+    return GifWriteEncodedImage(output, placed, m_transparent.Data(), m_transparent.Size());
 }

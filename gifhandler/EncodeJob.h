@@ -10,13 +10,13 @@
 
 #include "FileWrite.h"
 #include "GifImageBlocks.h"
+#include "HeapArray.h"
 
 class CEncodeJob
 {
 public:
 // Construction
     CEncodeJob();
-    ~CEncodeJob();
     CEncodeJob(const CEncodeJob&) = delete;
     CEncodeJob& operator=(const CEncodeJob&) = delete;
 
@@ -39,19 +39,15 @@ public:
     // which is kept when it is shorter. False when memory ran out.
     bool Encode();
     // The image's blocks, from its control extension to its last data
-    // block. False when a write fails.
-    bool WriteTo(HANDLE hFile) const;
+    // block, into the output. False when a write fails.
+    bool WriteTo(ByteSink& output) const;
 
 // Implementation
 private:
-    bool Reserve(DWORD nBytes, BYTE*& pBuffer, DWORD& nCapacity);
-
     GifPlacedImage m_placed;
     RGBQUAD m_table[256];
-    BYTE* m_pPixels;
-    DWORD m_nPixelCapacity;
-    BYTE* m_pTransparentPixels;         // the second version, when offered
-    DWORD m_nTransparentCapacity;
+    CHeapArray<BYTE> m_pPixels;
+    CHeapArray<BYTE> m_pTransparentPixels;      // the second version, when offered
     bool m_bOffered;
     BYTE m_nOfferedIndex;
     DWORD m_nOfferedCount;

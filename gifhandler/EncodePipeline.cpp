@@ -21,8 +21,8 @@ bool FindSystemFunction(HMODULE hModule, const char* pszName, Function& pfn)
 } // namespace
 
 CEncodePipeline::CEncodePipeline()
-    : m_hFile(nullptr), m_nWorkers(0), m_nJobs(0), m_nSubmitted(0), m_nTaken(0), m_bStopping(false),
-      m_nWritten(0), m_hrError(S_OK)
+    : m_pOutput(nullptr), m_nWorkers(0), m_nJobs(0), m_nJobsSubmitted(0), m_nJobsTaken(0), m_bStopping(false),
+      m_nJobsWritten(0)
 {
     m_pfnAcquire = m_pfnRelease = nullptr;
     m_pfnSleep = nullptr;
@@ -42,7 +42,7 @@ CEncodePipeline::~CEncodePipeline()
     Stop();
 }
 
-bool CEncodePipeline::Start(HANDLE hFile)
+bool CEncodePipeline::Start(COutputSink& output)
 {
     const HMODULE hKernel = ::GetModuleHandleW(L"kernel32.dll");
     if (hKernel == nullptr)
@@ -59,7 +59,7 @@ bool CEncodePipeline::Start(HANDLE hFile)
     nWorkers = nWorkers < 1 ? 1 : nWorkers > kMaxWorkers ? kMaxWorkers : nWorkers;
     // Two jobs a worker, and one the stream fills meanwhile.
     m_nJobs = 2 * nWorkers + 1;
-    m_hFile = hFile;
+    m_pOutput = &output;
     for (DWORD i = 0; i < nWorkers; ++i) {
         m_hWorkers[i] = ::CreateThread(nullptr, 0, WorkerMain, this, 0, nullptr);
         if (m_hWorkers[i] == nullptr) {
@@ -99,11 +99,11 @@ void CEncodePipeline::EncodeJobs()
 {
     m_pfnAcquire(&m_lock);
     for (;;) {
-        while (m_nTaken == m_nSubmitted && !m_bStopping)
+        while (m_nJobsTaken == m_nJobsSubmitted && !m_bStopping)
             m_pfnSleep(&m_jobWaiting, &m_lock, INFINITE, 0);
-        if (m_nTaken == m_nSubmitted)
+        if (m_nJobsTaken == m_nJobsSubmitted)
             break;
-        const DWORD slot = m_nTaken++ % m_nJobs;
+        const DWORD slot = m_nJobsTaken++ % m_nJobs;
         m_pfnRelease(&m_lock);
         const bool bWell = m_jobs[slot].Encode();
         m_pfnAcquire(&m_lock);
@@ -114,17 +114,11 @@ void CEncodePipeline::EncodeJobs()
     m_pfnRelease(&m_lock);
 }
 
-void CEncodePipeline::Fail(HRESULT hr)
-{
-    if (SUCCEEDED(m_hrError))
-        m_hrError = hr;
-}
-
 bool CEncodePipeline::WriteOldest(bool bWait)
 {
-    if (FAILED(m_hrError) || m_nWritten == m_nSubmitted)
+    if (FAILED(m_pOutput->Error()) || m_nJobsWritten == m_nJobsSubmitted)
         return false;
-    const DWORD slot = m_nWritten % m_nJobs;
+    const DWORD slot = m_nJobsWritten % m_nJobs;
     m_pfnAcquire(&m_lock);
     while (bWait && !m_bEncoded[slot])
         m_pfnSleep(&m_jobEncoded, &m_lock, INFINITE, 0);
@@ -133,20 +127,14 @@ bool CEncodePipeline::WriteOldest(bool bWait)
     if (!bEncoded)
         return false;
     if (!bWell) {
-        Fail(AVIERR_MEMORY);
+        m_pOutput->Fail(AVIERR_MEMORY);
         return false;
     }
-    LARGE_INTEGER start, zero;
-    zero.QuadPart = 0;
-    const bool bKnowStart = ::SetFilePointerEx(m_hFile, zero, &start, FILE_CURRENT) != FALSE;
-    if (!m_jobs[slot].WriteTo(m_hFile)) {
-        // Part of the image may have gone in; it must not look like one.
-        if (bKnowStart && ::SetFilePointerEx(m_hFile, start, nullptr, FILE_BEGIN))
-            ::SetEndOfFile(m_hFile);
-        Fail(AVIERR_FILEWRITE);
+    // A failed write is the output's to keep, and to cut back.
+    if (!m_jobs[slot].WriteTo(*m_pOutput))
         return false;
-    }
-    ++m_nWritten;
+    m_pOutput->EndImage();
+    ++m_nJobsWritten;
     return true;
 }
 
@@ -154,19 +142,19 @@ CEncodeJob* CEncodePipeline::NextJob()
 {
     while (WriteOldest(false)) {
     }
-    if (m_nSubmitted - m_nWritten == m_nJobs)
+    if (m_nJobsSubmitted - m_nJobsWritten == m_nJobs)
         WriteOldest(true);
-    if (FAILED(m_hrError))
+    if (FAILED(m_pOutput->Error()))
         return nullptr;
     // The slot is free: its image is written (or it was never used).
-    return &m_jobs[m_nSubmitted % m_nJobs];
+    return &m_jobs[m_nJobsSubmitted % m_nJobs];
 }
 
 void CEncodePipeline::Submit()
 {
     m_pfnAcquire(&m_lock);
-    m_bEncoded[m_nSubmitted % m_nJobs] = false;
-    ++m_nSubmitted;
+    m_bEncoded[m_nJobsSubmitted % m_nJobs] = false;
+    ++m_nJobsSubmitted;
     m_pfnRelease(&m_lock);
     m_pfnWake(&m_jobWaiting);
 }
@@ -175,5 +163,5 @@ HRESULT CEncodePipeline::Finish()
 {
     while (WriteOldest(true)) {
     }
-    return m_hrError;
+    return m_pOutput->Error();
 }

@@ -4,13 +4,14 @@
 // whenever the stream comes back for a job and when it asks to finish. A
 // fixed number of jobs is in flight, whatever the number of images.
 //
-// After a failed write nothing more is written: the file is cut back to the
-// end of the last whole image, and every later call answers the first error.
+// Failures follow the output's rule: after the first nothing more is
+// written, and every later call answers it.
 #pragma once
 
 #include <windows.h>
 
 #include "EncodeJob.h"
+#include "OutputSink.h"
 
 class CEncodePipeline
 {
@@ -24,25 +25,19 @@ public:
 
 // Operations
     // Starts the workers, one for each processor, at most kMaxWorkers, to
-    // write into hFile (not owned). False when they or the system's
+    // write into the output (not owned). False when they or the system's
     // condition variables cannot be had.
-    bool Start(HANDLE hFile);
+    bool Start(COutputSink& output);
     bool IsStarted() const { return m_nWorkers != 0; }
 
     // The job to fill for the next image, after writing what is finished
     // (waiting for the oldest image when every job is in flight). Null when
-    // a write has failed; Error() says why.
+    // the output has failed.
     CEncodeJob* NextJob();
     // Hands the job NextJob gave to the workers.
     void Submit();
-    // Waits for every submitted image and writes it; the first error.
+    // Waits for every submitted image and writes it; the output's error.
     HRESULT Finish();
-
-// Attributes
-    // S_OK, or the first error: AVIERR_FILEWRITE, AVIERR_MEMORY.
-    HRESULT Error() const { return m_hrError; }
-    // Images wholly in the file.
-    DWORD ImagesWritten() const { return m_nWritten; }
 
 // Implementation
 private:
@@ -52,12 +47,11 @@ private:
     static DWORD WINAPI WorkerMain(void* pPipeline);
     void EncodeJobs();
     // Writes the oldest image when it is encoded, or after waiting for it
-    // with bWait. False when there is none (ready) or the pipeline failed.
+    // with bWait. False when there is none (ready) or the output failed.
     bool WriteOldest(bool bWait);
-    void Fail(HRESULT hr);
     void Stop();
 
-    HANDLE m_hFile;
+    COutputSink* m_pOutput;
     DWORD m_nWorkers;
     DWORD m_nJobs;              // jobs in the ring, at most kMaxJobs
     HANDLE m_hWorkers[kMaxWorkers];
@@ -79,10 +73,9 @@ private:
     CONDITION_VARIABLE m_jobEncoded;
     bool m_bEncoded[kMaxJobs];  // the job is encoded
     bool m_bEncodedWell[kMaxJobs];      // ... and its encoding had memory
-    DWORD m_nSubmitted;         // images submitted, written or not
-    DWORD m_nTaken;             // images a worker has taken
+    DWORD m_nJobsSubmitted;     // jobs handed to the workers, written or not
+    DWORD m_nJobsTaken;         // jobs a worker has begun to encode
     bool m_bStopping;
     // The stream's thread's own.
-    DWORD m_nWritten;           // images written whole
-    HRESULT m_hrError;
+    DWORD m_nJobsWritten;       // jobs whose image went into the output whole
 };

@@ -1,9 +1,12 @@
 // Where encoded bytes go:
 //   WriteAll    one checked write to a Win32 file handle
-//   ByteSink    a file, or memory (to choose between two encodings)
+//   ByteSink    a file, memory (to choose between two encodings), or the
+//               handler's output (COutputSink)
 #pragma once
 
 #include <windows.h>
+
+#include "HeapArray.h"
 
 // True when all `size` bytes were written; a failed or short write is false.
 inline bool WriteAll(HANDLE hFile, const void* data, DWORD size)
@@ -36,26 +39,14 @@ private:
 class MemorySink final : public ByteSink
 {
 public:
-    MemorySink() : m_data(nullptr), m_size(0), m_capacity(0) {}
-    ~MemorySink()
-    {
-        if (m_data != nullptr)
-            ::HeapFree(::GetProcessHeap(), 0, m_data);
-    }
-    MemorySink(const MemorySink&) = delete;
-    MemorySink& operator=(const MemorySink&) = delete;
+    MemorySink() : m_size(0) {}
 
     bool Write(const void* data, DWORD size) override
     {
-        if (m_size + size > m_capacity) {
-            const DWORD wanted = (m_size + size) * 2 > 4096 ? (m_size + size) * 2 : 4096;
-            void* grown = m_data == nullptr ? ::HeapAlloc(::GetProcessHeap(), 0, wanted)
-                                            : ::HeapReAlloc(::GetProcessHeap(), 0, m_data, wanted);
-            if (grown == nullptr)
-                return false;
-            m_data = static_cast<BYTE*>(grown);
-            m_capacity = wanted;
-        }
+        const ULONGLONG needed = static_cast<ULONGLONG>(m_size) + size;
+        if (needed > m_data.Capacity() && !m_data.Grow(needed * 2 > 4096 ? needed * 2 : 4096)
+            && !m_data.Grow(needed))
+            return false;
         ::CopyMemory(m_data + m_size, data, size);
         m_size += size;
         return true;
@@ -65,7 +56,6 @@ public:
     DWORD Size() const { return m_size; }
 
 private:
-    BYTE* m_data;
+    CHeapArray<BYTE> m_data;
     DWORD m_size;
-    DWORD m_capacity;
 };

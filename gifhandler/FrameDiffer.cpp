@@ -106,26 +106,15 @@ GifPlacedImage PlacedIn(const PixelBox& box, WORD delay, BYTE disposal)
 } // namespace
 
 CFrameDiffer::CFrameDiffer()
-    : m_nWidth(0), m_nHeight(0), m_pCanvas(nullptr), m_bPlainClear(true), m_pHeld(nullptr), m_pHeldStill(nullptr), m_nHeldCapacity(0)
+    : m_nWidth(0), m_nHeight(0), m_bPlainClear(true)
 {
     ::ZeroMemory(&m_held, sizeof m_held);
 }
 
-CFrameDiffer::~CFrameDiffer()
-{
-    if (m_pHeldStill != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pHeldStill);
-    if (m_pHeld != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pHeld);
-    if (m_pCanvas != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pCanvas);
-}
-
 bool CFrameDiffer::Begin(DWORD screenWidth, DWORD screenHeight)
 {
-    const SIZE_T nPixels = static_cast<SIZE_T>(screenWidth) * screenHeight;
-    m_pCanvas = static_cast<DWORD*>(::HeapAlloc(::GetProcessHeap(), 0, nPixels * sizeof(DWORD)));
-    if (m_pCanvas == nullptr)
+    const ULONGLONG nPixels = static_cast<ULONGLONG>(screenWidth) * screenHeight;
+    if (!m_pCanvas.Reserve(nPixels))
         return false;
     for (SIZE_T i = 0; i < nPixels; ++i)
         m_pCanvas[i] = kBackground;
@@ -278,25 +267,7 @@ bool CFrameDiffer::CanHold(const GifImage& image) const
 
 bool CFrameDiffer::ReserveHeld(DWORD nBytes)
 {
-    if (nBytes <= m_nHeldCapacity)
-        return true;
-    BYTE* pHeld = static_cast<BYTE*>(::HeapAlloc(::GetProcessHeap(), 0, nBytes));
-    BYTE* pStill = static_cast<BYTE*>(::HeapAlloc(::GetProcessHeap(), 0, nBytes));
-    if (pHeld == nullptr || pStill == nullptr) {
-        if (pStill != nullptr)
-            ::HeapFree(::GetProcessHeap(), 0, pStill);
-        if (pHeld != nullptr)
-            ::HeapFree(::GetProcessHeap(), 0, pHeld);
-        return false;
-    }
-    if (m_pHeldStill != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pHeldStill);
-    if (m_pHeld != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pHeld);
-    m_pHeld = pHeld;
-    m_pHeldStill = pStill;
-    m_nHeldCapacity = nBytes;
-    return true;
+    return m_pHeld.Reserve(nBytes) && m_pHeldStill.Reserve(nBytes);
 }
 
 bool CFrameDiffer::Hold(const GifImage& image, const RGBQUAD* table, const RGBQUAD* localTable,

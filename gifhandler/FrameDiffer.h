@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "FrameImage.h"
+#include "HeapArray.h"
 
 class CEncodeJob;
 
@@ -22,7 +23,6 @@ class CFrameDiffer
 public:
 // Construction
     CFrameDiffer();
-    ~CFrameDiffer();
     CFrameDiffer(const CFrameDiffer&) = delete;
     CFrameDiffer& operator=(const CFrameDiffer&) = delete;
 
@@ -96,13 +96,12 @@ private:
     bool ReserveHeld(DWORD nBytes);
 
     DWORD m_nWidth, m_nHeight;
-    DWORD* m_pCanvas;           // what the screen shows; kBackground where nothing is
+    CHeapArray<DWORD> m_pCanvas;        // what the screen shows; kBackground where nothing is
     // The plain layout leaves all the screen background after the last
     // image: at the start, and after a transparent image of its size. Only
     // then does a held image's transparent colour show the background.
     bool m_bPlainClear;
     HeldImage m_held;
-    BYTE* m_pHeld;              // the held crop, as the image has it
-    BYTE* m_pHeldStill;         // the same with what stays transparent
-    DWORD m_nHeldCapacity;
+    CHeapArray<BYTE> m_pHeld;           // the held crop, as the image has it
+    CHeapArray<BYTE> m_pHeldStill;      // the same with what stays transparent
 };

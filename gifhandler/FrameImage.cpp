@@ -24,20 +24,6 @@
 
 namespace {
 
-template <typename T>
-T* Allocate(DWORD nCount)
-{
-    return static_cast<T*>(::HeapAlloc(::GetProcessHeap(), 0, static_cast<SIZE_T>(nCount) * sizeof(T)));
-}
-
-template <typename T>
-void Release(T*& p)
-{
-    if (p != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, p);
-    p = nullptr;
-}
-
 const RGBQUAD* ColourTable(const BITMAPINFOHEADER* format)
 {
     return reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const BYTE*>(format) + format->biSize);
@@ -48,6 +34,18 @@ DWORD TableEntries(const BITMAPINFOHEADER* format)
 {
     const DWORD nMax = 1u << format->biBitCount;
     return format->biClrUsed == 0 || format->biClrUsed > nMax ? nMax : format->biClrUsed;
+}
+
+// The highest index the rows of an 8-bit frame use.
+BYTE HighestIndex(const DibGeometry& g, const BYTE* rows)
+{
+    BYTE highest = 0;
+    for (DWORD y = 0; y < g.height && highest != 0xFF; ++y) {
+        const BYTE* row = rows + static_cast<SIZE_T>(y) * g.stride;
+        for (DWORD x = 0; x < g.width; ++x)
+            highest = row[x] > highest ? row[x] : highest;
+    }
+    return highest;
 }
 
 // The kept table serves while the changed pixels lie this close to its
@@ -216,26 +214,8 @@ double ChangedPixelsError(DWORD nPixels, const DWORD* pixels, const DWORD* previ
 } // namespace
 
 CFrameImage::CFrameImage()
-    : m_nCapacity(0), m_pPixels(nullptr), m_pPrevPixels(nullptr), m_pIndices(nullptr), m_pPrevIndices(nullptr),
-      m_pOwnIndices(nullptr),
-      m_nPrevCount(0), m_nPrevWidth(0), m_nPrevHeight(0)
+    : m_nPrevCount(0), m_nPrevWidth(0), m_nPrevHeight(0)
 {
-}
-
-CFrameImage::~CFrameImage()
-{
-    Free();
-}
-
-void CFrameImage::Free()
-{
-    Release(m_pOwnIndices);
-    Release(m_pPrevIndices);
-    Release(m_pIndices);
-    Release(m_pPrevPixels);
-    Release(m_pPixels);
-    m_nCapacity = 0;
-    m_nPrevCount = 0;
 }
 
 bool CFrameImage::Accepts(const BITMAPINFOHEADER* format)
@@ -252,24 +232,14 @@ bool CFrameImage::Accepts(const BITMAPINFOHEADER* format)
 
 bool CFrameImage::Reserve(DWORD nPixels, bool trueColour)
 {
-    if (nPixels <= m_nCapacity && (!trueColour || m_pPixels != nullptr))
-        return true;
-    const DWORD nWanted = nPixels > m_nCapacity ? nPixels : m_nCapacity;
-    Free();
-    m_pIndices = Allocate<BYTE>(nWanted);
-    m_pPrevIndices = Allocate<BYTE>(nWanted);
-    if (trueColour) {
-        m_pPixels = Allocate<DWORD>(nWanted);
-        m_pPrevPixels = Allocate<DWORD>(nWanted);
-        m_pOwnIndices = Allocate<BYTE>(nWanted);
-    }
-    if (m_pIndices == nullptr || m_pPrevIndices == nullptr
-        || (trueColour && (m_pPixels == nullptr || m_pPrevPixels == nullptr || m_pOwnIndices == nullptr))) {
-        Free();
-        return false;
-    }
-    m_nCapacity = nWanted;
-    return true;
+    // A buffer that grows loses what it held: the previous frame goes with it.
+    if (m_pIndices.Capacity() < nPixels || m_pPrevIndices.Capacity() < nPixels
+        || (trueColour && (m_pPixels.Capacity() < nPixels || m_pPrevPixels.Capacity() < nPixels
+                           || m_pOwnIndices.Capacity() < nPixels)))
+        m_nPrevCount = 0;
+    return m_pIndices.Reserve(nPixels) && m_pPrevIndices.Reserve(nPixels)
+           && (!trueColour
+               || (m_pPixels.Reserve(nPixels) && m_pPrevPixels.Reserve(nPixels) && m_pOwnIndices.Reserve(nPixels)));
 }
 
 HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, bool dither, GifImage& image)
@@ -284,6 +254,15 @@ HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, b
         image.table = ColourTable(format);
         image.count = TableEntries(format);
         const DibGeometry& g = image.geometry;
+        // An index past the table shows black: the table grows with black
+        // entries to the highest index the pixels use.
+        const DWORD nUsed = image.count < 256 ? HighestIndex(g, bits) + 1u : 0;
+        if (nUsed > image.count) {
+            ::ZeroMemory(m_extendedTable, sizeof m_extendedTable);
+            ::CopyMemory(m_extendedTable, image.table, image.count * sizeof(RGBQUAD));
+            image.table = m_extendedTable;
+            image.count = nUsed;
+        }
         image.topLeft = bits[g.topDown ? 0 : static_cast<SIZE_T>(g.height - 1) * g.stride];
         image.clientRows = true;
         return S_OK;
@@ -330,12 +309,11 @@ HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, b
     DWORD nCount = 0;
     bool bKept = false;
     if (bSameSize) {
-        int* errors = Allocate<int>(6 * (width + 2));
-        if (errors == nullptr)
+        CHeapArray<int> errors;
+        if (!errors.Reserve(6 * (width + 2)))
             return E_OUTOFMEMORY;
         bool bExact = false;
         const double error = MapOntoPrevious(width, height, m_pPixels, previous, dither, errors, m_pIndices, &bExact);
-        Release(errors);
         if (error < 0)
             return E_OUTOFMEMORY;
         // A frame of at most 256 colours is always written exactly.
@@ -353,9 +331,7 @@ HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, b
                                           : error <= kKeepTableFactor * own + kKeepTableSlack;
             if (!bKept) {
                 // The frame's own table: its indices take the place of the kept ones.
-                BYTE* pOwn = m_pOwnIndices;
-                m_pOwnIndices = m_pIndices;
-                m_pIndices = pOwn;
+                m_pOwnIndices.Swap(m_pIndices);
             }
         } else if (!bKept) {
             const HRESULT hr = QuantizeFrame(width, height, m_pPixels, dither, &previous, m_table, &nCount, m_pIndices);
@@ -377,12 +353,8 @@ HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, b
     image.topLeft = m_pIndices[0];
     // This frame is the next one's previous: the buffers change places, and
     // the image points at the ones that stay untouched until then.
-    DWORD* pPixels = m_pPixels;
-    m_pPixels = m_pPrevPixels;
-    m_pPrevPixels = pPixels;
-    BYTE* pIndices = m_pIndices;
-    m_pIndices = m_pPrevIndices;
-    m_pPrevIndices = pIndices;
+    m_pPixels.Swap(m_pPrevPixels);
+    m_pIndices.Swap(m_pPrevIndices);
     ::memcpy(m_prevTable, m_table, sizeof m_table);
     image.table = m_prevTable;
     m_nPrevCount = nCount;

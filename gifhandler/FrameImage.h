@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "DibGeometry.h"
+#include "HeapArray.h"
 
 // The image of one frame, valid until the next Convert.
 struct GifImage
@@ -22,7 +23,6 @@ class CFrameImage
 public:
 // Construction
     CFrameImage();
-    ~CFrameImage();
     CFrameImage(const CFrameImage&) = delete;
     CFrameImage& operator=(const CFrameImage&) = delete;
 
@@ -33,7 +33,8 @@ public:
 
     // Makes the image of one frame; format is the whole block the client
     // gave (header, then colour table or masks), bits its rows. 8-bit frames
-    // keep their rows and table, 1- and 4-bit ones are widened to bytes with
+    // keep their rows and table (grown with black entries to the highest
+    // index the rows use), 1- and 4-bit ones are widened to bytes with
     // their own table, losslessly; the others are reduced to at most 256
     // colours (exactly, when they have no more), dithered when asked, the
     // previous reduced frame of the same size keeping still areas still.
@@ -43,14 +44,13 @@ public:
 // Implementation
 private:
     bool Reserve(DWORD nPixels, bool trueColour);
-    void Free();
 
-    DWORD m_nCapacity;          // pixels the buffers below hold
-    DWORD* m_pPixels;           // this frame's source pixels
-    DWORD* m_pPrevPixels;       // the previous reduced frame's
-    BYTE* m_pIndices;
-    BYTE* m_pPrevIndices;
-    BYTE* m_pOwnIndices;        // a table of the frame's own, to compare with the kept one
+    CHeapArray<DWORD> m_pPixels;        // this frame's source pixels
+    CHeapArray<DWORD> m_pPrevPixels;    // the previous reduced frame's
+    CHeapArray<BYTE> m_pIndices;
+    CHeapArray<BYTE> m_pPrevIndices;
+    CHeapArray<BYTE> m_pOwnIndices;     // a table of the frame's own, to compare with the kept one
+    RGBQUAD m_extendedTable[256];       // an 8-bit frame's table, grown to every index it uses
     RGBQUAD m_table[256];
     RGBQUAD m_prevTable[256];
     DWORD m_nPrevCount;         // 0: no previous reduced frame

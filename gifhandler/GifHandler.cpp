@@ -17,9 +17,9 @@ const DWORD kDefaultRate = 30;
 // Construction
 
 CGifHandler::CGifHandler()
-    : m_cRef(0), m_bStreamCreated(FALSE), m_bHeaderWritten(FALSE), m_hFile(nullptr),
-      m_nImagesWritten(0), m_bClientRate(FALSE), m_bFormatUsable(FALSE), m_bTableGiven(FALSE), m_nScreenWidth(0),
-      m_nScreenHeight(0), m_bParallel(FALSE), m_nImagesInFile(0), m_hrWriteError(S_OK), m_bDifferencing(FALSE),
+    : m_cRef(0), m_bStreamCreated(FALSE), m_bHeaderWritten(FALSE),
+      m_nImagesAccepted(0), m_bClientRate(FALSE), m_bFormatUsable(FALSE), m_bTableGiven(FALSE), m_nScreenWidth(0),
+      m_nScreenHeight(0), m_bParallel(FALSE), m_bDifferencing(FALSE),
       m_bDither(TRUE), m_nTopLeftMode(0), m_bFirstTransparentKnown(FALSE),
       m_bFirstOnGlobal(FALSE), m_nFirstTransparentIndex(0)
 {
@@ -34,16 +34,19 @@ CGifHandler::CGifHandler()
 
 CGifHandler::~CGifHandler()
 {
-    // The trailer makes the file complete; a client that never set a format
-    // gets a file of the trailer alone. With parallel encoding, a file that
-    // lost an image ends without it, so that no reader takes it for whole.
-    if (m_hFile != nullptr) {
+    // The trailer makes the file complete, after a held image and the
+    // workers' last images. The output refuses it once a write has failed:
+    // a file that lost an image ends without it, so that no reader takes it
+    // for whole. A file that never got its header (no format the handler
+    // could write came) stays empty: a trailer alone would be no GIF.
+    if (m_bHeaderWritten) {
         if (m_differ.HasHeld())
             SendHeldImage(nullptr, 0);
-        if (!m_pipeline.IsStarted() || SUCCEEDED(m_pipeline.Finish()))
-            ::GifWriteFileTerminator(m_hFile);
-        ::CloseHandle(m_hFile);
+        if (m_pipeline.IsStarted())
+            m_pipeline.Finish();
+        GifWriteFileTerminator(m_output);
     }
+    m_output.Close();
 }
 
 /////////////////////////////////////////////////////////////////////////////
@@ -56,8 +59,9 @@ HRESULT STDMETHODCALLTYPE CGifHandler::QueryInterface(REFIID riid, void** ppv)
     *ppv = nullptr;
 
     if (::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, IID_IGifStreamOptions)
-        || ::IsEqualIID(riid, IID_IGifStreamOptions2) || ::IsEqualIID(riid, IID_IGifStreamOptions3))
-        *ppv = static_cast<IGifStreamOptions3*>(this);
+        || ::IsEqualIID(riid, IID_IGifStreamOptions2) || ::IsEqualIID(riid, IID_IGifStreamOptions3)
+        || ::IsEqualIID(riid, IID_IGifStreamOptions4))
+        *ppv = static_cast<IGifStreamOptions4*>(this);
     else if (::IsEqualIID(riid, IID_IAVIFile))
         *ppv = static_cast<IAVIFile*>(this);
     else if (::IsEqualIID(riid, IID_IAVIStream))
@@ -113,7 +117,7 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetDithering(DWORD bEnable)
 HRESULT STDMETHODCALLTYPE CGifHandler::SetFrameDifferencing(DWORD bEnable)
 {
     // The screen must be followed from the first image on.
-    if (m_nImagesWritten != 0)
+    if (m_nImagesAccepted != 0)
         return E_UNEXPECTED;
     m_bDifferencing = bEnable != 0;
     return S_OK;
@@ -122,7 +126,7 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetFrameDifferencing(DWORD bEnable)
 HRESULT STDMETHODCALLTYPE CGifHandler::SetParallelEncoding(DWORD bEnable)
 {
     // Images already written went to the file directly.
-    if (m_nImagesWritten != 0)
+    if (m_nImagesAccepted != 0)
         return E_UNEXPECTED;
     m_bParallel = bEnable != 0;
     return S_OK;
@@ -133,10 +137,50 @@ HRESULT STDMETHODCALLTYPE CGifHandler::FinishImages(DWORD* pnImages)
     // A held image goes in as the last; images after it start afresh.
     if (m_differ.HasHeld())
         SendHeldImage(nullptr, 0);
-    const HRESULT hr = m_pipeline.IsStarted() ? m_pipeline.Finish() : m_hrWriteError;
+    if (m_pipeline.IsStarted())
+        m_pipeline.Finish();
     if (pnImages != nullptr)
-        *pnImages = m_pipeline.IsStarted() ? m_pipeline.ImagesWritten() : m_nImagesInFile;
-    return hr;
+        *pnImages = m_output.WholeImages();
+    return m_output.Error();
+}
+
+/////////////////////////////////////////////////////////////////////////////
+// IGifStreamOptions4: each only before the first format, which fixes the
+// output and the screen.
+
+HRESULT STDMETHODCALLTYPE CGifHandler::SetOutputStream(ISequentialStream* pStream)
+{
+    if (FormatTaken())
+        return E_UNEXPECTED;
+    m_output.SetStream(pStream);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::SetOutputSize(DWORD nWidth, DWORD nHeight)
+{
+    if (FormatTaken())
+        return E_UNEXPECTED;
+    if (nWidth > 0xFFFF || nHeight > 0xFFFF)
+        return E_INVALIDARG;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::SetColourLimit(DWORD nColours)
+{
+    if (FormatTaken())
+        return E_UNEXPECTED;
+    if (nColours < 2 || nColours > 256)
+        return E_INVALIDARG;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE CGifHandler::SetLossiness(DWORD nLevel)
+{
+    if (FormatTaken())
+        return E_UNEXPECTED;
+    if (nLevel > 200)
+        return E_INVALIDARG;
+    return E_NOTIMPL;
 }
 
 HRESULT STDMETHODCALLTYPE CGifHandler::SetTopLeftTransparency(DWORD dwMode)
@@ -184,7 +228,7 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Load(LPCOLESTR pszFileName, DWORD dwMode)
         return AVIERR_BADPARAM;
     if ((dwMode & OF_CREATE) == 0)
         return AVIERR_UNSUPPORTED;
-    if (m_hFile != nullptr)
+    if (m_output.IsOpen())
         return AVIERR_UNSUPPORTED;      // one object writes one file
 
     // The rate in these records is only reported: a stream reached without
@@ -210,17 +254,8 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Load(LPCOLESTR pszFileName, DWORD dwMode)
     m_options.wLoopCount = 0;
     m_options.wDelay = kDefaultDelay;
 
-    // No "insert a disk" box for a path on a missing drive: the failure goes
-    // back to the client. The host program's own mode is put back afterwards.
-    const UINT uPreviousMode = ::SetErrorMode(SEM_NOOPENFILEERRORBOX);
-    // The wide name goes to the file system as it is, so a name outside the
-    // ANSI code page still reaches the file the client asked for.
-    HANDLE hFile = ::CreateFileW(pszFileName, GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                 CREATE_ALWAYS, FILE_FLAG_RANDOM_ACCESS, nullptr);
-    ::SetErrorMode(uPreviousMode);
-    if (hFile == INVALID_HANDLE_VALUE)
+    if (!m_output.Open(pszFileName))
         return AVIERR_INTERNAL;
-    m_hFile = hFile;
     return S_OK;
 }
 

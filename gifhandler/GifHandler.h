@@ -1,6 +1,7 @@
 // CGifHandler: the AVIFile file handler that writes one animated GIF file
-// through the encoder; one object serves the file, its one video stream and
-// the private options interface, with one reference count for all of them.
+// (or the GIF into the client's own stream) through the encoder; one object
+// serves the file, its one video stream and the private options interface,
+// with one reference count for all of them.
 #pragma once
 
 #include <windows.h>
@@ -12,8 +13,9 @@
 #include "FrameImage.h"
 #include "GifEncoder.h"
 #include "IGifStreamOptions.h"
+#include "OutputSink.h"
 
-class CGifHandler final : public IGifStreamOptions3,
+class CGifHandler final : public IGifStreamOptions4,
                           public IAVIFile,
                           public IAVIStream,
                           public IGetFrame,
@@ -42,6 +44,11 @@ public:
 // IGifStreamOptions3
     HRESULT STDMETHODCALLTYPE SetParallelEncoding(DWORD bEnable) override;
     HRESULT STDMETHODCALLTYPE FinishImages(DWORD* pnImages) override;
+// IGifStreamOptions4
+    HRESULT STDMETHODCALLTYPE SetOutputStream(ISequentialStream* pStream) override;
+    HRESULT STDMETHODCALLTYPE SetOutputSize(DWORD nWidth, DWORD nHeight) override;
+    HRESULT STDMETHODCALLTYPE SetColourLimit(DWORD nColours) override;
+    HRESULT STDMETHODCALLTYPE SetLossiness(DWORD nLevel) override;
 
 // IAVIFile
     HRESULT STDMETHODCALLTYPE Info(AVIFILEINFOW* pfi, LONG lSize) override;
@@ -102,6 +109,12 @@ private:
     static const WORD kDefaultDelay = 6;
 
     bool StreamMatches(DWORD fccType, LONG lParam) const;
+    // Whether the stream has taken its first format, which fixes the screen
+    // and the output.
+    bool FormatTaken() const { return m_nScreenWidth != 0; }
+    // Refuses a format: the frames that follow are refused until one the
+    // handler can write comes. Returns hr.
+    HRESULT RefuseFormat(HRESULT hr);
     HRESULT WriteFileHeader(const BITMAPINFO* pFormat);
     // The header of a file whose first format was not 8-bit: the screen of
     // that format, and the first image's colours as the global table.
@@ -122,8 +135,9 @@ private:
     CEncodeJob* NextJob();
     // A filled job to the workers, or encoded and written now.
     HRESULT SendJob(CEncodeJob& job);
-    // Keeps the first error for FinishImages; returns hr.
-    HRESULT NoteWriteError(HRESULT hr);
+    // Ends the output for good with hr, unless it has failed already; the
+    // first failure, which every later Write and FinishImages answers.
+    HRESULT Fail(HRESULT hr);
     // A job of the image whole at the top-left corner, as the plain layout
     // writes it.
     static bool FillWholeImage(const GifImage& image, const RGBQUAD* localTable, const GifWriteOptions& options,
@@ -140,10 +154,10 @@ private:
     AVISTREAMINFOW m_gifStreamInfo;
     BOOL m_bStreamCreated;
     BOOL m_bHeaderWritten;      // the file header has been written (or its write tried)
-    HANDLE m_hFile;             // null until Load
+    COutputSink m_output;       // open from Load on
     BITMAPINFOHEADER m_bmih;    // the current format: size of the images written
     GifWriteOptions m_options;
-    DWORD m_nImagesWritten;     // images given to the encoder, for their delays
+    DWORD m_nImagesAccepted;    // samples Write took, numbering their delays
     BOOL m_bClientRate;         // the stream's rate came from the client, not from Load
 
     // The current format as the client gave it (header, then colour table
@@ -159,8 +173,6 @@ private:
     CEncodeJob m_job;           // the image being written, without parallel encoding
     CEncodePipeline m_pipeline; // started by the first image when parallel encoding is on
     BOOL m_bParallel;
-    DWORD m_nImagesInFile;      // without parallel encoding: images written whole
-    HRESULT m_hrWriteError;     // without parallel encoding: the first failed image's error
     BOOL m_bDifferencing;
     BOOL m_bDither;
     DWORD m_nTopLeftMode;       // 0: SetTransparency decides; 1: the first image's colour; 2: each image's own

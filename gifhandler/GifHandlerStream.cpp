@@ -89,54 +89,71 @@ HRESULT STDMETHODCALLTYPE CGifHandler::ReadFormat(LONG, LPVOID, LONG*)
 // 8-bit one also becomes the file header: logical screen, global colour
 // table and loop count. A first format of another depth that the handler can
 // reduce gives the screen, and the first image written from it the global
-// table. Formats the handler cannot write are kept so that their samples
-// are skipped, but they cannot start the file.
+// table. A format the handler cannot write is refused, and so are the
+// frames that follow it until one it can write comes; so is one larger than
+// the screen, which the first format fixed.
 HRESULT STDMETHODCALLTYPE CGifHandler::SetFormat(LONG, LPVOID lpFormat, LONG cbFormat)
 {
     if (lpFormat == nullptr || cbFormat < static_cast<LONG>(sizeof(BITMAPINFOHEADER)))
-        return AVIERR_BADFORMAT;
+        return RefuseFormat(AVIERR_BADFORMAT);
     BITMAPINFOHEADER bmih;
     ::CopyMemory(&bmih, lpFormat, sizeof bmih);
     if (bmih.biSize < sizeof bmih)
-        return AVIERR_BADFORMAT;
-    if (m_hFile == nullptr)
+        return RefuseFormat(AVIERR_BADFORMAT);
+    if (!m_output.IsOpen())
         return E_UNEXPECTED;    // no Load yet: nowhere to write
+    if (FAILED(m_output.Error()))
+        return m_output.Error();
 
     const ULONGLONG cbNeeded = static_cast<ULONGLONG>(bmih.biSize) + FormatTrailerBytes(bmih);
     if (bmih.biBitCount == 8) {
         DibGeometry geometry;
-        if (!geometry.Read(&bmih) || bmih.biCompression != BI_RGB)
-            return AVIERR_BADFORMAT;
+        // The table is read from the copy of the block, which holds the
+        // largest header of the family.
+        if (!geometry.Read(&bmih) || bmih.biCompression != BI_RGB || bmih.biSize > sizeof(BITMAPV5HEADER))
+            return RefuseFormat(AVIERR_BADFORMAT);
         // The encoder reads the colour table of the first format: it must be
         // inside the block the client gave.
         if (!m_bHeaderWritten
             && static_cast<ULONGLONG>(bmih.biSize) + ColourTableBytes(bmih)
                    > static_cast<ULONGLONG>(cbFormat))
-            return AVIERR_BADFORMAT;
+            return RefuseFormat(AVIERR_BADFORMAT);
+    } else if (cbNeeded > static_cast<ULONGLONG>(cbFormat)) {
+        return RefuseFormat(AVIERR_BADFORMAT);      // its masks or colour table are missing
     }
 
-    m_bmih = bmih;
     ::ZeroMemory(m_format, sizeof m_format);
     ::CopyMemory(m_format, lpFormat,
                  static_cast<ULONGLONG>(cbFormat) < sizeof m_format ? static_cast<DWORD>(cbFormat) : sizeof m_format);
+    // Read from the copy of the whole block: the masks of BI_BITFIELDS follow the header.
+    if (!CFrameImage::Accepts(reinterpret_cast<const BITMAPINFOHEADER*>(m_format))
+        || (bmih.biBitCount != 8 && cbNeeded > sizeof m_format))
+        return RefuseFormat(AVIERR_COMPRESSOR);
+    const LONGLONG height = bmih.biHeight < 0 ? -static_cast<LONGLONG>(bmih.biHeight) : bmih.biHeight;
+    if (FormatTaken() && (bmih.biWidth > m_nScreenWidth || height > m_nScreenHeight))
+        return RefuseFormat(AVIERR_BADFORMAT);
+
+    m_bmih = bmih;
     // A later 8-bit format without its table is shown with the global one,
     // as it always was; other formats are read with what follows the header.
     m_bTableGiven = cbNeeded <= static_cast<ULONGLONG>(cbFormat) && cbNeeded <= sizeof m_format;
-    // Read from the copy of the whole block: the masks of BI_BITFIELDS follow the header.
-    m_bFormatUsable = CFrameImage::Accepts(reinterpret_cast<const BITMAPINFOHEADER*>(m_format))
-                      && (bmih.biBitCount == 8 || m_bTableGiven);
+    m_bFormatUsable = TRUE;
     if (m_bHeaderWritten)
         return S_OK;
     if (bmih.biBitCount == 8)
         return WriteFileHeader(static_cast<const BITMAPINFO*>(lpFormat));
-    if (!m_bFormatUsable)
-        return AVIERR_COMPRESSOR;
     // The first such format is the screen, as an 8-bit one would have been.
-    if (m_nScreenWidth == 0) {
+    if (!FormatTaken()) {
         m_nScreenWidth = bmih.biWidth;
-        m_nScreenHeight = bmih.biHeight < 0 ? -bmih.biHeight : bmih.biHeight;
+        m_nScreenHeight = static_cast<LONG>(height);
     }
     return S_OK;
+}
+
+HRESULT CGifHandler::RefuseFormat(HRESULT hr)
+{
+    m_bFormatUsable = FALSE;
+    return hr;
 }
 
 HRESULT STDMETHODCALLTYPE CGifHandler::Read(LONG, LONG, LPVOID, LONG, LONG* plBytes,
@@ -163,18 +180,13 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Write(LONG, LONG lSamples, LPVOID lpBuffe
         *plBytesWritten = 0;
     if (lSamples != 1)
         return AVIERR_UNSUPPORTED;
-    if (m_hFile == nullptr)
+    if (!m_output.IsOpen())
         return E_UNEXPECTED;
-    // An image encoded on a worker that could not be written.
-    if (m_pipeline.IsStarted() && FAILED(m_pipeline.Error()))
-        return m_pipeline.Error();
-    // Frames of a format the handler cannot write are left out, and the
-    // client goes on with the next frame.
-    if (m_bmih.biBitCount != 8 && !m_bFormatUsable)
-        return S_OK;
-
-    DibGeometry geometry;
-    if (m_bmih.biBitCount == 8 && (!geometry.Read(&m_bmih) || m_bmih.biCompression != BI_RGB))
+    // After a failure the file can no longer be whole: nothing more goes in.
+    if (FAILED(m_output.Error()))
+        return m_output.Error();
+    // No frame is taken without a format the handler can write.
+    if (!m_bFormatUsable)
         return AVIERR_BADFORMAT;
     if (lpBuffer == nullptr)
         return AVIERR_BADPARAM;
@@ -187,20 +199,20 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Write(LONG, LONG lSamples, LPVOID lpBuffe
     const HRESULT hr = m_frames.Convert(reinterpret_cast<const BITMAPINFOHEADER*>(m_format),
                                         static_cast<const BYTE*>(lpBuffer), m_bDither != FALSE, image);
     if (FAILED(hr))
-        return hr == E_OUTOFMEMORY ? AVIERR_MEMORY : AVIERR_BADFORMAT;
+        return hr == E_OUTOFMEMORY ? Fail(AVIERR_MEMORY) : AVIERR_BADFORMAT;
     if (!m_bHeaderWritten && WriteDeferredHeader(image) != S_OK)
-        return AVIERR_FILEWRITE;
+        return m_output.Error();
     const bool bOnGlobal = UsesGlobalTable(image);
 
     if (m_bDifferencing && !m_differ.IsStarted() && !m_differ.Begin(m_nScreenWidth, m_nScreenHeight))
-        return AVIERR_MEMORY;
+        return Fail(AVIERR_MEMORY);
     // Without its workers the stream writes as it always did.
-    if (m_bParallel && !m_pipeline.IsStarted() && !m_pipeline.Start(m_hFile))
+    if (m_bParallel && !m_pipeline.IsStarted() && !m_pipeline.Start(m_output))
         m_bParallel = FALSE;
 
     GifWriteOptions options = m_options;
-    options.wDelay = ImageDelay(m_nImagesWritten);
-    ++m_nImagesWritten;
+    options.wDelay = ImageDelay(m_nImagesAccepted);
+    ++m_nImagesAccepted;
     ApplyTopLeftTransparency(image, bOnGlobal, options);
     const HRESULT hrImage = WriteImage(image, bOnGlobal, options, lpBuffer);
     if (hrImage != S_OK)
@@ -235,34 +247,35 @@ HRESULT CGifHandler::WriteImage(const GifImage& image, bool bOnGlobal, const Gif
     const RGBQUAD* shown = bOnGlobal ? m_globalTable : image.table;
     const RGBQUAD* localTable = bOnGlobal ? nullptr : image.table;
     if (bHold)
-        return m_differ.Hold(image, shown, localTable, transparentIndex, options.wDelay) ? S_OK : AVIERR_MEMORY;
+        return m_differ.Hold(image, shown, localTable, transparentIndex, options.wDelay) ? S_OK
+                                                                                          : Fail(AVIERR_MEMORY);
 
     if (!bDifference && !m_pipeline.IsStarted()) {
         const bool bWritten = image.clientRows && bOnGlobal
-                                  ? ::GifWriteImageHeader(m_hFile, &m_bmih, &options)
-                                        && ::GifWriteImage(m_hFile, &m_bmih, static_cast<const BYTE*>(pClientRows))
-                                  : GifWriteImageBlocks(m_hFile, image.geometry, options, localTable, image.count,
+                                  ? GifWriteImageHeader(m_output, &m_bmih, &options)
+                                        && GifWriteImage(m_output, &m_bmih, static_cast<const BYTE*>(pClientRows))
+                                  : GifWriteImageBlocks(m_output, image.geometry, options, localTable, image.count,
                                                         image.indices);
         if (!bWritten)
-            return NoteWriteError(AVIERR_FILEWRITE);
+            return Fail(AVIERR_FILEWRITE);
+        m_output.EndImage();
         m_differ.NotePlain(image, shown, options.bTransparent != FALSE);
-        ++m_nImagesInFile;
         return S_OK;
     }
 
     CEncodeJob* job = NextJob();
     if (job == nullptr)
-        return m_pipeline.Error();
+        return m_output.Error();
     if (bDifference) {
         const bool bPrepared = options.bTransparent
                                    ? m_differ.PrepareTransparent(image, localTable, transparentIndex, options.wDelay,
                                                                  *job)
                                    : m_differ.Prepare(image, shown, localTable, options.wDelay, *job);
         if (!bPrepared)
-            return NoteWriteError(AVIERR_MEMORY);
+            return Fail(AVIERR_MEMORY);
     } else {
         if (!FillWholeImage(image, localTable, options, *job))
-            return NoteWriteError(AVIERR_MEMORY);
+            return Fail(AVIERR_MEMORY);
         m_differ.NotePlain(image, shown, options.bTransparent != FALSE);
     }
     return SendJob(*job);
@@ -272,10 +285,10 @@ HRESULT CGifHandler::SendHeldImage(const GifImage* pNext, BYTE nextTransparentIn
 {
     CEncodeJob* job = NextJob();
     if (job == nullptr)
-        return m_pipeline.Error();
+        return m_output.Error();
     const bool bFilled = pNext != nullptr ? m_differ.EmitHeldFor(*pNext, nextTransparentIndex, *job)
                                           : m_differ.EmitHeldLast(*job);
-    return bFilled ? SendJob(*job) : NoteWriteError(AVIERR_MEMORY);
+    return bFilled ? SendJob(*job) : Fail(AVIERR_MEMORY);
 }
 
 CEncodeJob* CGifHandler::NextJob()
@@ -290,18 +303,17 @@ HRESULT CGifHandler::SendJob(CEncodeJob& job)
         return S_OK;
     }
     if (!job.Encode())
-        return NoteWriteError(AVIERR_MEMORY);
-    if (!job.WriteTo(m_hFile))
-        return NoteWriteError(AVIERR_FILEWRITE);
-    ++m_nImagesInFile;
+        return Fail(AVIERR_MEMORY);
+    if (!job.WriteTo(m_output))
+        return Fail(AVIERR_FILEWRITE);
+    m_output.EndImage();
     return S_OK;
 }
 
-HRESULT CGifHandler::NoteWriteError(HRESULT hr)
+HRESULT CGifHandler::Fail(HRESULT hr)
 {
-    if (SUCCEEDED(m_hrWriteError))
-        m_hrWriteError = hr;
-    return hr;
+    m_output.Fail(hr);
+    return m_output.Error();
 }
 
 // The blocks come out as GifWriteImageHeader and GifWriteImageBlocks write
@@ -412,7 +424,10 @@ HRESULT CGifHandler::WriteFileHeader(const BITMAPINFO* pFormat)
     ::ZeroMemory(m_globalTable, sizeof m_globalTable);
     ::CopyMemory(m_globalTable, reinterpret_cast<const BYTE*>(pFormat) + pFormat->bmiHeader.biSize,
                  ColourTableBytes(pFormat->bmiHeader));
-    return ::GifWriteFileHeader(m_hFile, pFormat, &m_options) ? S_OK : AVIERR_FILEWRITE;
+    if (!GifWriteFileHeader(m_output, pFormat, &m_options))
+        return Fail(AVIERR_FILEWRITE);
+    m_output.EndHeader();
+    return S_OK;
 }
 
 HRESULT CGifHandler::WriteDeferredHeader(const GifImage& image)

@@ -1,11 +1,20 @@
-// The handler's own image writers, beside the exported ones: images placed
-// anywhere on the screen, whose colours may come with a local table.
+// The handler's own writers, into any sink: the blocks the exported writers
+// write into a file handle, and images placed anywhere on the screen, whose
+// colours may come with a local table.
 #pragma once
 
 #include <windows.h>
 
 #include "DibGeometry.h"
+#include "FileWrite.h"
 #include "GifEncoder.h"
+
+// The exported writers' bytes, into a sink; false when a write fails or the
+// exported writer would refuse its arguments.
+bool GifWriteFileHeader(ByteSink& sink, const BITMAPINFO* format, const GifWriteOptions* options);
+bool GifWriteImageHeader(ByteSink& sink, const BITMAPINFOHEADER* header, const GifWriteOptions* options);
+bool GifWriteImage(ByteSink& sink, const BITMAPINFOHEADER* header, const BYTE* pixels);
+bool GifWriteFileTerminator(ByteSink& sink);
 
 // An image placed anywhere on the screen, with the disposal its control
 // extension asks for, whose LZW data is already encoded (frame differencing
@@ -24,7 +33,7 @@ struct GifPlacedImage
 // The control extension, the descriptor, the local table if any (of the
 // smallest power of two that holds its entries), then the encoded data as
 // it is. False when a write fails.
-bool GifWriteEncodedImage(HANDLE hFile, const GifPlacedImage& image, const BYTE* lzw, DWORD cbLzw);
+bool GifWriteEncodedImage(ByteSink& sink, const GifPlacedImage& image, const BYTE* lzw, DWORD cbLzw);
 
 // An image whole at the top-left corner, as the plain layout writes it: a
 // transparent image restores the background, others say nothing.
@@ -33,5 +42,5 @@ GifPlacedImage GifPlaceWholeImage(const DibGeometry& geometry, const GifWriteOpt
 
 // That image's blocks, then the LZW data of its indices, which lie as the
 // geometry says (any stride, either row order). False when a write fails.
-bool GifWriteImageBlocks(HANDLE hFile, const DibGeometry& geometry, const GifWriteOptions& options,
+bool GifWriteImageBlocks(ByteSink& sink, const DibGeometry& geometry, const GifWriteOptions& options,
                          const RGBQUAD* localTable, DWORD count, const BYTE* indices);

@@ -1,6 +1,7 @@
-// The four exported GIF89a writers, and the handler's writer of images with
-// a table of their own: one small builder per GIF block, each block handed
-// to WriteFile whole.
+// The GIF89a writers, into any sink (the handler's output) and, exported,
+// into a file handle, and the handler's writer of images with a table of
+// their own: one small builder per GIF block, each block handed to the sink
+// whole.
 #include "GifEncoder.h"
 #include "GifImageBlocks.h"
 #include "DibGeometry.h"
@@ -100,45 +101,42 @@ DWORD TableBits(DWORD count)
 
 } // namespace
 
-extern "C" BOOL WINAPI GifWriteFileHeader(HANDLE hFile, const BITMAPINFO* format,
-                                          const GifWriteOptions* options)
+bool GifWriteFileHeader(ByteSink& sink, const BITMAPINFO* format, const GifWriteOptions* options)
 {
     DibGeometry geometry;
-    if (hFile == nullptr || format == nullptr
-        || format->bmiHeader.biSize < sizeof(BITMAPINFOHEADER)
+    if (format == nullptr || format->bmiHeader.biSize < sizeof(BITMAPINFOHEADER)
         || !geometry.Read(&format->bmiHeader))
-        return FALSE;
+        return false;
 
     BYTE screen[13];
     BuildScreenDescriptor(screen, geometry);
-    if (!WriteAll(hFile, screen, sizeof screen))
-        return FALSE;
+    if (!sink.Write(screen, sizeof screen))
+        return false;
 
     HGLOBAL hTable = ::GlobalAlloc(GMEM_FIXED, 3 * kColourTableEntries);
     if (hTable == nullptr)
-        return FALSE;
+        return false;
     BYTE* table = static_cast<BYTE*>(hTable);
     BuildColourTable(table, format);
-    const bool tableWritten = WriteAll(hFile, table, 3 * kColourTableEntries);
+    const bool tableWritten = sink.Write(table, 3 * kColourTableEntries);
     ::GlobalFree(hTable);
     if (!tableWritten)
-        return FALSE;
+        return false;
 
     if (options != nullptr && options->bLoop) {
         BYTE loop[19];
         BuildLoopExtension(loop, options->wLoopCount);
-        if (!WriteAll(hFile, loop, sizeof loop))
-            return FALSE;
+        if (!sink.Write(loop, sizeof loop))
+            return false;
     }
-    return TRUE;
+    return true;
 }
 
-extern "C" BOOL WINAPI GifWriteImageHeader(HANDLE hFile, const BITMAPINFOHEADER* header,
-                                           const GifWriteOptions* options)
+bool GifWriteImageHeader(ByteSink& sink, const BITMAPINFOHEADER* header, const GifWriteOptions* options)
 {
     DibGeometry geometry;
-    if (hFile == nullptr || !geometry.Read(header))
-        return FALSE;
+    if (!geometry.Read(header))
+        return false;
 
     BYTE blocks[8 + 10];
     DWORD size = 0;
@@ -148,23 +146,50 @@ extern "C" BOOL WINAPI GifWriteImageHeader(HANDLE hFile, const BITMAPINFOHEADER*
     }
     BuildImageDescriptor(blocks + size, geometry);
     size += 10;
-    return WriteAll(hFile, blocks, size);
+    return sink.Write(blocks, size);
+}
+
+bool GifWriteImage(ByteSink& sink, const BITMAPINFOHEADER* header, const BYTE* pixels)
+{
+    DibGeometry geometry;
+    if (pixels == nullptr || !geometry.Read(header) || header->biCompression != BI_RGB)
+        return false;
+    return LzwEncodeImageData(sink, geometry, pixels);
+}
+
+bool GifWriteFileTerminator(ByteSink& sink)
+{
+    static const BYTE kTrailer = 0x3B;
+    return sink.Write(&kTrailer, 1);
+}
+
+// The exported writers: the same bytes, into a file handle.
+
+extern "C" BOOL WINAPI GifWriteFileHeader(HANDLE hFile, const BITMAPINFO* format,
+                                          const GifWriteOptions* options)
+{
+    FileSink sink(hFile);
+    return hFile != nullptr && GifWriteFileHeader(sink, format, options);
+}
+
+extern "C" BOOL WINAPI GifWriteImageHeader(HANDLE hFile, const BITMAPINFOHEADER* header,
+                                           const GifWriteOptions* options)
+{
+    FileSink sink(hFile);
+    return hFile != nullptr && GifWriteImageHeader(sink, header, options);
 }
 
 extern "C" BOOL WINAPI GifWriteImage(HANDLE hFile, const BITMAPINFOHEADER* header,
                                      const BYTE* pixels)
 {
-    DibGeometry geometry;
-    if (hFile == nullptr || pixels == nullptr || !geometry.Read(header)
-        || header->biCompression != BI_RGB)
-        return FALSE;
-    return LzwWriteImageData(hFile, geometry, pixels);
+    FileSink sink(hFile);
+    return hFile != nullptr && GifWriteImage(sink, header, pixels);
 }
 
 extern "C" BOOL WINAPI GifWriteFileTerminator(HANDLE hFile)
 {
-    static const BYTE kTrailer = 0x3B;
-    return WriteAll(hFile, &kTrailer, 1);
+    FileSink sink(hFile);
+    return hFile != nullptr && GifWriteFileTerminator(sink);
 }
 
 namespace {
@@ -226,21 +251,20 @@ GifPlacedImage GifPlaceWholeImage(const DibGeometry& geometry, const GifWriteOpt
     return placed;
 }
 
-bool GifWriteImageBlocks(HANDLE hFile, const DibGeometry& geometry, const GifWriteOptions& options,
+bool GifWriteImageBlocks(ByteSink& sink, const DibGeometry& geometry, const GifWriteOptions& options,
                          const RGBQUAD* localTable, DWORD count, const BYTE* indices)
 {
     const GifPlacedImage placed = GifPlaceWholeImage(geometry, options, localTable, count);
-    if (hFile == nullptr || indices == nullptr || !IsPlaceable(placed))
+    if (indices == nullptr || !IsPlaceable(placed))
         return false;
     BYTE blocks[8 + 10 + 3 * kColourTableEntries];
-    return WriteAll(hFile, blocks, BuildPlacedImageBlocks(blocks, placed))
-           && LzwWriteImageData(hFile, geometry, indices);
+    return sink.Write(blocks, BuildPlacedImageBlocks(blocks, placed)) && LzwEncodeImageData(sink, geometry, indices);
 }
 
-bool GifWriteEncodedImage(HANDLE hFile, const GifPlacedImage& image, const BYTE* lzw, DWORD cbLzw)
+bool GifWriteEncodedImage(ByteSink& sink, const GifPlacedImage& image, const BYTE* lzw, DWORD cbLzw)
 {
-    if (hFile == nullptr || lzw == nullptr || !IsPlaceable(image))
+    if (lzw == nullptr || !IsPlaceable(image))
         return false;
     BYTE blocks[8 + 10 + 3 * kColourTableEntries];
-    return WriteAll(hFile, blocks, BuildPlacedImageBlocks(blocks, image)) && WriteAll(hFile, lzw, cbLzw);
+    return sink.Write(blocks, BuildPlacedImageBlocks(blocks, image)) && sink.Write(lzw, cbLzw);
 }

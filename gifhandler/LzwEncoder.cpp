@@ -337,12 +337,6 @@ void LzwReleaseWorkspace()
     }
 }
 
-bool LzwWriteImageData(HANDLE hFile, const DibGeometry& g, const BYTE* pixels)
-{
-    FileSink sink(hFile);
-    return LzwEncodeImageData(sink, g, pixels);
-}
-
 bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& g, const BYTE* pixels)
 {
     Workspace* const work = TakeWorkspace();

@@ -13,18 +13,38 @@ winproject=$("$here/wine.sh" winepath -w "$project" 2>/dev/null | tr -d '\r')
 "$here/wine.sh" explorer /desktop=reelwright,1024x768 "$exe" "$winproject" >/dev/null 2>&1 &
 program=$!
 # The desktop and the program it started are separate processes: end both.
-# The program is found by its Windows path, which only its own Wine process
-# carries on its command line.
-winexe=$("$here/wine.sh" winepath -w "$exe" 2>/dev/null | tr -d '\r')
-stop() {
-    kill "$program" 2>/dev/null || true
-    for cmdline in /proc/[0-9]*/cmdline; do
-        if tr '\0' ' ' <"$cmdline" 2>/dev/null | grep -qF "$winexe"; then
-            pid=${cmdline#/proc/}
-            kill "${pid%/cmdline}" 2>/dev/null || true
-        fi
+# The program is the process of this prefix whose own name (the first word
+# of its command line, a Unix or a Windows path) is the program's file name.
+prefix=${WINEPREFIX:-$(cd "$here/.." && pwd)/build/wineprefix}
+exe_name=$(basename "$exe")
+program_pids() {
+    local dir argv0
+    for dir in /proc/[0-9]*; do
+        argv0=$(tr '\0' '\n' <"$dir/cmdline" 2>/dev/null | head -n 1) || continue
+        argv0=${argv0##*[\\/]}
+        [ "${argv0,,}" = "${exe_name,,}" ] || continue
+        tr '\0' '\n' <"$dir/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" || continue
+        echo "${dir#/proc/}"
     done
+}
+stop() {
+    local status=$? pids
+    kill "$program" 2>/dev/null || true
+    pids=$(program_pids)
+    [ -z "$pids" ] || kill $pids 2>/dev/null || true
+    for _ in $(seq 50); do
+        pids=$(program_pids)
+        [ -n "$pids" ] || break
+        sleep 0.2
+    done
+    [ -z "$pids" ] || kill -9 $pids 2>/dev/null || true
     wait "$program" 2>/dev/null || true
+    # A program left running would hold Wine's desktop for the next run.
+    if [ -n "$(program_pids)" ]; then
+        echo "screenshot: $exe_name is still running" >&2
+        exit 1
+    fi
+    exit "$status"
 }
 trap stop EXIT
 title="reelwright - Wine desktop"

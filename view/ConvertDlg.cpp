@@ -54,16 +54,16 @@ void CConvertDlg::OnOK()
 
 BOOL CConvertDlg::CheckOutputName()
 {
-    // An empty name is left to the export, which says what is wrong with it.
-    if (m_strFileName.IsEmpty())
-        return TRUE;
     char szExt[_MAX_EXT];
     ::_splitpath(m_strFileName, nullptr, nullptr, nullptr, szExt);
-    if (szExt[0] == '\0') {
+    // A name without an extension becomes a .gif; one that is only spaces
+    // stays as it is, to be refused for having no name.
+    if (szExt[0] == '\0' && WhyBadOutputName(m_strFileName) != kOutputNoName) {
         m_strFileName += ".gif";
         UpdateData(FALSE);
-    } else if (!IsGifOutputName(m_strFileName)) {
-        AfxMessageBox(CString(kOutputNotGif) + "\n" + m_strFileName);
+    }
+    if (LPCSTR pszWhy = WhyBadOutputName(m_strFileName)) {
+        AfxMessageBox(m_strFileName.IsEmpty() ? CString(pszWhy) : pszWhy + ("\n" + m_strFileName));
         ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(IDC_FILENAME)), TRUE);
         return FALSE;
     }

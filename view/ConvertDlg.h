@@ -24,7 +24,8 @@ public:
 
 // Implementation
     // Makes the output a .gif name: ".gif" is added to a name without an
-    // extension and another extension is refused; a file that exists is
+    // extension, another extension is refused, and so is a name that is
+    // empty or only spaces and dots (with ".gif" or not); a file that exists is
     // replaced only when the user says so, here or in Browse. FALSE keeps the
     // dialog open with the name to change.
     BOOL CheckOutputName();

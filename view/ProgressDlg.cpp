@@ -2,6 +2,7 @@
 #include "ProgressDlg.h"
 
 #include "DataExchange.h"
+#include "FrameWnd.h"
 #include "MessageBox.h"
 #include "PathEllipsis.h"
 #include "WinApp.h"
@@ -113,16 +114,64 @@ bool CProgressDlg::PollCancel()
     return m_bCancelRequested != FALSE;
 }
 
-void CProgressDlg::ShowFailure(LPCSTR pszMessage, LPCSTR pszFileName)
+void CProgressDlg::ShowFailure(const cExportReport::Failure&)
 {
-    CString strText(pszMessage);
-    if (*pszFileName != '\0')
-        strText += CString("\n") + pszFileName;
-    AfxMessageBox(strText);
 }
 
-void CProgressDlg::ShowSkippedFiles(const cExportReport& report)
+CString CProgressDlg::ReplaceQuestion(const std::vector<CString>& existing)
 {
-    if (!report.m_skipped.empty())
-        AfxMessageBox(AfxFormatList("These files were left out:", report.SkippedLines()));
+    char szHeading[64];
+    if (existing.size() == 1)
+        ::lstrcpyA(szHeading, "1 file already exists:");
+    else
+        ::wsprintfA(szHeading, "%u files already exist:", static_cast<unsigned>(existing.size()));
+    return AfxFormatList(szHeading, existing)
+           + (existing.size() == 1 ? "\n\nReplace it?" : "\n\nReplace them?")
+           + "\nNo leaves them as they are and writes the rest.";
+}
+
+cExportProgress::ReplaceAnswer CProgressDlg::AskReplace(const std::vector<CString>& existing)
+{
+    switch (AfxMessageBox(ReplaceQuestion(existing), MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+        return replaceExisting;
+    case IDNO:
+        return keepExisting;
+    default:
+        return stopExport;
+    }
+}
+
+CString CProgressDlg::ReportText(const cExportReport& report)
+{
+    CString strText;
+    if (report.m_failures.size() == 1) {
+        // One failure as it always read: the fixed text, then the file and
+        // the reason on lines of their own.
+        const cExportReport::Failure& f = report.m_failures[0];
+        strText = f.strMessage;
+        if (!f.strFile.IsEmpty())
+            strText += "\n" + f.strFile;
+        if (!f.strReason.IsEmpty())
+            strText += "\n" + f.strReason;
+    } else if (!report.m_failures.empty()) {
+        strText = AfxFormatList("These files could not be written:", report.FailureLines());
+    }
+    if (!report.m_skipped.empty()) {
+        if (!strText.IsEmpty())
+            strText += "\n\n";
+        strText += AfxFormatList("These files were left out:", report.SkippedLines());
+    }
+    return strText;
+}
+
+void CProgressDlg::ShowReport(const cExportReport& report)
+{
+    const CString strWritten = report.WrittenSummary();
+    CWnd* pMain = AfxGetMainWnd();
+    if (!strWritten.IsEmpty() && pMain != nullptr && pMain->IsKindOf(RUNTIME_CLASS(CFrameWnd)))
+        static_cast<CFrameWnd*>(pMain)->SetMessageText(strWritten);
+    const CString strText = ReportText(report);
+    if (!strText.IsEmpty())
+        AfxMessageBox(strText);
 }

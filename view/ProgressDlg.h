@@ -31,14 +31,23 @@ public:
     void Hide() override;
     // Cancel and Esc ask the export to stop; the window stays until it has.
     void OnCancel() override;
-    // The files an export left out, in one message; nothing when none were.
-    static void ShowSkippedFiles(const cExportReport& report);
+    // "N files already exist ... Replace them?", Yes, No or Cancel.
+    ReplaceAnswer AskReplace(const std::vector<CString>& existing) override;
+    // The end of an export: what could not be written and what was left
+    // out, in one message (none when everything was written), and what was
+    // written in the main window's status bar.
+    static void ShowReport(const cExportReport& report);
+    // The message ShowReport shows; empty when there is nothing to tell.
+    static CString ReportText(const cExportReport& report);
+    // The question AskReplace asks.
+    static CString ReplaceQuestion(const std::vector<CString>& existing);
 
 // Implementation
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
-    // A message box with the fixed text, and the file on a line of its own.
-    void ShowFailure(LPCSTR pszMessage, LPCSTR pszFileName) override;
+    // Nothing while the export runs: a box per file would bury Cancel under
+    // them. The report keeps the failure for ShowReport.
+    void ShowFailure(const cExportReport::Failure& failure) override;
     bool PollCancel() override;
 
     // The status text as the line can show it: a long path shortened.

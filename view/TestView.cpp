@@ -179,8 +179,6 @@ void CTestView::OnDropFiles(HDROP hDropInfo)
     std::vector<CString> refused;
     const std::vector<CString> paths = DroppedPaths(hDropInfo, refused);
     ::DragFinish(hDropInfo);
-    if (!refused.empty())
-        AfxMessageBox(CTestDoc::RefusedFilesMessage(refused));
 
     int nProjects = 0;
     for (const CString& strPath : paths)
@@ -188,18 +186,27 @@ void CTestView::OnDropFiles(HDROP hDropInfo)
     // A project file comes alone; with anything else nothing is added, so
     // nothing can be half added and lost.
     if (nProjects > 0) {
+        if (!refused.empty())
+            AfxMessageBox(CTestDoc::RefusedFilesMessage(refused));
         if (paths.size() == 1 && refused.empty())
             AfxGetApp()->OpenDocumentFile(paths[0]);
         else
             AfxMessageBox("Only one .SEQ file at a time, please.", MB_OK);
         return;
     }
-    if (paths.empty() && !refused.empty())
-        return;
-    CTestDoc* pDoc = GetDocument();
-    pDoc->AddDroppedFiles(paths);
-    pDoc->SetModifiedFlag();
-    OnUpdate(this, 0, nullptr);
+    if (!paths.empty() || refused.empty()) {
+        CTestDoc* pDoc = GetDocument();
+        std::vector<CString> skipped;
+        pDoc->AddDroppedFiles(paths, &skipped);
+        for (const CString& strSkipped : skipped)
+            refused.push_back(strSkipped + ": " + CTestDoc::kNotAddable);
+        pDoc->SetModifiedFlag();
+        OnUpdate(this, 0, nullptr);
+    }
+    // Told once the tree shows what was added: the names that could not be
+    // kept and the files of no kind the project takes, in one message.
+    if (!refused.empty())
+        AfxMessageBox(CTestDoc::RefusedFilesMessage(refused));
 }
 
 void CTestView::OnDelete()
@@ -265,7 +272,7 @@ void CTestView::OnCreateAnimation()
     settings.nTransparency = dlg.m_nTransparency;
     pDoc->StoreExportSettings(settings);
     CProgressDlg progress(this);
-    CProgressDlg::ShowSkippedFiles(pDoc->Export(settings, &progress));
+    CProgressDlg::ShowReport(pDoc->Export(settings, &progress));
 }
 
 void CTestView::OnUpdateCreateAnimation(CCmdUI* pCmdUI)
@@ -286,7 +293,7 @@ void CTestView::OnBatchConvert()
     settings.nTransparency = dlg.m_nTransparency;
     pDoc->StoreExportSettings(settings);
     CProgressDlg progress(this);
-    CProgressDlg::ShowSkippedFiles(pDoc->Export(settings, &progress));
+    CProgressDlg::ShowReport(pDoc->Export(settings, &progress));
 }
 
 void CTestView::OnUpdateBatchConvert(CCmdUI* pCmdUI)

@@ -71,8 +71,10 @@ struct IGifStreamOptions3 : public IGifStreamOptions2
     // Parallel encoding (off by default): images are encoded on worker
     // threads, one for each processor up to a few, and written in order.
     // Write then returns before its image is in the file, and a write that
-    // fails later is answered by the next Write and by FinishImages; after
-    // it nothing more is written and the file is left without its trailer.
+    // fails later is answered by the next Write and by FinishImages. With
+    // or without it, after a failed write nothing more is written, every
+    // later Write and FinishImages answers the error, and the file is left
+    // without its trailer, cut back to the end of its last whole image.
     // Only a call made before the first image takes effect (E_UNEXPECTED
     // after it).
     virtual HRESULT STDMETHODCALLTYPE SetParallelEncoding(DWORD bEnable) = 0;

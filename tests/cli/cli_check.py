@@ -4,11 +4,13 @@ messages and the files written (read back with giflib's gifdump).
 Usage: cli_check.py <wine.sh> <reelwright-cli.exe> <movie folder> <work folder> <gifdump>"""
 import os
 import pty
+import re
 import select
 import shutil
 import signal
 import subprocess
 import sys
+import time
 
 from PIL import Image
 
@@ -98,6 +100,145 @@ def composited(path):
 def gifdump(path):
     r = subprocess.run([GIFDUMP, path], capture_output=True, text=True)
     return r.returncode, r.stdout.splitlines()
+
+
+def read(name):
+    with open(os.path.join(WORK, name), "rb") as f:
+        return f.read()
+
+
+def check_project_guard():
+    """The project file is never an export's output, whatever name reaches it."""
+    expect_run("create with a project name not ending in .seq", ["create", "notes.gif", "clip000.bmp"], 2,
+               stderr_has=["the project's name must end in .seq"])
+    check("create notes.gif: nothing made", not os.path.exists(os.path.join(WORK, "notes.gif")))
+    # A project named as a GIF (an earlier version made them), with a picture
+    # whose batch GIF would be that name.
+    shutil.copy(os.path.join(WORK, "clip000.bmp"), os.path.join(WORK, "holiday notes.bmp"))
+    expect_run("create the holiday project", ["create", "notes_project.seq", "holiday notes.bmp"], 0)
+    shutil.copy(os.path.join(WORK, "notes_project.seq"), os.path.join(WORK, "holiday notes.gif"))
+    os.makedirs(os.path.join(WORK, "sub"), exist_ok=True)
+    project = read("holiday notes.gif")
+    r = subprocess.run([WINE, "winepath", "-s", os.path.join(WORK, "holiday notes.gif")], capture_output=True, text=True)
+    short = r.stdout.strip().replace("\\", "/").split("/")[-1]
+    check("the project has a short name", short != "holiday notes.gif" and "~" in short, short)
+    windows = "Z:" + os.path.join(WORK, "holiday notes.gif")
+    for title, output in [("its default output", None), ("in capitals", "HOLIDAY NOTES.GIF"),
+                          ("through sub\\..", "sub\\..\\holiday notes.gif"), ("its short name", short),
+                          ("with forward slashes", windows), ("with backslashes", windows.replace("/", "\\"))]:
+        args = ["animate", "holiday notes.gif"] + (["--output", output, "--force"] if output else [])
+        expect_run(f"project as output, {title}", args, 1, stderr_has=["The output file is one of the project's own files."])
+        check(f"project as output, {title}: the project is kept", read("holiday notes.gif") == project)
+    expect_run("batch beside the project", ["batch", "holiday notes.gif", "--force"], 1,
+               stderr_has=["holiday notes.bmp: skipped: would replace", "holiday notes.gif, one of the project's own files"])
+    check("batch beside the project: the project is kept", read("holiday notes.gif") == project)
+
+
+def check_batch_keeps_files():
+    """A batch never replaces what it wrote in the same run, and replaces
+    GIFs that were there only with --force."""
+    shutil.copy(os.path.join(WORK, "clip000.bmp"), os.path.join(WORK, "clip_topdown.bmp"))
+    shutil.copy(os.path.join(WORK, "p.gif"), os.path.join(WORK, "anim.gif"))
+    expect_run("create the colliding project", ["create", "both.seq", "clip_topdown.avi", "clip_topdown.bmp", "anim.gif"], 0)
+    if os.path.exists(os.path.join(WORK, "clip_topdown.gif")):
+        os.remove(os.path.join(WORK, "clip_topdown.gif"))
+    anim = read("anim.gif")
+    expect_run("batch: two sources, one GIF name", ["batch", "both.seq"], 1,
+               stderr_has=["clip_topdown.bmp: skipped: would replace", "clip_topdown.gif, written for another file in this run",
+                           "anim.gif: skipped: is a GIF already"])
+    code, dump = gifdump(os.path.join(WORK, "clip_topdown.gif"))
+    check("batch: the GIF is the movie's", code == 0 and len([d for d in dump if d.startswith("image ")]) == 4, dump[:3])
+    check("batch: the GIF movie is kept", read("anim.gif") == anim)
+    movie_gif = read("clip_topdown.gif")
+    _, err = expect_run("batch again: the GIF exists", ["batch", "both.seq"], 1,
+                        stderr_has=["1 GIF file(s) exist already and are kept; --force replaces them",
+                                    "clip_topdown.avi: skipped: would replace", "clip_topdown.gif, which exists already"])
+    check("batch again: kept", read("clip_topdown.gif") == movie_gif)
+    with open(os.path.join(WORK, "clip_topdown.gif"), "wb") as f:
+        f.write(b"earlier")
+    _, err = expect_run("batch --force: replaced", ["batch", "both.seq", "--force"], 1,
+                        stderr_has=["clip_topdown.gif: written, 4 frames, "])
+    check("batch --force: the movie's GIF again", read("clip_topdown.gif") == movie_gif)
+    check("batch --force: the later source still left out", "written for another file in this run" in err, err)
+
+
+def temporaries():
+    return sorted(n for n in os.listdir(WORK) if re.fullmatch(r"~rw[0-9A-F]{4}\.gif", n, re.I))
+
+
+def wait_for(condition, seconds):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.05)
+    return condition()
+
+
+def check_orphans():
+    """A killed export's temporary file goes at the next export into its
+    folder; a live export's stays."""
+    for name in temporaries():
+        os.remove(os.path.join(WORK, name))
+    p = subprocess.Popen([WINE, CLI, "animate", "long.seq", "--output", "killed.gif"], cwd=WORK,
+                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    left = wait_for(temporaries, 120)
+    p.kill()            # the program's own process only: SIGKILL, no clean-up of any kind
+    p.wait()
+    check("killed export: its temporary file is left behind", len(left) == 1 and temporaries() == left, left)
+    live = subprocess.Popen([WINE, CLI, "animate", "long.seq", "--output", "live.gif"], cwd=WORK,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    writing = wait_for(lambda: [n for n in temporaries() if n not in left], 120)
+    expect_run("an export beside them", ["animate", "p.seq", "--output", "beside.gif"], 0)
+    still_writing = live.poll() is None
+    after = temporaries()
+    _, live_err = live.communicate()
+    check("the killed export's file is gone", not set(left) & set(after), after)
+    if still_writing:       # else it finished first, and there was nothing to keep
+        check("the live export's file was kept", writing and set(writing) <= set(after), f"{writing} {after}")
+    check("the live export finished", live.returncode == 0 and gifdump(os.path.join(WORK, "live.gif"))[0] == 0,
+          live_err[-300:])
+    check("nothing left behind", temporaries() == [], temporaries())
+
+
+def check_messages():
+    """Messages name the file and give the system's reason."""
+    expect_run("a name Windows refuses", ["animate", "p.seq", "--output", "a<b.gif"], 1,
+               stderr_has=["a<b.gif: Unable to Open File ("])
+    _, err = expect_run("a missing folder", ["animate", "p.seq", "--output", "no such folder/out.gif"], 1,
+                        stderr_has=["out.gif: Unable to Open File ("])
+    for name in [".gif", "   .gif", "sub/.gif"]:
+        expect_run(f"output {name!r}", ["animate", "p.seq", "--output", name], 2,
+                   stderr_has=["The output file needs a name before its .gif."])
+    if os.geteuid() != 0:       # root writes into any folder
+        os.makedirs(os.path.join(WORK, "locked"), exist_ok=True)
+        os.chmod(os.path.join(WORK, "locked"), 0o555)
+        expect_run("a read-only folder", ["animate", "p.seq", "--output", "locked/out.gif"], 1,
+                   stderr_has=["out.gif: Unable to Open File ("])
+        os.chmod(os.path.join(WORK, "locked"), 0o755)
+    _, err = expect_run("what was written", ["animate", "p.seq", "--output", "told.gif"], 0)
+    size = os.path.getsize(os.path.join(WORK, "told.gif"))
+    told = f"{size} bytes" if size < 1024 else f"{size / 1024:.1f} KB"
+    check("what was written: file, frames, size", f"told.gif: written, 7 frames, {told}" in err, err)
+
+
+def check_help_and_readme():
+    """README's command-line block shows every option --help shows, and
+    --help keeps each command's explanation beside it."""
+    out, _ = expect_run("--help", ["--help"], 0)
+    usage, _, rest = out.partition("\n\n")
+    readme = open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "README.md")).read()
+    block = readme.split("## Command line", 1)[1].split("\n\n")[2]
+    options = lambda text: set(re.findall(r"--[a-z]+", text))
+    check("README shows every option of --help", options(usage) == options(block),
+          f"--help {sorted(options(usage))}, README {sorted(options(block))}")
+    lines = rest.splitlines()
+    starts = [i for i, line in enumerate(lines) if re.match(r"(create|animate|batch|show) ", line)]
+    check("--help: each command explained", len(starts) == 4, lines)
+    between = lines[starts[0]:starts[-1] + 1] if starts else []
+    check("--help: the explanations are together", all(re.match(r"(create|animate|batch|show) |\s+\S", line)
+                                                       for line in between), between)
 
 
 def main():
@@ -265,8 +406,15 @@ def main():
     check("animate with a file gone: the rest is written", gifdump(os.path.join(WORK, "v.gif"))[0] == 0)
     os.remove(os.path.join(WORK, "clip001.gif"))
     os.makedirs(os.path.join(WORK, "clip001.gif"))
-    expect_run("batch with a blocked output", ["batch", "p.seq"], 1, stderr_has=["clip001.gif: Unable to Open File"])
+    expect_run("batch with a blocked output", ["batch", "p.seq", "--force"], 1,
+               stderr_has=["clip001.gif: Unable to Open File (a folder has that name)"])
     check("batch goes on after a failure", os.path.exists(os.path.join(WORK, "clip_topdown.gif")))
+
+    check_project_guard()
+    check_batch_keeps_files()
+    check_orphans()
+    check_messages()
+    check_help_and_readme()
 
     print(f"{len(failures)} failed" if failures else "all passed")
     return 1 if failures else 0

@@ -7,12 +7,15 @@
 #include "FrameWalk.h"
 #include "GifStreamWriter.h"
 #include "MemoryException.h"
+#include "OutputFile.h"
 #include "OutputGuard.h"
 
 #include "ExportHarness.h"
 #include "FakeStream.h"
 
 #include <gtest/gtest.h>
+
+#include <cctype>
 
 using namespace exporttest;
 
@@ -232,37 +235,71 @@ struct RefusalCase
     const char* output;
     const char* message;
     bool bOldFileStays;
+    DWORD dwSystemError;    // the reason is the system's text for it
+    const char* reason;     // or this one (null: none)
+    int nBlock = 0;         // 1: the output is read-only, 2: a folder has its name
 };
 
 const RefusalCase kRefusals[] = {
-    {"no frame the handler writes", 8, "refused.gif", "No valid images", true},
-    {"folder missing", 8, "no such folder\\out.gif", "Unable to Open File", false},
+    {"no frame the handler writes", 8, "refused.gif", "No valid images", true, 0, nullptr},
+    {"folder missing", 8, "no such folder\\out.gif", "Unable to Open File", false, ERROR_PATH_NOT_FOUND, nullptr},
+    {"a name Windows refuses", 8, "a<b.gif", "Unable to Open File", false, ERROR_INVALID_NAME, nullptr},
+    {"a read-only output", 8, "readonly.gif", "Unable to Open File", true, 0, "the file is read-only", 1},
+    {"a folder of that name", 8, "folder.gif", "Unable to Open File", false, 0, "a folder has that name", 2},
     // Another extension would have AVIFile write a movie over that file.
-    {"not a .gif name", 8, "important.doc", "The output file name must end in .gif.", true},
-    {"a name without an extension", 8, "noextension", "The output file name must end in .gif.", true},
+    {"not a .gif name", 8, "important.doc", "The output file name must end in .gif.", true, 0, nullptr},
+    {"a name without an extension", 8, "noextension", "The output file name must end in .gif.", true, 0, nullptr},
+    {"only .gif", 8, ".gif", "The output file needs a name before its .gif.", true, 0, nullptr},
+    {"only spaces", 8, "   .gif", "The output file needs a name before its .gif.", true, 0, nullptr},
 };
+
+// What the system says of an error, as FormatMessage gives it, without the line break.
+std::string SystemText(DWORD dwError)
+{
+    char text[512] = "";
+    ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError, 0, text,
+                     sizeof text, nullptr);
+    std::string s = text;
+    while (!s.empty() && isspace(static_cast<unsigned char>(s.back())))
+        s.pop_back();
+    return s;
+}
 
 TEST(ExportAnimation, Refusals)
 {
     for (const RefusalCase& c : kRefusals) {
         SCOPED_TRACE(c.title);
         cImageList root;
-        root.Add(new cImageFile(c.message[0] == 'N' ? WriteBmp("r70000.bmp", 70000, 1, 8).c_str()
-                                                    : WriteBmp("r5x5.bmp", 5, 5, c.bitCount).c_str()));
+        const std::string source = c.message[0] == 'N' ? WriteBmp("r70000.bmp", 70000, 1, 8)
+                                                       : WriteBmp("r5x5.bmp", 5, 5, c.bitCount);
+        root.Add(new cImageFile(source.c_str()));
         const cExportSettings options = AnimationSettings(c.output, 5, 0, 0);
         const std::string path = static_cast<LPCSTR>(options.strOutput);
-        testsupport::WriteFileBytes(path, "old", 3);
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (c.nBlock == 2)
+            testsupport::CreateDirectories(path);
+        else
+            testsupport::WriteFileBytes(path, "old", 3);
+        if (c.nBlock == 1)
+            ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
         RecordingProgress progress;
         EXPECT_FALSE(ExportAnimation(&root, options, &progress));
         EXPECT_EQ(std::vector<std::string>{c.message}, progress.messages);
-        if (!progress.failures.empty() && progress.messages[0] != "No valid images") {
+        if (!progress.failures.empty()) {
             EXPECT_EQ(std::string(c.message) + " | " + path, progress.failures[0]) << "the message names the file";
+        }
+        const std::string reason = c.reason != nullptr ? c.reason : c.dwSystemError != 0 ? SystemText(c.dwSystemError) : "";
+        EXPECT_EQ(std::vector<std::string>{reason}, progress.reasons);
+        // The files that gave no image are named after "No valid images".
+        if (c.message[0] == 'N') {
+            EXPECT_EQ(std::vector<std::string>{source + " | could not be read"}, progress.Skipped());
         }
         EXPECT_EQ(0, progress.nShown);
         EXPECT_EQ(0, progress.nWaits);
         if (c.bOldFileStays) {
             EXPECT_EQ(3u, testsupport::ReadFileBytes(path).size()) << "nothing touched";
         }
+        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
 }
 
@@ -478,6 +515,93 @@ TEST(ExportBatch, CancelStopsTheBatchAndKeepsWhatWasFinished)
     EXPECT_FALSE(testsupport::FileExists(testsupport::WorkPath("cancelb\\b2.gif")));
     EXPECT_FALSE(testsupport::FileExists(testsupport::WorkPath("cancelb\\b3.gif")));
     EXPECT_EQ(std::vector<CString>{testsupport::WorkPath("cancelb\\b1.gif").c_str()}, progress.GetReport().m_written);
+}
+
+} // namespace
+
+namespace {
+
+// A movie that gives no frame at all (gone, or cut before its first) is
+// named among the files left out, as every other source that gave nothing.
+TEST(ExportAnimation, AMovieOfNoFramesIsReportedLeftOut)
+{
+    testsupport::CreateDirectories(testsupport::WorkPath("zero"));
+    const std::string gone = testsupport::WorkPath("zero\\gone.avi");
+    ::DeleteFileA(gone.c_str());
+    cImageList root;
+    BuildProject(root, {{"zero\\z4x4.bmp", 4, 4, 8, 0}});
+    root.Add(new cAVIFile(gone.c_str()));
+    RecordingProgress progress;
+    EXPECT_TRUE(ExportAnimation(&root, AnimationSettings("zero\\zero.gif", 5, 0, 0), &progress));
+    EXPECT_EQ(std::vector<std::string>{gone + " | could not be read"}, progress.Skipped());
+    EXPECT_FALSE(progress.GetReport().IsComplete());
+}
+
+std::string SizeText(const std::string& path)
+{
+    return std::to_string(testsupport::ReadFileBytes(path).size()) + " bytes";
+}
+
+// What was written is told: the file, its frames and its size; a batch
+// gives the count of files and the totals.
+TEST(ExportReport, TellsWhatWasWritten)
+{
+    testsupport::CreateDirectories(testsupport::WorkPath("told"));
+    cImageList root;
+    BuildProject(root, {{"told\\t1.bmp", 4, 4, 8, 0}, {"told\\t2.bmp", 5, 3, 8, 0}});
+    const cExportSettings settings = AnimationSettings("told\\told.gif", 5, 0, 0);
+    RecordingProgress animation;
+    ASSERT_TRUE(ExportAnimation(&root, settings, &animation));
+    const std::string output = static_cast<LPCSTR>(settings.strOutput);
+    EXPECT_EQ(output + ": written, 2 frames, " + SizeText(output),
+              static_cast<LPCSTR>(animation.GetReport().WrittenSummary()));
+
+    RecordingProgress batch;
+    ASSERT_TRUE(ExportBatch(&root, BatchSettings(FALSE, 0), &batch));
+    const size_t nBytes = testsupport::ReadFileBytes(testsupport::WorkPath("told\\t1.gif")).size()
+                          + testsupport::ReadFileBytes(testsupport::WorkPath("told\\t2.gif")).size();
+    char size[32];
+    std::snprintf(size, sizeof size, nBytes < 1024 ? "%.0f bytes" : "%.1f KB", nBytes < 1024 ? nBytes : nBytes / 1024.0);
+    EXPECT_EQ("2 files written, 2 frames, " + std::string(size) + " in all",
+              static_cast<LPCSTR>(batch.GetReport().WrittenSummary()));
+    EXPECT_STREQ("", cExportReport().WrittenSummary()) << "nothing written, nothing said";
+}
+
+// An export removes the temporary files killed exports left in its folder,
+// and never one that a live export (of any process) holds open: the
+// handler's file being written, or a reservation not yet handed to it.
+TEST(OutputFile, OrphansGoLiveTemporariesStay)
+{
+    const std::string folder = testsupport::WorkPath("orphans") + "\\";
+    testsupport::CreateDirectories(folder.substr(0, folder.size() - 1));
+    const std::string orphan = folder + "~rw1A2B.gif", writing = folder + "~rw3C4D.gif", other = folder + "~rwmine.gif";
+    for (const std::string& name : {orphan, writing, other})
+        testsupport::WriteFileBytes(name, "GIF", 3);
+    // As the GIF handler opens the file it writes.
+    testsupport::ScopedHandle hWriting(::CreateFileA(writing.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                                     OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(hWriting.Valid());
+    cOutputFile reserved((folder + "reserved.gif").c_str());
+    ASSERT_TRUE(reserved.Create());
+    const std::string reservation = reserved.GetTempName();
+    ASSERT_TRUE(testsupport::FileExists(reservation));
+
+    cImageList root;
+    BuildProject(root, {{"orphans\\o4x4.bmp", 4, 4, 8, 0}});
+    RecordingProgress progress;
+    EXPECT_TRUE(ExportAnimation(&root, AnimationSettings("orphans\\out.gif", 5, 0, 0), &progress));
+    EXPECT_FALSE(testsupport::FileExists(orphan)) << "left by a killed export";
+    EXPECT_TRUE(testsupport::FileExists(other)) << "not a name an export makes";
+    // Still there once their holders let go, and the reservation still
+    // becomes its target: neither was even marked for deletion.
+    hWriting.Close();
+    EXPECT_TRUE(testsupport::FileExists(writing)) << "being written";
+    ::DeleteFileA((folder + "reserved.gif").c_str());
+    EXPECT_TRUE(reserved.Commit()) << "reserved by a live export";
+    EXPECT_TRUE(testsupport::FileExists(folder + "reserved.gif"));
+    EXPECT_FALSE(testsupport::FileExists(reservation));
+    for (const std::string& name : {writing, other, folder + "reserved.gif"})
+        ::DeleteFileA(name.c_str());
 }
 
 } // namespace

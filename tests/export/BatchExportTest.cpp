@@ -119,13 +119,76 @@ TEST(ExportBatch, SkipsAndFailuresDoNotStopTheBatch)
     EXPECT_FALSE(ExportBatch(&root, BatchSettings(FALSE, 2), &progress));
     EXPECT_EQ(std::vector<std::string>{"Unable to Open File | " + testsupport::WorkPath(Sub(folder, "blocked.gif"))},
               progress.failures);
-    EXPECT_EQ(std::vector<std::string>{shortMovie + " | could not be read"}, progress.Skipped());
+    EXPECT_EQ(std::vector<std::string>{"a folder has that name"}, progress.reasons);
+    EXPECT_EQ((std::vector<std::string>{gifMovie + " | is a GIF already; converting it would replace it",
+                                        shortMovie + " | could not be read"}),
+              progress.Skipped());
     EXPECT_EQ(6u, testsupport::ReadFileBytes(gifMovie).size()) << "the GIF movie is not touched";
     EXPECT_TRUE(testsupport::FileExists(testsupport::WorkPath(Sub(folder, "cinepak.gif"))))
         << "a true-colour movie is written whole";
     EXPECT_EQ(7u, testsupport::ReadFileBytes(earlier).size()) << "the earlier GIF stays";
     EXPECT_TRUE(testsupport::FileExists(testsupport::WorkPath(Sub(folder, "after.gif"))))
         << "the batch goes on after a failure";
+}
+
+// Two sources with one GIF name, a GIF that exists, and a source whose GIF
+// would be the project file: the later source of the pair, the existing GIF
+// unless the user says to replace it, and the project are never replaced;
+// each source left out names the file it would have replaced.
+TEST(ExportBatch, NeverReplacesWhatItWroteTheProjectOrUnconfirmedFiles)
+{
+    const std::string folder = "batch_collide";
+    testsupport::CreateDirectories(testsupport::WorkPath(folder));
+    const auto path = [&](const char* name) { return testsupport::WorkPath(Sub(folder, name)); };
+    cImageList root;
+    BuildProject(root, {{"batch_collide\\clip_topdown.avi", 0, 0, 0, 0}, {"batch_collide\\clip_topdown.bmp", 5, 3, 8, 0},
+                        {"batch_collide\\dog.bmp", 4, 4, 8, 0}, {"batch_collide\\notes.bmp", 4, 4, 8, 0}});
+    const std::string project = path("NOTES.GIF");
+    struct Case
+    {
+        cExportProgress::ReplaceAnswer answer;
+        std::vector<std::string> asked;         // the files asked about
+        bool dogReplaced;
+    };
+    const Case cases[] = {
+        {cExportProgress::keepExisting, {path("dog.gif")}, false},
+        // The movie's GIF from the run before exists now too.
+        {cExportProgress::replaceExisting, {path("clip_topdown.gif"), path("dog.gif")}, true},
+        {cExportProgress::stopExport, {path("clip_topdown.gif"), path("dog.gif")}, false},
+    };
+    ::DeleteFileA(path("clip_topdown.gif").c_str());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        testsupport::WriteFileBytes(path("dog.gif"), "earlier", 7);
+        testsupport::WriteFileBytes(project, "project", 7);
+        const std::vector<BYTE> clipBefore = testsupport::ReadFileBytes(path("clip_topdown.gif"));
+        RecordingProgress progress;
+        progress.replaceAnswer = c.answer;
+        EXPECT_EQ(c.answer != cExportProgress::stopExport,
+                  !!ExportBatch(&root, BatchSettings(FALSE, 0), &progress, project.c_str()));
+        EXPECT_EQ(std::vector<std::vector<std::string>>{c.asked}, progress.asked) << "asked once, before writing";
+        EXPECT_EQ(7u, testsupport::ReadFileBytes(project).size()) << "the project file stays";
+        EXPECT_EQ(c.dogReplaced, testsupport::ReadFileBytes(path("dog.gif")).size() != 7u);
+        EXPECT_TRUE(progress.failures.empty());
+        if (c.answer == cExportProgress::stopExport) {
+            EXPECT_TRUE(progress.GetReport().m_bCancelled);
+            EXPECT_TRUE(progress.Skipped().empty());
+            EXPECT_EQ(clipBefore, testsupport::ReadFileBytes(path("clip_topdown.gif"))) << "nothing written";
+            continue;
+        }
+        std::vector<std::string> skipped = {
+            path("clip_topdown.bmp") + " | would replace " + path("clip_topdown.gif")
+                + ", written for another file in this run",
+            path("notes.bmp") + " | would replace " + path("notes.gif") + ", one of the project's own files"};
+        if (!c.dogReplaced)
+            skipped.insert(skipped.begin() + 1,
+                           path("dog.bmp") + " | would replace " + path("dog.gif") + ", which exists already");
+        EXPECT_EQ(skipped, progress.Skipped());
+        // The movie's file is the movie's, not the later bitmap's.
+        const std::vector<BYTE> clip = testsupport::ReadFileBytes(path("clip_topdown.gif"));
+        ASSERT_GT(clip.size(), 10u);
+        EXPECT_EQ(0, memcmp(clip.data(), "GIF89a\x1e\x00\x14\x00", 10)) << "30 x 20, the movie's screen";
+    }
 }
 
 // A movie whose second frame cannot be fetched: the framework's memory exception.

@@ -41,15 +41,25 @@ public:
         return lines;
     }
 
+    // Files that exist already: the lists asked about, and the answer.
+    ReplaceAnswer AskReplace(const std::vector<CString>& existing) override
+    {
+        asked.emplace_back(existing.begin(), existing.end());
+        return replaceAnswer;
+    }
+
     int nWaits = 0, nShown = 0, nRange = -1, nSteps = 0;
     int nCancelAtStep = -1;         // the user stops the export once the bar reaches it
-    std::vector<std::string> statuses, failures, messages;
+    std::vector<std::string> statuses, failures, messages, reasons;
+    ReplaceAnswer replaceAnswer = replaceExisting;
+    std::vector<std::vector<std::string>> asked;
 
 protected:
-    void ShowFailure(LPCSTR pszMessage, LPCSTR pszFileName) override
+    void ShowFailure(const cExportReport::Failure& f) override
     {
-        failures.push_back(std::string(pszMessage) + (*pszFileName != '\0' ? std::string(" | ") + pszFileName : ""));
-        messages.push_back(pszMessage);
+        failures.push_back(std::string(f.strMessage) + (!f.strFile.IsEmpty() ? " | " + std::string(f.strFile) : ""));
+        messages.push_back(static_cast<LPCSTR>(f.strMessage));
+        reasons.push_back(static_cast<LPCSTR>(f.strReason));
     }
     bool PollCancel() override { return nCancelAtStep >= 0 && nSteps >= nCancelAtStep; }
 };

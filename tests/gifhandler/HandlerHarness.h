@@ -87,6 +87,12 @@ inline std::vector<BYTE> MakeFormat(LONG width, LONG height, WORD bitCount = 8, 
 
 inline DWORD Stride(LONG width) { return (static_cast<DWORD>(width) + 3) & ~3u; }
 
+// A flat picture of one colour index in rows of the given size.
+inline std::vector<BYTE> FlatRows(LONG width, LONG height, BYTE index)
+{
+    return std::vector<BYTE>(static_cast<size_t>(Stride(width)) * height, index);
+}
+
 // Sample rows for a picture given top row first: padded to 4 bytes, bottom
 // row first unless topDown; padding bytes are 0xEE so that they would show.
 inline std::vector<BYTE> MakeRows(const std::vector<uint8_t>& pixels, LONG width, LONG height,
@@ -116,6 +122,8 @@ struct GifImage
     BYTE transparentIndex = 0;
     WORD left = 0, top = 0, width = 0, height = 0;
     BYTE descriptorPacked = 0;
+    size_t localTable = 0;      // offset of the local colour table, if any
+    size_t end = 0;             // offset just past the image's data
 };
 
 struct GifLayout
@@ -188,11 +196,14 @@ inline GifLayout ReadGifLayout(const std::vector<BYTE>& b)
             pending.height = word(p + 6);
             pending.descriptorPacked = b[p + 8];
             p += 9;
-            if (pending.descriptorPacked & 0x80)
+            if (pending.descriptorPacked & 0x80) {
+                pending.localTable = p;
                 p += 3u << ((pending.descriptorPacked & 7) + 1);
+            }
             ++p;    // LZW minimum code size
             if (p > b.size() || !skipSubBlocks())
                 return g;
+            pending.end = p;
             g.images.push_back(pending);
             pending = GifImage();
         } else {

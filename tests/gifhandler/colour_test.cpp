@@ -14,8 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "IGifStreamOptions.h"
-#include "TestSupport.h"
+#include "ClientHarness.h"
 
 namespace {
 
@@ -138,47 +137,12 @@ Rgb Natural(int width, int height, int shift = 0)
     return p;
 }
 
-// A .gif file opened for writing through AVIFile, with its one stream and
-// the handler's options; released in reverse order, which finishes the file.
-class GifOut
+// One frame, its format first, into a GIF written through AVIFile.
+void WriteFrame(handlertest::ClientGif& gif, const std::vector<BYTE>& format, const std::vector<BYTE>& rows)
 {
-public:
-    explicit GifOut(const std::string& path)
-    {
-        if (::AVIFileOpenA(&m_file, path.c_str(), kCreateMode, nullptr) != S_OK)
-            return;
-        AVISTREAMINFOA info = {};
-        info.fccType = streamtypeVIDEO;
-        info.dwRate = 10;
-        info.dwScale = 1;
-        if (::AVIFileCreateStreamA(m_file, &m_stream, &info) == S_OK)
-            m_stream->QueryInterface(IID_IGifStreamOptions3, reinterpret_cast<void**>(&m_options));
-    }
-    ~GifOut()
-    {
-        if (m_options != nullptr)
-            m_options->Release();
-        if (m_stream != nullptr)
-            ::AVIStreamRelease(m_stream);
-        if (m_file != nullptr)
-            ::AVIFileRelease(m_file);
-    }
-    bool Ready() const { return m_options != nullptr; }
-    IGifStreamOptions3* Options() const { return m_options; }
-    // One frame, its format first.
-    void Frame(size_t n, const std::vector<BYTE>& format, const std::vector<BYTE>& rows)
-    {
-        EXPECT_EQ(S_OK, ::AVIStreamSetFormat(m_stream, static_cast<LONG>(n), const_cast<BYTE*>(format.data()),
-                                             static_cast<LONG>(format.size())));
-        EXPECT_EQ(S_OK, ::AVIStreamWrite(m_stream, static_cast<LONG>(n), 1, const_cast<BYTE*>(rows.data()),
-                                         static_cast<LONG>(rows.size()), AVIIF_KEYFRAME, nullptr, nullptr));
-    }
-
-private:
-    PAVIFILE m_file = nullptr;
-    PAVISTREAM m_stream = nullptr;
-    IGifStreamOptions3* m_options = nullptr;
-};
+    EXPECT_EQ(S_OK, gif.Format(format));
+    EXPECT_EQ(S_OK, gif.Frame(rows));
+}
 
 class ColourTest : public ::testing::Test
 {
@@ -194,13 +158,13 @@ protected:
         const std::string base = testsupport::WorkPath(name);
         std::vector<BYTE> expected;
         {
-            GifOut gif(base + ".gif");
+            handlertest::ClientGif gif(base + ".gif");
             ASSERT_TRUE(gif.Ready());
             EXPECT_EQ(S_OK, gif.Options()->SetDithering(dither));
             for (size_t i = 0; i < frames.size(); ++i) {
                 std::vector<BYTE> format, rows;
                 Encode(frames[i], formats[i % formats.size()], format, rows);
-                gif.Frame(i, format, rows);
+                WriteFrame(gif, format, rows);
                 expected.insert(expected.end(), frames[i].bytes.begin(), frames[i].bytes.end());
             }
         }
@@ -264,7 +228,7 @@ TEST_F(ColourTest, StillAreasStayStill)
 TEST_F(ColourTest, PaletteFramesKeepTheirOwnColours)
 {
     const std::string base = testsupport::WorkPath("palettes");
-    GifOut gif(base + ".gif");
+    handlertest::ClientGif gif(base + ".gif");
     ASSERT_TRUE(gif.Ready());
     const int width = 9, height = 5;
     std::vector<BYTE> expected;
@@ -291,7 +255,7 @@ TEST_F(ColourTest, PaletteFramesKeepTheirOwnColours)
                 row[bit / 8] |= static_cast<BYTE>(index << (8 - bits - bit % 8));
                 expected.insert(expected.end(), {table[index].rgbRed, table[index].rgbGreen, table[index].rgbBlue});
             }
-        gif.Frame(0, format, rows);
+        WriteFrame(gif, format, rows);
     }
     ASSERT_TRUE(testsupport::WriteFileBytes(base + ".rgb", expected.data(), expected.size()));
     const std::string text = "size 9 5 4\nexact\n";
@@ -332,6 +296,18 @@ Rgb Sprite8(int width, int height, int n)
     return p;
 }
 
+// A picture of Palette8's colours, from their indices, top row first.
+Rgb FromIndices8(int width, int height, const std::vector<int>& indices)
+{
+    const std::vector<BYTE> table = Palette8();
+    Rgb p = Blank(width, height);
+    for (size_t i = 0; i < indices.size(); ++i) {
+        uint8_t* c = &p.bytes[3 * i];
+        c[0] = table[4 * indices[i] + 2], c[1] = table[4 * indices[i] + 1], c[2] = table[4 * indices[i] + 0];
+    }
+    return p;
+}
+
 // The same frames written plain and differenced; the host compares what a
 // viewer shows of both, frame by frame. Each is written again with parallel
 // encoding, which must give the same bytes.
@@ -342,7 +318,7 @@ void WritePair(const std::string& name, const std::vector<DiffFrame>& frames, DW
         const std::string base = testsupport::WorkPath(name + (differenced ? "_diff" : "_plain"));
         const std::string path = base + (parallel ? "_parallel.gif" : ".gif");
         {
-            GifOut gif(path);
+            handlertest::ClientGif gif(path);
             ASSERT_TRUE(gif.Ready());
             EXPECT_EQ(S_OK, gif.Options()->SetFrameDifferencing(differenced));
             EXPECT_EQ(S_OK, gif.Options()->SetParallelEncoding(parallel));
@@ -374,7 +350,7 @@ void WritePair(const std::string& name, const std::vector<DiffFrame>& frames, DW
                 } else {
                     Encode(p, {Layout::Rgb24, false}, format, rows);
                 }
-                gif.Frame(i, format, rows);
+                WriteFrame(gif, format, rows);
             }
             EXPECT_EQ(E_UNEXPECTED, gif.Options()->SetFrameDifferencing(FALSE)) << "too late after an image";
             EXPECT_EQ(E_UNEXPECTED, gif.Options()->SetParallelEncoding(!parallel)) << "too late after an image";
@@ -427,6 +403,18 @@ TEST_F(ColourTest, DifferencedFramesShowWhatPlainFramesShow)
                 }
         backdrop.push_back({n == 3 ? Natural(40, 24) : p, n != 3});
     }
+    // Still noise of four colours; the change's first row has a colour the
+    // rows below it do not, and they one the first row does not: the
+    // transparent colour is one no row of the change uses.
+    std::vector<int> before(40 * 24);
+    uint32_t state = 7;
+    for (int& index : before)
+        index = 5 + ((state = state * 1103515245u + 12345u) >> 16) % 4;
+    std::vector<int> after = before;
+    after[2 * 40 + 3] = 4;
+    after[8 * 40 + 10] = after[8 * 40 + 11] = after[8 * 40 + 12] = 0;
+    const std::vector<DiffFrame> spare = {{FromIndices8(40, 24, before), true}, {FromIndices8(40, 24, after), true}};
+    WritePair("diff_spare", spare, 0);
     WritePair("diff_sprite", sprite, 0);
     WritePair("diff_motion", motion, 0);
     WritePair("diff_same", same, 0);

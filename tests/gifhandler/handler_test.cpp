@@ -65,12 +65,6 @@ HRESULT WriteRows(IAVIStream* stream, std::vector<BYTE> rows, LONG samples = 1)
                          nullptr, nullptr);
 }
 
-// A flat picture of one colour index in rows of the given size.
-std::vector<BYTE> FlatRows(LONG width, LONG height, BYTE index)
-{
-    return std::vector<BYTE>(static_cast<size_t>(Stride(width)) * height, index);
-}
-
 // One handler writing one scratch file: created, loaded, one video stream.
 class HandlerFile
 {
@@ -128,7 +122,7 @@ TEST_F(HandlerTest, EveryInterfaceSharesOneCount)
 
     IUnknown* identity = nullptr;
     ASSERT_EQ(S_OK, file->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)));
-    const IID* const iids[] = { &IID_IGifStreamOptions, &IID_IAVIFile, &IID_IAVIStream,
+    const IID* const iids[] = { &IID_IGifStreamOptions, &IID_IGifStreamOptions4, &IID_IAVIFile, &IID_IAVIStream,
                                 &IID_IAVIStreaming, &IID_IAVIEditStream, &IID_IGetFrame,
                                 &IID_IPersistFile };
     ULONG expected = 2;
@@ -391,11 +385,12 @@ TEST_F(HandlerTest, TrailerIsWrittenByTheLastRelease)
     EXPECT_TRUE(reopened.Valid());
 }
 
-TEST_F(HandlerTest, FileWithoutFormatHoldsOnlyTheTrailer)
+// A trailer alone would be no GIF: a file that never got a format stays empty.
+TEST_F(HandlerTest, FileWithoutFormatStaysEmpty)
 {
     HandlerFile gif("empty.gif");
     ASSERT_TRUE(gif.Ready());
-    EXPECT_EQ(std::vector<BYTE>{ 0x3B }, gif.Close());
+    EXPECT_TRUE(gif.Close().empty());
 }
 
 TEST_F(HandlerTest, LoopCountCountsOnlyBeforeTheFirstFormat)
@@ -476,8 +471,8 @@ TEST_F(HandlerTest, SecondFormatSizesTheImagesButNotTheScreen)
     EXPECT_EQ(first[40 + 4 * 9 + 2], layout.colours[3 * 9]) << "the first format's table";
 }
 
-// A format the handler cannot write (here 16 bits with 4-4-4 masks) cannot
-// start the file; its frames write nothing, and the first format the
+// A format the handler cannot write (here 16 bits with 4-4-4 masks) is
+// refused, first or later, and so are its frames; the first format the
 // handler can write after it starts the file.
 TEST_F(HandlerTest, FormatsItCannotWriteWriteNothing)
 {
@@ -489,13 +484,13 @@ TEST_F(HandlerTest, FormatsItCannotWriteWriteNothing)
     const DWORD masks[3] = {0x0F00, 0x00F0, 0x000F};
     memcpy(packed.data() + sizeof(BITMAPINFOHEADER), masks, sizeof masks);
     EXPECT_EQ(AVIERR_COMPRESSOR, SetFormat(gif.Stream(), packed));
-    EXPECT_EQ(S_OK, WriteRows(gif.Stream(), std::vector<BYTE>(32, 1)));
+    EXPECT_EQ(AVIERR_BADFORMAT, WriteRows(gif.Stream(), std::vector<BYTE>(32, 1)));
     EXPECT_TRUE(gif.Bytes().empty());
 
     ASSERT_EQ(S_OK, SetFormat(gif.Stream(), MakeFormat(4, 4)));
     ASSERT_EQ(S_OK, WriteRows(gif.Stream(), FlatRows(4, 4, 1)));
-    EXPECT_EQ(S_OK, SetFormat(gif.Stream(), packed));
-    EXPECT_EQ(S_OK, WriteRows(gif.Stream(), std::vector<BYTE>(32, 1)));
+    EXPECT_EQ(AVIERR_COMPRESSOR, SetFormat(gif.Stream(), packed));
+    EXPECT_EQ(AVIERR_BADFORMAT, WriteRows(gif.Stream(), std::vector<BYTE>(32, 1)));
     EXPECT_EQ(AVIERR_UNSUPPORTED, WriteRows(gif.Stream(), FlatRows(4, 4, 1), 2));
 
     const GifLayout layout = ReadGifLayout(gif.Close());

@@ -2,6 +2,7 @@
 // driven by a thread timer while they run (presets, refusals, Cancel, OK
 // storing the choices), the progress window, and a picture of each saved
 // under the build tree.
+#include "DialogScript.h"
 #include "ShellHarness.h"
 
 #include "AfxRes.h"
@@ -16,68 +17,9 @@
 #include <functional>
 #include <set>
 
+using namespace dialogscript;
+
 namespace {
-
-typedef std::function<void(HWND)> Step;
-
-// The script the timer plays on the dialog with the given caption: one step
-// per tick; when the steps run out with the dialog still up, it is
-// cancelled, so that a test that goes wrong cannot hang.
-struct Script
-{
-    const char* caption = "";
-    std::vector<Step> steps;
-    size_t next = 0;
-    int idleTicks = 0;
-};
-Script g_script;
-
-VOID CALLBACK PlayStep(HWND, UINT, UINT_PTR, DWORD)
-{
-    HWND hDlg = ::FindWindowA("#32770", g_script.caption);
-    if (hDlg == nullptr) {
-        ++g_script.idleTicks;
-        return;
-    }
-    if (g_script.next < g_script.steps.size())
-        g_script.steps[g_script.next++](hDlg);
-    else
-        ::PostMessageA(hDlg, WM_COMMAND, IDCANCEL, 0);
-}
-
-// Sends the command while the timer plays the steps on its dialog.
-void RunCommand(UINT nID, const char* caption, std::vector<Step> steps)
-{
-    g_script = Script();
-    g_script.caption = caption;
-    g_script.steps = std::move(steps);
-    const UINT_PTR nTimer = ::SetTimer(nullptr, 0, 50, PlayStep);
-    Frame()->SendMessage(WM_COMMAND, nID);
-    ::KillTimer(nullptr, nTimer);
-    Pump();
-}
-
-std::string Text(HWND hDlg, int nID)
-{
-    char text[MAX_PATH] = "";
-    ::GetDlgItemTextA(hDlg, nID, text, sizeof text);
-    return text;
-}
-
-Step SetText(int nID, const std::string& text)
-{
-    return [=](HWND hDlg) { ::SetDlgItemTextA(hDlg, nID, text.c_str()); };
-}
-
-Step Click(int nID)
-{
-    return [=](HWND hDlg) { ::SendMessageA(::GetDlgItem(hDlg, nID), BM_CLICK, 0, 0); };
-}
-
-Step Press(int nID)
-{
-    return [=](HWND hDlg) { ::SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(nID, BN_CLICKED), 0); };
-}
 
 // The window as it is on screen, written as a 24-bit .bmp; the number of
 // distinct colours in it, so that a blank capture is noticed.
@@ -130,19 +72,6 @@ int CountDialogs()
     int nCount = 0;
     ::EnumThreadWindows(::GetCurrentThreadId(), CountDialog, reinterpret_cast<LPARAM>(&nCount));
     return nCount;
-}
-
-// A bitmap of the builder's picture in the work folder; its path.
-std::string WriteBitmap(const std::string& name, LONG width, LONG height, WORD bitCount)
-{
-    bmp::Layout layout;
-    layout.width = width;
-    layout.height = height;
-    layout.bitCount = bitCount;
-    const bmp::Bytes file = bmp::File(layout);
-    const std::string path = testsupport::WorkPath(name);
-    testsupport::WriteFileBytes(path, file.data(), file.size());
-    return path;
 }
 
 // A new project of one bitmap, dropped on the view, unmodified.
@@ -227,9 +156,11 @@ TEST(ConvertDialog, RefusesOutOfRangeValuesThenStoresTheChoices)
                 Press(IDC_BROWSE),
                 SetText(IDC_FRAMERATE, "100"), SetText(IDC_LOOPCOUNT, "32001"), Press(IDOK),
                 SetText(IDC_LOOPCOUNT, "-1"), Click(IDC_TRANSPARENCY_FIRST), Press(IDOK)});
+    // "No valid images" names the output and the files that gave none.
     const std::vector<std::string> expected = {RangeMessage("1", "100"), RangeMessage("1", "100"),
                                                RangeMessage("1", "100"), RangeMessage("-1", "32000"),
-                                               "No valid images"};
+                                               "No valid images\n" + output + "\n\nThese files were left out:\n"
+                                                   + testsupport::WorkPath("gone.bmp") + ": could not be read"};
     EXPECT_EQ(expected, App().m_messages);
     const cGifOptions& options = Doc()->m_options;
     EXPECT_EQ(output, static_cast<LPCSTR>(options.m_strOutput));
@@ -445,9 +376,12 @@ TEST(ProgressWindow, StatusRangeAndSteps)
     EXPECT_EQ(nullptr, progress.m_hWnd);
     progress.SetStatus("after");
     EXPECT_STREQ("after", progress.m_strStatus);
-    progress.ReportFailure("Unable to Open File", "C:\\x.gif");
-    EXPECT_EQ(std::vector<std::string>{"Unable to Open File\nC:\\x.gif"}, App().m_messages)
-        << "the file on a line of its own";
+    // Failures wait for the report at the end: no box buries Cancel.
+    progress.ReportFailure("Unable to Open File", "C:\\x.gif", "Access denied.");
+    EXPECT_TRUE(App().m_messages.empty());
+    CProgressDlg::ShowReport(progress.GetReport());
+    EXPECT_EQ(std::vector<std::string>{"Unable to Open File\nC:\\x.gif\nAccess denied."}, App().m_messages)
+        << "the file and the reason on lines of their own";
 }
 
 // A path too long for the status line loses whole folders from its middle;
@@ -468,6 +402,13 @@ TEST(ProgressWindow, LongPathsLoseFoldersNotCharacters)
     EXPECT_NE(std::string::npos, path.find(shown.substr(std::string("Writing image C:\\...").size()))) << shown;
     progress.SetStatus("Writing image C:\\short\\a.bmp");
     EXPECT_EQ("Writing image C:\\short\\a.bmp", Text(progress.m_hWnd, IDC_STATUS));
+    // A name too long even alone gives up its start: the frame number stays.
+    const std::string longName = "Writing image C:\\pictures\\summer\\beach\\" + std::string(120, 'w') + "_frame_0042.bmp";
+    progress.SetStatus(longName.c_str());
+    const std::string shownName = Text(progress.m_hWnd, IDC_STATUS);
+    EXPECT_EQ(0u, shownName.find("Writing image C:\\...\\...")) << shownName;
+    EXPECT_EQ(shownName.size() - 15, shownName.find("_frame_0042.bmp")) << shownName;
+    EXPECT_LT(shownName.size(), longName.size());
     progress.Hide();
 }
 
@@ -496,16 +437,17 @@ TEST(ProgressWindow, CancelAndEscapeAskTheExportToStop)
     }
 }
 
-// Whatever a user does while an export shows a message (a drop, New,
-// Open, Exit, closing the window), the tree the export walks stays as it
-// is, and the export goes on to its end.
+// Whatever a user does while an export runs (here while it asks about the
+// files that exist: a drop, New, Open, Exit, closing the window, ending the
+// session), the tree the export walks stays as it is, and the export goes
+// on to its end.
 TEST(ExportCommands, TheProjectStaysPutWhileAnExportRuns)
 {
     ResetProject();
     const std::string first = WriteBitmap("busy_a.bmp", 4, 4, 8), second = WriteBitmap("busy_b.bmp", 5, 3, 8);
     const std::string blocked = testsupport::WorkPath("busy_a.gif"), written = testsupport::WorkPath("busy_b.gif");
     testsupport::CreateDirectories(blocked);     // a folder where the first output goes: it fails
-    ::DeleteFileA(written.c_str());
+    testsupport::WriteFileBytes(written, "earlier", 7);     // the batch asks about it, replaced at "Yes"
     const std::string project = testsupport::WorkPath("busy.seq");
     View()->SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({first, second})));
     Pump();
@@ -515,6 +457,7 @@ TEST(ExportCommands, TheProjectStaysPutWhileAnExportRuns)
 
     std::vector<bool> enabled;
     std::string treeDuring;
+    LRESULT nEndSession = -1;
     App().m_onMessage = [&]() {
         for (UINT nID : {UINT(ID_FILE_NEW), UINT(ID_FILE_OPEN), UINT(ID_FILE_IMPORT), UINT(ID_APP_EXIT),
                          UINT(ID_ACTION_CREATE), UINT(ID_ACTION_BATCH), UINT(ID_EDIT_DELETE)})
@@ -524,19 +467,25 @@ TEST(ExportCommands, TheProjectStaysPutWhileAnExportRuns)
         Frame()->SendMessage(WM_COMMAND, ID_FILE_NEW);
         Frame()->SendMessage(WM_COMMAND, ID_APP_EXIT);
         Frame()->SendMessage(WM_CLOSE);
+        nEndSession = Frame()->SendMessage(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
         treeDuring = TreeText(View()->GetTreeCtrl());
     };
     Doc()->SetModifiedFlag(TRUE);       // so that a New or Open would ask, and go on at "No"
+    App().m_nAnswer = IDYES;
     RunCommand(ID_ACTION_BATCH, "Convert all files", {Press(IDOK)});
-    ASSERT_FALSE(App().m_onMessage) << "the failure showed a message";
+    App().m_nAnswer = IDNO;
+    ASSERT_FALSE(App().m_onMessage) << "the question was asked";
     EXPECT_EQ(std::vector<bool>(7, false), enabled) << "New, Open, Import, Exit, the exports and Delete";
+    EXPECT_EQ(0, nEndSession) << "the session does not end under an export";
     EXPECT_EQ(tree, treeDuring);
     EXPECT_EQ(tree, TreeText(View()->GetTreeCtrl()));
     EXPECT_TRUE(::IsWindow(Frame()->m_hWnd)) << "the window was not closed under the export";
-    EXPECT_EQ(std::vector<std::string>{"Unable to Open File\n" + blocked}, App().m_messages);
-    EXPECT_TRUE(testsupport::FileExists(written)) << "the batch went on after the message";
+    ASSERT_EQ(2u, App().m_messages.size()) << "the question, then the report";
+    EXPECT_EQ("Unable to Open File\n" + blocked + "\na folder has that name", App().m_messages[1]);
+    EXPECT_NE(7u, testsupport::ReadFileBytes(written).size()) << "the batch went on after the failure";
     EXPECT_TRUE(MenuItemEnabled(ID_FILE_NEW)) << "and everything is back after it";
     Doc()->SetModifiedFlag(FALSE);
+    EXPECT_NE(0, Frame()->SendMessage(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF)) << "nothing to keep it now";
 }
 
 // A typed output name gets ".gif" when it has no extension, is refused with
