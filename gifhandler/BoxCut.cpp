@@ -56,17 +56,6 @@ struct CBoxCut::Box
     double error;       // squared error of the box's mean; 0 when it cannot be cut
 };
 
-CBoxCut::CBoxCut()
-    : m_pGrid(nullptr)
-{
-}
-
-CBoxCut::~CBoxCut()
-{
-    if (m_pGrid != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pGrid);
-}
-
 void CBoxCut::BuildGrid(const CColourHistogram& histogram)
 {
     for (int i = 0; i < kCells; ++i)
@@ -165,11 +154,8 @@ bool CBoxCut::Split(Box* box, Box* upper) const
 bool CBoxCut::Cut(const CColourHistogram& histogram, DWORD limit, DWORD colours[256], DWORD* pnCount)
 {
     *pnCount = 0;
-    if (m_pGrid == nullptr) {
-        m_pGrid = static_cast<Moments*>(::HeapAlloc(::GetProcessHeap(), 0, kCells * sizeof(Moments)));
-        if (m_pGrid == nullptr)
-            return false;
-    }
+    if (!m_pGrid.Reserve(kCells))
+        return false;
     if (histogram.Size() == 0)
         return true;
     BuildGrid(histogram);

@@ -5,14 +5,15 @@
 
 #include <windows.h>
 
+#include "HeapArray.h"
+
 class CColourHistogram;
 
 class CBoxCut
 {
 public:
 // Construction
-    CBoxCut();
-    ~CBoxCut();
+    CBoxCut() = default;
     CBoxCut(const CBoxCut&) = delete;
     CBoxCut& operator=(const CBoxCut&) = delete;
 
@@ -32,5 +33,5 @@ private:
     void SetError(Box* box) const;
     bool Split(Box* box, Box* upper) const;
 
-    Moments* m_pGrid;           // kept between frames
+    CHeapArray<Moments> m_pGrid;        // kept between frames
 };

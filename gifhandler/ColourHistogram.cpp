@@ -34,39 +34,22 @@ inline DWORD Position(DWORD key, DWORD bits)
 } // namespace
 
 CColourHistogram::CColourHistogram()
-    : m_pSlots(nullptr), m_pScratch(nullptr), m_pOrder(nullptr), m_pSums(nullptr), m_nSize(0), m_nDropBits(0),
-      m_nPixels(0)
+    : m_nSize(0), m_nDropBits(0), m_nPixels(0)
 {
-}
-
-CColourHistogram::~CColourHistogram()
-{
-    Free();
-}
-
-void CColourHistogram::Free()
-{
-    void** blocks[] = { reinterpret_cast<void**>(&m_pSlots), reinterpret_cast<void**>(&m_pScratch),
-                        reinterpret_cast<void**>(&m_pOrder), reinterpret_cast<void**>(&m_pSums) };
-    for (void** p : blocks) {
-        if (*p != nullptr)
-            ::HeapFree(::GetProcessHeap(), 0, *p);
-        *p = nullptr;
-    }
 }
 
 bool CColourHistogram::Reserve()
 {
     if (m_pSlots != nullptr)
         return true;
-    m_pSlots = static_cast<Slot*>(::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Slot) << kSlotBits));
-    m_pScratch = static_cast<Slot*>(::HeapAlloc(::GetProcessHeap(), 0, kMaxEntries * sizeof(Slot)));
-    m_pOrder = static_cast<DWORD*>(::HeapAlloc(::GetProcessHeap(), 0, kMaxEntries * sizeof(DWORD)));
-    m_pSums = static_cast<Sum*>(::HeapAlloc(::GetProcessHeap(), 0, kMaxEntries * sizeof(Sum)));
-    if (m_pSlots != nullptr && m_pScratch != nullptr && m_pOrder != nullptr && m_pSums != nullptr)
-        return true;
-    Free();
-    return false;
+    if (!m_pSlots.Reserve(1u << kSlotBits) || !m_pScratch.Reserve(kMaxEntries) || !m_pOrder.Reserve(kMaxEntries)
+        || !m_pSums.Reserve(kMaxEntries)) {
+        m_pSlots.Free();
+        return false;
+    }
+    ::ZeroMemory(m_pSlots.Get(), sizeof(Slot) << kSlotBits);
+    m_nSize = 0;
+    return true;
 }
 
 CColourHistogram::Slot* CColourHistogram::Probe(DWORD key) const
@@ -94,7 +77,7 @@ CColourHistogram::Slot* CColourHistogram::Add(DWORD key)
         s->count = 0;
         s->entry = m_nSize;
         m_pSums[m_nSize].channel[0] = m_pSums[m_nSize].channel[1] = m_pSums[m_nSize].channel[2] = 0;
-        m_pOrder[m_nSize++] = static_cast<DWORD>(s - m_pSlots);
+        m_pOrder[m_nSize++] = static_cast<DWORD>(s - m_pSlots.Get());
     }
     return s;
 }

@@ -4,12 +4,13 @@
 
 #include <windows.h>
 
+#include "HeapArray.h"
+
 class CColourHistogram
 {
 public:
 // Construction
     CColourHistogram();
-    ~CColourHistogram();
     CColourHistogram(const CColourHistogram&) = delete;
     CColourHistogram& operator=(const CColourHistogram&) = delete;
 
@@ -53,17 +54,16 @@ private:
     };
 
     bool Reserve();
-    void Free();
     Slot* Probe(DWORD key) const;
     Slot* Add(DWORD key);
     void Clear();
     void Coarsen();
 
     static const DWORD kSlotBits = 16;  // at most half full
-    Slot* m_pSlots;
-    Slot* m_pScratch;           // the entries while they are folded
-    DWORD* m_pOrder;            // slot of each entry, in order of first appearance
-    Sum* m_pSums;               // of each entry, once folded
+    CHeapArray<Slot> m_pSlots;
+    CHeapArray<Slot> m_pScratch;        // the entries while they are folded
+    CHeapArray<DWORD> m_pOrder;         // slot of each entry, in order of first appearance
+    CHeapArray<Sum> m_pSums;            // of each entry, once folded
     DWORD m_nSize;
     DWORD m_nDropBits;
     DWORD m_nPixels;

@@ -59,59 +59,25 @@ inline void AxisDistances(int v, int lo, int hi, int* nearest, int* farthest)
     *farthest = dFar * dFar;
 }
 
-template <typename T>
-bool Take(T*& p, SIZE_T count)
-{
-    if (p == nullptr)
-        p = static_cast<T*>(::HeapAlloc(::GetProcessHeap(), 0, count * sizeof(T)));
-    return p != nullptr;
-}
-
-template <typename T>
-void Give(T*& p)
-{
-    if (p != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, p);
-    p = nullptr;
-}
-
 } // namespace
 
 CColourLookup::CColourLookup()
-    : m_nCount(0), m_nReserved(-1), m_nCellBits(kFineBits), m_nEligible(0), m_bGaps(false), m_pCells(nullptr),
-      m_pPool(nullptr), m_nPool(0), m_pSmallCells(nullptr), m_pSmallKnown(nullptr), m_bSmallClear(false),
-      m_pKnownColours(nullptr), m_pKnownAnswers(nullptr), m_bKnownClear(false)
+    : m_nCount(0), m_nReserved(-1), m_nCellBits(kFineBits), m_nEligible(0), m_bGaps(false), m_nPool(0),
+      m_bSmallClear(false), m_bKnownClear(false)
 {
     ::ZeroMemory(m_colours, sizeof m_colours);
     ::ZeroMemory(m_exactKeys, sizeof m_exactKeys);
     ::ZeroMemory(m_exactIndex, sizeof m_exactIndex);
 }
 
-CColourLookup::~CColourLookup()
-{
-    Give(m_pKnownAnswers);
-    Give(m_pKnownColours);
-    Give(m_pSmallKnown);
-    Give(m_pSmallCells);
-    Give(m_pPool);
-    Give(m_pCells);
-}
-
 bool CColourLookup::Build(const DWORD* colours, DWORD count, int reserved, bool coarse)
 {
-    if (!Take(m_pCells, kCells) || !Take(m_pPool, kPool) || !Take(m_pSmallCells, kSmallCells)
-        || !Take(m_pSmallKnown, kSmallCells / 8) || !Take(m_pKnownColours, 1u << kKnownBits)
-        || !Take(m_pKnownAnswers, 1u << kKnownBits)) {
-        Give(m_pKnownAnswers);
-        Give(m_pKnownColours);
-        Give(m_pSmallKnown);
-        Give(m_pSmallCells);
-        Give(m_pPool);
-        Give(m_pCells);
+    if (!m_pCells.Reserve(kCells) || !m_pPool.Reserve(kPool) || !m_pSmallCells.Reserve(kSmallCells)
+        || !m_pSmallKnown.Reserve(kSmallCells / 8) || !m_pKnownColours.Reserve(1u << kKnownBits)
+        || !m_pKnownAnswers.Reserve(1u << kKnownBits))
         return false;
-    }
     m_nCellBits = coarse ? kCoarseBits : kFineBits;
-    ::ZeroMemory(m_pCells, (1u << (3 * m_nCellBits)) * sizeof(DWORD));
+    ::ZeroMemory(m_pCells.Get(), (1u << (3 * m_nCellBits)) * sizeof(DWORD));
     m_nPool = 0;
     m_bGaps = false;
     m_bSmallClear = false;
@@ -205,7 +171,7 @@ DWORD CColourLookup::FillCell(DWORD cell)
     if (n == 0 || m_nPool + n > kPool)
         return m_pCells[cell] = kOverflow;
     std::sort(keys, keys + n);
-    Candidate* list = m_pPool + m_nPool;
+    Candidate* list = m_pPool.Get() + m_nPool;
     for (DWORD i = 0; i < n; ++i) {
         list[i].distance = static_cast<WORD>(keys[i] >> 8);
         list[i].index = static_cast<BYTE>(keys[i] & 0xFF);
@@ -226,7 +192,7 @@ BYTE CColourLookup::Nearest(DWORD colour)
         value = FillCell(cell);
     if (value == kOverflow)
         return Search(colour);
-    const Candidate* list = m_pPool + (value & 0xFFFFF);
+    const Candidate* list = m_pPool.Get() + (value & 0xFFFFF);
     const DWORD n = value >> 20;
     const int r = Red(colour), g = Green(colour), b = Blue(colour);
     int best = 0x7FFFFFFF;
@@ -277,7 +243,7 @@ BYTE CColourLookup::NearestFrom(DWORD colour, BYTE hint)
 BYTE CColourLookup::NearCell(DWORD colour)
 {
     if (!m_bSmallClear) {
-        ::ZeroMemory(m_pSmallKnown, kSmallCells / 8);
+        ::ZeroMemory(m_pSmallKnown.Get(), kSmallCells / 8);
         m_bSmallClear = true;
     }
     const DWORD cell = (colour >> 6 & 0x3F000) | (colour >> 4 & 0xFC0) | (colour >> 2 & 0x3F);
@@ -292,7 +258,7 @@ BYTE CColourLookup::NearCell(DWORD colour)
 BYTE CColourLookup::NearestKnown(DWORD colour)
 {
     if (!m_bKnownClear) {
-        ::ZeroMemory(m_pKnownColours, sizeof(DWORD) << kKnownBits);
+        ::ZeroMemory(m_pKnownColours.Get(), sizeof(DWORD) << kKnownBits);
         m_bKnownClear = true;
     }
     const DWORD key = (colour & 0xFFFFFF) | kUsed;

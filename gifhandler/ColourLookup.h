@@ -5,12 +5,13 @@
 
 #include <windows.h>
 
+#include "HeapArray.h"
+
 class CColourLookup
 {
 public:
 // Construction
     CColourLookup();
-    ~CColourLookup();
     CColourLookup(const CColourLookup&) = delete;
     CColourLookup& operator=(const CColourLookup&) = delete;
 
@@ -91,18 +92,18 @@ private:
     // candidates start in m_pPool (low 20 bits) and how many there are:
     // the entries that may be the nearest to some colour of the cell, the
     // nearest to the cell first.
-    DWORD* m_pCells;
-    Candidate* m_pPool;
+    CHeapArray<DWORD> m_pCells;
+    CHeapArray<Candidate> m_pPool;
     DWORD m_nPool;              // used
     // NearCell's answers, and a bit for each cell that has one, cleared
     // when first needed.
-    BYTE* m_pSmallCells;
-    BYTE* m_pSmallKnown;
+    CHeapArray<BYTE> m_pSmallCells;
+    CHeapArray<BYTE> m_pSmallKnown;
     bool m_bSmallClear;
     // NearestKnown's colours (| 0x01000000, 0 when empty) and answers; the
     // colours are cleared when first needed.
-    DWORD* m_pKnownColours;
-    BYTE* m_pKnownAnswers;
+    CHeapArray<DWORD> m_pKnownColours;
+    CHeapArray<BYTE> m_pKnownAnswers;
     bool m_bKnownClear;
     DWORD m_exactKeys[1u << kExactBits];    // colour | 0x01000000, 0 when empty
     BYTE m_exactIndex[1u << kExactBits];

@@ -37,46 +37,16 @@ const DWORD kFoldSlotBits = 16;
 } // namespace
 
 CPaletteRefiner::CPaletteRefiner()
-    : m_pEntries(nullptr), m_nEntries(0), m_nFolded(0), m_pNearest(nullptr), m_pErrors(nullptr), m_pFoldSlots(nullptr), m_pFoldOf(nullptr),
-      m_nRounds(0), m_dError(0)
+    : m_nEntries(0), m_nFolded(0), m_nRounds(0), m_dError(0)
 {
-}
-
-CPaletteRefiner::~CPaletteRefiner()
-{
-    if (m_pFoldOf != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pFoldOf);
-    if (m_pFoldSlots != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pFoldSlots);
-    if (m_pErrors != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pErrors);
-    if (m_pNearest != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pNearest);
-    if (m_pEntries != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pEntries);
 }
 
 bool CPaletteRefiner::Reserve()
 {
-    if (m_pEntries != nullptr)
-        return true;
     // The entries, then as many folded ones at most.
     const DWORD n = 2 * CColourHistogram::kMaxEntries;
-    m_pEntries = static_cast<Entry*>(::HeapAlloc(::GetProcessHeap(), 0, n * sizeof(Entry)));
-    m_pNearest = static_cast<BYTE*>(::HeapAlloc(::GetProcessHeap(), 0, n));
-    m_pErrors = static_cast<float*>(::HeapAlloc(::GetProcessHeap(), 0, n * sizeof(float)));
-    m_pFoldSlots = static_cast<DWORD*>(::HeapAlloc(::GetProcessHeap(), 0, sizeof(DWORD) << kFoldSlotBits));
-    m_pFoldOf = static_cast<WORD*>(::HeapAlloc(::GetProcessHeap(), 0, CColourHistogram::kMaxEntries * sizeof(WORD)));
-    if (m_pEntries != nullptr && m_pNearest != nullptr && m_pErrors != nullptr && m_pFoldSlots != nullptr
-        && m_pFoldOf != nullptr)
-        return true;
-    this->~CPaletteRefiner();
-    m_pEntries = nullptr;
-    m_pNearest = nullptr;
-    m_pErrors = nullptr;
-    m_pFoldSlots = nullptr;
-    m_pFoldOf = nullptr;
-    return false;
+    return m_pEntries.Reserve(n) && m_pNearest.Reserve(n) && m_pErrors.Reserve(n)
+           && m_pFoldSlots.Reserve(1u << kFoldSlotBits) && m_pFoldOf.Reserve(CColourHistogram::kMaxEntries);
 }
 
 // The histogram's entries side by side, read in every round.
@@ -99,8 +69,8 @@ void CPaletteRefiner::Load(const CColourHistogram& histogram)
 // entry's fold in m_pNearest, for the first fine round to start from.
 void CPaletteRefiner::Fold()
 {
-    ::memset(m_pFoldSlots, 0, sizeof(DWORD) << kFoldSlotBits);
-    Entry* folded = m_pEntries + m_nEntries;
+    ::memset(m_pFoldSlots.Get(), 0, sizeof(DWORD) << kFoldSlotBits);
+    Entry* folded = m_pEntries.Get() + m_nEntries;
     m_nFolded = 0;
     for (DWORD k = 0; k < m_nEntries; ++k) {
         const Entry& e = m_pEntries[k];
@@ -242,14 +212,14 @@ bool CPaletteRefiner::Refine(const CColourHistogram& histogram, DWORD limit, DWO
     double error = 0;
     if (m_nEntries >= kFoldFrom) {
         Fold();
-        ::memset(m_pNearest + m_nEntries, 0xFF, m_nFolded);
+        ::memset(m_pNearest.Get() + m_nEntries, 0xFF, m_nFolded);
         Rounds(m_nEntries, m_nFolded, kMaxRounds, limit, colours, pnCount);
         // Each entry starts from its fold's colour.
         for (DWORD k = 0; k < m_nEntries; ++k)
             m_pNearest[k] = m_pNearest[m_nEntries + m_pFoldOf[k]];
         error = Rounds(0, m_nEntries, kMaxFineRounds, limit, colours, pnCount);
     } else {
-        ::memset(m_pNearest, 0xFF, m_nEntries);
+        ::memset(m_pNearest.Get(), 0xFF, m_nEntries);
         error = Rounds(0, m_nEntries, kMaxRounds, limit, colours, pnCount);
     }
     m_dError = error / (histogram.Pixels() != 0 ? histogram.Pixels() : 1);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "ColourLookup.h"
+#include "HeapArray.h"
 
 class CColourHistogram;
 
@@ -13,7 +14,6 @@ class CPaletteRefiner
 public:
 // Construction
     CPaletteRefiner();
-    ~CPaletteRefiner();
     CPaletteRefiner(const CPaletteRefiner&) = delete;
     CPaletteRefiner& operator=(const CPaletteRefiner&) = delete;
 
@@ -49,13 +49,13 @@ private:
     DWORD Reseed(DWORD first, DWORD n, DWORD limit, DWORD colours[256], DWORD count, bool* pbChanged);
 
     CColourLookup m_lookup;
-    Entry* m_pEntries;          // the histogram's, then the folded ones
+    CHeapArray<Entry> m_pEntries;       // the histogram's, then the folded ones
     DWORD m_nEntries;
     DWORD m_nFolded;
-    BYTE* m_pNearest;           // each entry's table colour in the last round
-    float* m_pErrors;           // each entry's weighted squared error
-    DWORD* m_pFoldSlots;        // folded entry + 0x10000 by 6-bit colour, 0 when empty
-    WORD* m_pFoldOf;            // each entry's folded entry
+    CHeapArray<BYTE> m_pNearest;        // each entry's table colour in the last round
+    CHeapArray<float> m_pErrors;        // each entry's weighted squared error
+    CHeapArray<DWORD> m_pFoldSlots;     // folded entry + 0x10000 by 6-bit colour, 0 when empty
+    CHeapArray<WORD> m_pFoldOf;         // each entry's folded entry
     double m_sums[256][3];
     double m_weights[256];
     DWORD m_nRounds;

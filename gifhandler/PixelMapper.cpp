@@ -30,32 +30,14 @@ inline int Bounded(int e) { return e < -kMaxError ? -kMaxError : e > kMaxError ?
 
 } // namespace
 
-CPixelMapper::CPixelMapper()
-    : m_pErrors(nullptr), m_nErrorWidth(0)
-{
-}
-
-CPixelMapper::~CPixelMapper()
-{
-    if (m_pErrors != nullptr)
-        ::HeapFree(::GetProcessHeap(), 0, m_pErrors);
-}
-
 bool CPixelMapper::Map(const PixelMapRequest& request, CColourLookup& lookup, BYTE* indices)
 {
     if (!request.dither) {
         MapNearest(request, lookup, indices);
         return true;
     }
-    if (request.width > m_nErrorWidth) {
-        int* p = static_cast<int*>(::HeapAlloc(::GetProcessHeap(), 0, 2 * (request.width + 2) * 3 * sizeof(int)));
-        if (p == nullptr)
-            return false;
-        if (m_pErrors != nullptr)
-            ::HeapFree(::GetProcessHeap(), 0, m_pErrors);
-        m_pErrors = p;
-        m_nErrorWidth = request.width;
-    }
+    if (!m_pErrors.Reserve(2 * (static_cast<ULONGLONG>(request.width) + 2) * 3))
+        return false;
     MapDithered(request, lookup, indices);
     return true;
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "HeapArray.h"
+
 class CColourLookup;
 
 // What to map, and what is decided already.
@@ -28,8 +30,7 @@ class CPixelMapper
 {
 public:
 // Construction
-    CPixelMapper();
-    ~CPixelMapper();
+    CPixelMapper() = default;
     CPixelMapper(const CPixelMapper&) = delete;
     CPixelMapper& operator=(const CPixelMapper&) = delete;
 
@@ -45,6 +46,5 @@ private:
     void MapNearest(const PixelMapRequest& request, CColourLookup& lookup, BYTE* indices) const;
     void MapDithered(const PixelMapRequest& request, CColourLookup& lookup, BYTE* indices);
 
-    int* m_pErrors;             // two rows of (width + 2) * 3 diffused errors
-    DWORD m_nErrorWidth;
+    CHeapArray<int> m_pErrors;          // two rows of (width + 2) * 3 diffused errors
 };
