@@ -44,7 +44,7 @@ struct Work
     CTableMaker maker;
     CColourLookup lookup;
     CPixelMapper mapper;
-    ColourPlan plan;
+    DWORD colours[256];
 };
 
 } // namespace
@@ -70,17 +70,18 @@ HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dithe
     Work* work = new (std::nothrow) Work;
     if (work == nullptr)
         return E_OUTOFMEMORY;
-    ColourPlan& plan = work->plan;
-    const ColourOptions options = { 256, dither, false, 0 };
-    HRESULT hr = work->maker.Make(pixels, n, options, plan) ? S_OK : E_OUTOFMEMORY;
+    DWORD used = 0;
+    HRESULT hr = work->maker.Count(pixels, n, nullptr) && work->maker.Make(256, work->colours, &used)
+               ? S_OK : E_OUTOFMEMORY;
+    const bool exact = work->maker.FitsIn(256);
     BYTE* fixed = nullptr;
-    if (SUCCEEDED(hr) && !plan.exact && previous != nullptr) {
-        SnapToPrevious(*previous, plan.colours, plan.count);
+    if (SUCCEEDED(hr) && !exact && previous != nullptr) {
+        SnapToPrevious(*previous, work->colours, used);
         fixed = static_cast<BYTE*>(::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, n));
         if (fixed == nullptr)
             hr = E_OUTOFMEMORY;
     }
-    if (SUCCEEDED(hr) && !work->lookup.Build(plan.colours, plan.count, plan.keyIndex))
+    if (SUCCEEDED(hr) && !work->lookup.Build(work->colours, used))
         hr = E_OUTOFMEMORY;
     if (SUCCEEDED(hr) && fixed != nullptr) {
         // A still pixel whose colour the table lacks keeps the colour it was
@@ -97,14 +98,14 @@ HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dithe
         }
     }
     if (SUCCEEDED(hr)) {
-        const PixelMapRequest request = { width, height, pixels, fixed, dither && !plan.exact, false, 0, 0 };
+        const PixelMapRequest request = { width, height, pixels, fixed, nullptr, dither && !exact, false, 0, 0 };
         if (!work->mapper.Map(request, work->lookup, indices))
             hr = E_OUTOFMEMORY;
     }
     if (SUCCEEDED(hr)) {
-        for (DWORD k = 0; k < plan.count; ++k)
-            table[k] = QuadOf(plan.colours[k]);
-        *count = plan.count;
+        for (DWORD k = 0; k < used; ++k)
+            table[k] = QuadOf(work->colours[k]);
+        *count = used;
     }
     if (fixed != nullptr)
         ::HeapFree(::GetProcessHeap(), 0, fixed);

@@ -62,7 +62,7 @@ inline void AxisDistances(int v, int lo, int hi, int* nearest, int* farthest)
 } // namespace
 
 CColourLookup::CColourLookup()
-    : m_nCount(0), m_nReserved(-1), m_nCellBits(kFineBits), m_nEligible(0), m_bGaps(false), m_nPool(0),
+    : m_nCount(0), m_nCellBits(kFineBits), m_nEligible(0), m_bGaps(false), m_nPool(0),
       m_bSmallClear(false), m_bKnownClear(false)
 {
     ::ZeroMemory(m_colours, sizeof m_colours);
@@ -70,7 +70,7 @@ CColourLookup::CColourLookup()
     ::ZeroMemory(m_exactIndex, sizeof m_exactIndex);
 }
 
-bool CColourLookup::Build(const DWORD* colours, DWORD count, int reserved, bool coarse)
+bool CColourLookup::Build(const DWORD* colours, DWORD count, bool coarse)
 {
     if (!m_pCells.Reserve(kCells) || !m_pPool.Reserve(kPool) || !m_pSmallCells.Reserve(kSmallCells)
         || !m_pSmallKnown.Reserve(kSmallCells / 8) || !m_pKnownColours.Reserve(1u << kKnownBits)
@@ -83,7 +83,6 @@ bool CColourLookup::Build(const DWORD* colours, DWORD count, int reserved, bool 
     m_bSmallClear = false;
     m_bKnownClear = false;
     m_nCount = count;
-    m_nReserved = reserved;
     ::ZeroMemory(m_exactKeys, sizeof m_exactKeys);
     m_nEligible = 0;
     for (DWORD k = 0; k < 256; ++k) {
@@ -93,8 +92,6 @@ bool CColourLookup::Build(const DWORD* colours, DWORD count, int reserved, bool 
         m_channel[k][2] = Blue(m_colours[k]);
     }
     for (DWORD k = 0; k < count; ++k) {
-        if (static_cast<int>(k) == reserved)
-            continue;
         const DWORD key = m_colours[k] | kUsed;
         DWORD s = ExactPosition(key, kExactBits);
         while (m_exactKeys[s] != 0 && m_exactKeys[s] != key)

@@ -16,12 +16,13 @@ public:
     CColourLookup& operator=(const CColourLookup&) = delete;
 
 // Operations
-    // Takes a table of count (1..256) colours, 0x00RRGGBB. The entry
-    // `reserved` (or none, -1) is never an answer: it belongs to the key
-    // colour. Coarse cells cost less to fill and more to search: for few
-    // searches (fitting a table) rather than many (mapping a frame). False
-    // when the memory cannot be had (on the first call only).
-    bool Build(const DWORD* colours, DWORD count, int reserved, bool coarse = false);
+    // Takes a table of count (1..256) colours, 0x00RRGGBB: the entries
+    // pixels may be mapped onto (a table's entries for the key colour and
+    // for pixels that stay come after them, and are never an answer).
+    // Coarse cells cost less to fill and more to search: for few searches
+    // (fitting a table) rather than many (mapping a frame). False when the
+    // memory cannot be had (on the first call only).
+    bool Build(const DWORD* colours, DWORD count, bool coarse = false);
 
     // The entry nearest to colour (squared distance; of equally near ones,
     // the lowest). Not const: it learns the table as it is asked, so each
@@ -44,7 +45,6 @@ public:
 
 // Attributes
     DWORD Count() const { return m_nCount; }
-    int Reserved() const { return m_nReserved; }
     DWORD Colour(BYTE index) const { return m_colours[index]; }
 
 // Implementation
@@ -74,10 +74,9 @@ private:
 
     DWORD m_colours[256];
     DWORD m_nCount;
-    int m_nReserved;
     int m_nCellBits;
     int m_channel[256][3];      // red, green, blue of each entry
-    BYTE m_eligible[256];       // neither reserved nor a repeat of an earlier colour, in order
+    BYTE m_eligible[256];       // the entries that are not a repeat of an earlier colour, in order
     DWORD m_nEligible;
     // For each axis and cell position, each entry's squared distance along
     // that axis to the nearest and to the farthest level of the cell.

@@ -14,10 +14,16 @@ struct ColourOptions
     DWORD key;          // 0x00RRGGBB
 };
 
+// The first `free` entries are what pixels are mapped onto; the key
+// colour's entry and the stays entry, when there are, come after them.
 struct ColourPlan
 {
     DWORD colours[256]; // 0x00RRGGBB; entries past count are 0
     DWORD count;        // 1..limit
+    DWORD free;
     int keyIndex;       // the key colour's entry, or -1 (no key, or no pixel has it)
-    bool exact;         // the table holds every colour of the frame
+    // The entry of pixels that stay as the screen shows them, whatever
+    // colour that is (written as transparent by frame differencing), or -1.
+    int stayIndex;
+    bool exact;         // the free entries hold every colour of the frame but the key
 };

@@ -23,7 +23,7 @@ namespace {
 
 // Errors are kept in 256ths of a level: the kernel's sixteenths times the
 // share's sixteenths.
-const int kShare = 12;          // sixteenths of the error passed on
+const int kShare = 10;         // sixteenths of the error passed on
 const int kMaxError = 24;       // levels a channel
 
 inline int Bounded(int e) { return e < -kMaxError ? -kMaxError : e > kMaxError ? kMaxError : e; }
@@ -76,29 +76,36 @@ void CPixelMapper::MapDithered(const PixelMapRequest& r, CColourLookup& lookup, 
         for (DWORD k = 0; k < r.width; ++k) {
             const DWORD x = forward ? k : r.width - 1 - k;
             const size_t i = static_cast<size_t>(y) * r.width + x;
-            // Error reaching a pixel that is not dithered stops there.
             int* e = current + 3 * (x + 1);
             const int er = e[0], eg = e[1], eb = e[2];
             e[0] = e[1] = e[2] = 0;
-            if (r.fixed != nullptr && r.fixed[i] != 0)
-                continue;
             const DWORD c = r.pixels[i] & 0xFFFFFF;
-            if (r.hasKey && c == r.key) {
-                indices[i] = r.keyIndex;
-                continue;
-            }
-            const int exact = lookup.Exact(c);
-            if (exact >= 0) {
-                indices[i] = static_cast<BYTE>(exact);
-                continue;
-            }
             // Round the 256ths to the nearest whole level.
             const int tr = ClampLevel(Red(c) + ((er + 128) >> 8));
             const int tg = ClampLevel(Green(c) + ((eg + 128) >> 8));
             const int tb = ClampLevel(Blue(c) + ((eb + 128) >> 8));
-            const BYTE index = lookup.NearCell(Rgb(tr, tg, tb));
-            indices[i] = index;
-            const DWORD shown = lookup.Colour(index);
+            DWORD shown;
+            if (r.fixed != nullptr && r.fixed[i] != 0) {
+                // Shown as it is; what that leaves passes on, when known.
+                if (r.shown == nullptr)
+                    continue;
+                shown = r.shown[i];
+            } else {
+                // The key colour, and colours the table holds, take no error
+                // and pass none on.
+                if (r.hasKey && c == r.key) {
+                    indices[i] = r.keyIndex;
+                    continue;
+                }
+                const int exact = lookup.Exact(c);
+                if (exact >= 0) {
+                    indices[i] = static_cast<BYTE>(exact);
+                    continue;
+                }
+                const BYTE index = lookup.NearCell(Rgb(tr, tg, tb));
+                indices[i] = index;
+                shown = lookup.Colour(index);
+            }
             const int dr = Bounded(tr - Red(shown)) * kShare;
             const int dg = Bounded(tg - Green(shown)) * kShare;
             const int db = Bounded(tb - Blue(shown)) * kShare;

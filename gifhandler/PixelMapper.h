@@ -16,11 +16,15 @@ struct PixelMapRequest
     const DWORD* pixels;        // width * height, 0x00RRGGBB, top row first
     // Null, or width * height flags: non-zero where `indices` already holds
     // the pixel's index (a still pixel keeping what it shows). Such pixels
-    // neither take nor pass on dithering error.
+    // take no dithering error; with `shown`, the colour each fixed pixel
+    // shows, they pass on what that colour leaves of theirs, as a dithered
+    // pixel would, so that the pixels mapped around them continue their
+    // pattern.
     const BYTE* fixed;
+    const DWORD* shown;
     bool dither;
-    // The key colour's pixels, and only they, take keyIndex (which the
-    // lookup was told to reserve); they take and pass no error either.
+    // The key colour's pixels, and only they, take keyIndex (an entry past
+    // those the lookup answers with); they take and pass no error either.
     bool hasKey;
     DWORD key;
     BYTE keyIndex;

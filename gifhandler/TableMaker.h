@@ -1,27 +1,36 @@
-// CTableMaker: the colour table of a frame of its own: its colours when they
-// fit, else a table fitted to them.
+// CTableMaker: the colours of a frame, and a colour table of its own: its
+// colours when they fit, else a table fitted to them; and how well another
+// table serves it.
 #pragma once
 
 #include <windows.h>
 
 #include "BoxCut.h"
 #include "ColourHistogram.h"
-#include "ColourPlan.h"
+#include "ColourLookup.h"
 #include "PaletteRefiner.h"
 
 class CTableMaker
 {
 public:
 // Operations
-    // The table for n pixels (0x00RRGGBB): the frame's own colours, in order
-    // of first appearance, when they fit in the limit (one entry less when
-    // the key colour takes one); else a table of the limit's size fitted to
-    // them. The key colour's entry comes last. False when memory cannot be
-    // had.
-    bool Make(const DWORD* pixels, DWORD n, const ColourOptions& options, ColourPlan& plan);
+    // Counts the colours of n pixels (0x00RRGGBB), leaving out those of
+    // *pKey when given. False when memory cannot be had.
+    bool Count(const DWORD* pixels, DWORD n, const DWORD* pKey);
+    // Whether every counted colour fits in `room` entries, exactly.
+    bool FitsIn(DWORD room) const { return m_histogram.Exact() && m_histogram.Size() <= room; }
+    // The frame's own table of at most room (1..256) colours: its colours in
+    // order of first appearance when they fit, else a table of room colours
+    // fitted to them. False when memory cannot be had.
+    bool Make(DWORD room, DWORD colours[256], DWORD* pnCount);
+    // The mean squared error (over the channels of a pixel, summed) of the
+    // counted colours on their nearest colours of a table; -1 when memory
+    // cannot be had.
+    double Error(const DWORD* colours, DWORD count);
 
 // Attributes
-    // The histogram of the last frame made (its key colour left out).
+    // Pixels counted (the key colour's left out).
+    DWORD Pixels() const { return m_histogram.Pixels(); }
     const CColourHistogram& Histogram() const { return m_histogram; }
     const CPaletteRefiner& Refiner() const { return m_refiner; }
 
@@ -30,4 +39,5 @@ private:
     CColourHistogram m_histogram;
     CBoxCut m_cut;
     CPaletteRefiner m_refiner;
+    CColourLookup m_lookup;
 };

@@ -1,15 +1,15 @@
 // The colour stage's parts: the histogram (exact, then folded with its means
 // kept), the lookup against a search of the whole table, the refiner (every
-// entry used, the error never above the cut's), the table maker (exact up to
-// the limit, the key colour's own entry) and the pixel mapper (exact colours
-// and fixed pixels left alone, the key colour only where it is).
+// entry used, the error never above the cut's), the stage's tables (exact up
+// to the limit, the key colour's own entry) and the pixel mapper (exact
+// colours and fixed pixels left alone, the key colour only where it is).
 #include "BoxCut.h"
 #include "ColourHistogram.h"
 #include "ColourLookup.h"
 #include "ColourMath.h"
+#include "ColourStage.h"
 #include "PaletteRefiner.h"
 #include "PixelMapper.h"
-#include "TableMaker.h"
 
 #include <gtest/gtest.h>
 
@@ -56,12 +56,12 @@ double TableError(const Pixels& px, const DWORD* colours, DWORD count)
     return sum / px.size();
 }
 
-int BruteNearest(const DWORD* colours, DWORD count, int reserved, DWORD c)
+int BruteNearest(const DWORD* colours, DWORD count, DWORD c)
 {
     int best = 1 << 30, index = -1;
     for (DWORD k = 0; k < count; ++k) {
         const int d = ColourDistance(c, colours[k]);
-        if (static_cast<int>(k) != reserved && d < best) {
+        if (d < best) {
             best = d;
             index = static_cast<int>(k);
         }
@@ -129,40 +129,43 @@ TEST(ColourHistogram, CountsExactlyThenFoldsKeepingMeans)
 
 TEST(ColourLookup, AnswersAsASearchOfTheWholeTable)
 {
-    struct Case { const char* name; DWORD count; int reserved; DWORD (*colour)(Random&, DWORD k); };
+    struct Case { const char* name; DWORD count; DWORD (*colour)(Random&, DWORD k); };
     const Case cases[] = {
-        { "random 256", 256, -1, [](Random& r, DWORD) -> DWORD { return r.Next() >> 8; } },
-        { "random 200, one reserved", 200, 17, [](Random& r, DWORD) -> DWORD { return r.Next() >> 8; } },
-        { "repeated colours", 256, -1, [](Random& r, DWORD k) -> DWORD { return k < 128 ? (r.Next() >> 8) & 0x0F0F0F : 0x404040; } },
+        { "random 256", 256, [](Random& r, DWORD) -> DWORD { return r.Next() >> 8; } },
+        { "random 199", 199, [](Random& r, DWORD) -> DWORD { return r.Next() >> 8; } },
+        { "repeated colours", 256, [](Random& r, DWORD k) -> DWORD { return k < 128 ? (r.Next() >> 8) & 0x0F0F0F : 0x404040; } },
         // Entries crowded into a corner: far cells have every entry as a candidate.
-        { "crowded corner", 256, -1, [](Random& r, DWORD) -> DWORD { return (r.Next() >> 8) & 0x070707; } },
-        { "two colours", 2, -1, [](Random&, DWORD k) -> DWORD { return k ? 0xFFFFFF : 0; } },
+        { "crowded corner", 256, [](Random& r, DWORD) -> DWORD { return (r.Next() >> 8) & 0x070707; } },
+        { "two colours", 2, [](Random&, DWORD k) -> DWORD { return k ? 0xFFFFFF : 0; } },
     };
     auto lookup = std::make_unique<CColourLookup>();
     for (const Case& c : cases)
         for (bool coarse : { false, true }) {
             SCOPED_TRACE(std::string(c.name) + (coarse ? ", coarse" : ""));
             Random random{ 11 };
-            DWORD colours[256] = {};
-            for (DWORD k = 0; k < c.count; ++k)
+            // One more colour past the count, which is never an answer.
+            DWORD colours[257] = {};
+            for (DWORD k = 0; k <= c.count; ++k)
                 colours[k] = c.colour(random, k);
-            ASSERT_TRUE(lookup->Build(colours, c.count, c.reserved, coarse));
+            ASSERT_TRUE(lookup->Build(colours, c.count, coarse));
             for (int i = 0; i < 40000; ++i) {
-                const DWORD q = random.Next() >> 8;
-                const BYTE found = lookup->Nearest(q);
-                const int expected = BruteNearest(colours, c.count, c.reserved, q);
-                ASSERT_EQ(ColourDistance(q, colours[found]), ColourDistance(q, colours[expected])) << std::hex << q;
-                ASSERT_EQ(found, expected) << "ties go to the lower index";
+                const DWORD q = i == 0 ? colours[c.count] : random.Next() >> 8;
+                const int expected = BruteNearest(colours, c.count, q);
+                // Each way of asking, and each twice: answers learnt are the same.
+                const BYTE answers[] = { lookup->Nearest(q), lookup->NearestKnown(q), lookup->NearestKnown(q),
+                                         lookup->NearestFrom(q, static_cast<BYTE>(i % c.count)) };
+                for (BYTE found : answers) {
+                    ASSERT_EQ(ColourDistance(q, colours[found]), ColourDistance(q, colours[expected])) << std::hex << q;
+                    ASSERT_EQ(found, expected) << "ties go to the lower index";
+                }
+                // The middle of the small cell's nearest.
+                ASSERT_EQ(lookup->NearCell(q), BruteNearest(colours, c.count, (q & 0xFCFCFC) | 0x020202));
             }
             for (DWORD k = 0; k < c.count; ++k) {
                 const int exact = lookup->Exact(colours[k]);
-                if (static_cast<int>(k) != c.reserved) {
-                    ASSERT_GE(exact, 0);
-                }
-                if (exact >= 0) {
-                    EXPECT_EQ(colours[exact], colours[k]);
-                }
-                EXPECT_NE(exact, c.reserved);
+                ASSERT_GE(exact, 0);
+                EXPECT_EQ(colours[exact], colours[k]);
+                EXPECT_LE(exact, static_cast<int>(k)) << "the first of a repeated colour";
             }
         }
 }
@@ -200,13 +203,13 @@ TEST(PaletteRefiner, UsesEveryEntryAndImprovesOnTheCut)
         // Every entry is some pixel's nearest.
         std::vector<bool> used(count);
         for (DWORD p : c.px)
-            used[BruteNearest(colours, count, -1, p)] = true;
+            used[BruteNearest(colours, count, p)] = true;
         for (DWORD k = 0; k < count; ++k)
             EXPECT_TRUE(used[k]) << "entry " << k << " serves no pixel";
     }
 }
 
-TEST(TableMaker, ExactUpToTheLimitAndTheKeyColourApart)
+TEST(ColourStage, ExactUpToTheLimitAndTheKeyColourApart)
 {
     struct Case { const char* name; DWORD colours; DWORD limit; bool key; bool exact; };
     const Case cases[] = {
@@ -219,34 +222,43 @@ TEST(TableMaker, ExactUpToTheLimitAndTheKeyColourApart)
         { "one and the key in 2", 2, 2, true, true },
         { "the key alone", 1, 2, true, true },
     };
-    auto maker = std::make_unique<CTableMaker>();
-    const DWORD key = 0x00FF00;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Pixels px(40 * 30);
-        for (size_t i = 0; i < px.size(); ++i) {
-            const DWORD n = static_cast<DWORD>(i * 7 % c.colours);
-            // Colour 0 is the key colour when there is one.
-            px[i] = c.key && n == 0 ? key : Rgb(n % 16 * 16, n / 16 * 16, 77);
-        }
-        const ColourOptions options = { c.limit, true, c.key, key };
-        ColourPlan plan;
-        ASSERT_TRUE(maker->Make(px.data(), static_cast<DWORD>(px.size()), options, plan));
-        EXPECT_EQ(plan.exact, c.exact);
-        EXPECT_LE(plan.count, c.limit);
-        EXPECT_EQ(plan.count, c.exact ? c.colours : c.limit);
-        if (c.key) {
-            ASSERT_GE(plan.keyIndex, 0);
-            EXPECT_EQ(plan.colours[plan.keyIndex], key);
-            for (DWORD k = 0; k < plan.count; ++k) {
-                if (static_cast<int>(k) != plan.keyIndex) {
-                    EXPECT_NE(plan.colours[k], key) << "entry " << k;
+    const DWORD key = 0x00FF00, w = 40, h = 30;
+    auto lookup = std::make_unique<CColourLookup>();
+    CPixelMapper mapper;
+    for (const Case& c : cases)
+        for (bool dither : { false, true }) {
+            SCOPED_TRACE(std::string(c.name) + (dither ? ", dithered" : ""));
+            auto stage = std::make_unique<CColourStage>();
+            DWORD* px = stage->NextPixels(w, h);
+            ASSERT_NE(px, nullptr);
+            for (DWORD i = 0; i < w * h; ++i) {
+                const DWORD n = i * 7 % c.colours;
+                // Colour 0 is the key colour when there is one.
+                px[i] = c.key && n == 0 ? key : Rgb(n % 16 * 16, n / 16 * 16, 77);
+            }
+            const ColourOptions options = { c.limit, dither, c.key, key };
+            ColourFrame frame;
+            ASSERT_EQ(stage->ChooseTable(options, false, frame), S_OK);
+            const ColourPlan& plan = frame.plan;
+            EXPECT_EQ(plan.exact, c.exact);
+            EXPECT_EQ(plan.count, c.exact ? c.colours : c.limit);
+            ASSERT_TRUE(CColourStage::Map(frame, *lookup, mapper));
+            for (DWORD i = 0; i < w * h; ++i) {
+                const BYTE index = frame.indices[i];
+                ASSERT_LT(index, plan.count);
+                ASSERT_EQ(px[i] == key && c.key, static_cast<int>(index) == plan.keyIndex) << "pixel " << i;
+                if (c.exact) {
+                    ASSERT_EQ(plan.colours[index], px[i]) << "pixel " << i;
                 }
             }
-        } else {
-            EXPECT_EQ(plan.keyIndex, -1);
+            if (c.key) {
+                ASSERT_GE(plan.keyIndex, 0);
+                EXPECT_EQ(plan.colours[plan.keyIndex], key);
+                EXPECT_EQ(plan.free, plan.count - 1);
+            } else {
+                EXPECT_EQ(plan.keyIndex, -1);
+            }
         }
-    }
 }
 
 TEST(PixelMapper, ExactColoursFixedPixelsAndTheKeyAreLeftAlone)
@@ -271,15 +283,15 @@ TEST(PixelMapper, ExactColoursFixedPixelsAndTheKeyAreLeftAlone)
     for (DWORD k = 0; k < 14; ++k)
         colours[k] = Rgb(k * 18, 255 - k * 18, 128);
     colours[14] = flat;
-    colours[15] = key;      // reserved: nothing else may take it
+    colours[15] = key;      // past the lookup's count: nothing else may take it
     colours[3] = 0x22C222;
     auto lookup = std::make_unique<CColourLookup>();
-    ASSERT_TRUE(lookup->Build(colours, 16, 15));
+    ASSERT_TRUE(lookup->Build(colours, 15));
     CPixelMapper mapper;
     for (bool dither : { false, true }) {
         SCOPED_TRACE(dither ? "dithered" : "nearest");
         indices.assign(w * h, 0xEE);
-        const PixelMapRequest request = { w, h, px.data(), fixed.data(), dither, true, key, 15 };
+        const PixelMapRequest request = { w, h, px.data(), fixed.data(), nullptr, dither, true, key, 15 };
         ASSERT_TRUE(mapper.Map(request, *lookup, indices.data()));
         size_t notNearest = 0;
         for (DWORD i = 0; i < w * h; ++i) {
@@ -292,7 +304,7 @@ TEST(PixelMapper, ExactColoursFixedPixelsAndTheKeyAreLeftAlone)
                 if (px[i] == flat) {
                     ASSERT_EQ(indices[i], 14) << "pixel " << i;
                 }
-                notNearest += indices[i] != BruteNearest(colours, 16, 15, px[i]);
+                notNearest += indices[i] != BruteNearest(colours, 15, px[i]);
             }
         }
         if (dither) {

@@ -200,7 +200,9 @@ TEST(QuantizerDither, OnlyWhereItHelps)
         ASSERT_EQ(Distance(c, off.Shown(i)), best) << "undithered pixel " << i << " not nearest";
         notNearest += Distance(c, on.Shown(i)) > best;
     }
-    // The gradient is dithered, and that brings 8x8 areas closer on average.
+    // The gradient is dithered, and that brings 8x8 areas closer on average
+    // (by less than half: five eighths of the error is passed on, which
+    // takes off most of the banding with less noise than all of it).
     EXPECT_GT(notNearest, f.px.size() / 10);
     auto areaError = [&](const Result& r) {
         double sum = 0;
@@ -216,7 +218,7 @@ TEST(QuantizerDither, OnlyWhereItHelps)
                 }
         return sum;
     };
-    EXPECT_LT(areaError(on), areaError(off) / 2);
+    EXPECT_LT(areaError(on), areaError(off) * 2 / 3);
 }
 
 TEST(QuantizerDither, StillPixelsKeepTheirColourAcrossFrames)
