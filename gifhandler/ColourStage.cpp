@@ -48,6 +48,25 @@
 
 namespace {
 
+// The first entry of colours holding colour; -1 when none does.
+int TableEntry(const DWORD* colours, DWORD count, DWORD colour)
+{
+    for (DWORD k = 0; k < count; ++k)
+        if (colours[k] == colour)
+            return static_cast<int>(k);
+    return -1;
+}
+
+// Moves an entry that a fitted table happened to give the key colour by one
+// level of blue: the key colour's own entry is the only one of that colour,
+// or a transparent index would also clear the pixels mapped onto the other.
+void KeepApart(DWORD* colours, DWORD count, DWORD key)
+{
+    for (DWORD k = 0; k < count; ++k)
+        if (colours[k] == key)
+            colours[k] = Blue(key) < 128 ? key + 1 : key - 1;
+}
+
 const double kKeepShare = 0.05;
 const double kKeepSlack = 0.5;
 const float kTrailSlack = 24.0f;
@@ -94,6 +113,42 @@ DWORD* CColourStage::NextPixels(DWORD width, DWORD height)
 void CColourStage::Forget()
 {
     m_nFrames = 0;
+}
+
+// The colours the screen shows at pixels whose source stands still, the
+// most frequent first, at most `most` (and at most kMaxStillColours are
+// looked at); how many.
+DWORD CColourStage::StillColours(const DWORD* pixels, DWORD n, DWORD most, DWORD colours[256])
+{
+    const DWORD* previous = m_pixels[(m_nFrames - 2) % kRing];
+    DWORD keys[2 * kMaxStillColours] = {}, counts[2 * kMaxStillColours] = {};
+    DWORD nFound = 0;
+    for (DWORD i = 0; i < n; ++i) {
+        if (((pixels[i] ^ previous[i]) & 0xFFFFFF) != 0)
+            continue;
+        const DWORD key = m_shown[i] | 0x01000000;
+        DWORD s = (key * 0x9E3779B1u) >> (32 - kStillBits);
+        while (keys[s] != 0 && keys[s] != key)
+            s = (s + 1) & (2 * kMaxStillColours - 1);
+        if (keys[s] == 0) {
+            if (nFound == kMaxStillColours)
+                continue;
+            keys[s] = key;
+            ++nFound;
+        }
+        ++counts[s];
+    }
+    // The most frequent first; of equal counts, the lower colour.
+    DWORD nTaken = 0;
+    for (; nTaken < most && nTaken < nFound; ++nTaken) {
+        DWORD best = 0;
+        for (DWORD s = 1; s < 2 * kMaxStillColours; ++s)
+            if (counts[s] > counts[best] || (counts[s] == counts[best] && counts[s] != 0 && keys[s] < keys[best]))
+                best = s;
+        colours[nTaken] = keys[best] & 0xFFFFFF;
+        counts[best] = 0;
+    }
+    return nTaken;
 }
 
 // The kept table's error on the pixels that changed from the previous
@@ -154,7 +209,18 @@ HRESULT CColourStage::ChooseTable(const ColourOptions& options, bool differenced
             error = m_dPlanError;
         } else {
             const DWORD room = options.limit - reserved - (differenced && hasPrevious ? 1 : 0);
-            if (!m_maker.Make(room, plan.colours, &plan.free) || (error = m_maker.Error(plan.colours, plan.free)) < 0)
+            // Without transparency to keep them, still pixels keep their
+            // colours by the table holding them.
+            DWORD pinned[256];
+            const DWORD nPinned = !differenced && hasPrevious ? StillColours(pixels, n, room - room / 4, pinned) : 0;
+            if (!m_maker.Make(room - nPinned, plan.colours, &plan.free))
+                return E_OUTOFMEMORY;
+            if (keyShown)
+                KeepApart(plan.colours, plan.free, options.key & 0xFFFFFF);
+            for (DWORD k = 0; k < nPinned; ++k)
+                if (TableEntry(plan.colours, plan.free, pinned[k]) < 0)
+                    plan.colours[plan.free++] = pinned[k];
+            if ((error = m_maker.Error(plan.colours, plan.free)) < 0)
                 return E_OUTOFMEMORY;
         }
     }

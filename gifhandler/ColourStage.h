@@ -53,7 +53,9 @@ public:
     // The table of the frame just widened into NextPixels, and the frame
     // ready for Map. `differenced`: pixels may stay as the screen shows them
     // without a table entry for their colour (they become transparent); the
-    // table then keeps one entry for them where it can. The table is the
+    // table then keeps one entry for them where it can. Otherwise a new
+    // table holds the colours still pixels show (the most frequent, up to
+    // half of it), and the previous frame's Map must be done. The table is the
     // frame's own colours when they fit in the limit (one entry less for a
     // key colour), else the previous frame's table when it shows this frame
     // about as well as it showed its own, else one fitted to this frame.
@@ -70,9 +72,12 @@ public:
 // Implementation
 private:
     static const DWORD kRing = 3;       // the frame being chosen, the one mapped, and its previous
+    static const DWORD kStillBits = 10;
+    static const DWORD kMaxStillColours = 1u << (kStillBits - 1);
 
     bool Reserve(DWORD nPixels);
     double ChangedError(const DWORD* pixels, const DWORD* previous, DWORD n);
+    DWORD StillColours(const DWORD* pixels, DWORD n, DWORD most, DWORD colours[256]);
 
     CTableMaker m_maker;
     CColourLookup m_lookup;
