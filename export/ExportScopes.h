@@ -86,7 +86,8 @@ inline FramePtr WritableFrame(cTestNode* pNode, int nFrame, cNodeSkips& skips, b
     if (pbMissing != nullptr)
         *pbMissing = pFrame == nullptr;
     if (pFrame == nullptr) {
-        skips.Note(kSkipUnreadable);
+        const LPCSTR pszWhy = pNode->GetFrameRefusal();
+        skips.Note(pszWhy != nullptr ? pszWhy : kSkipUnreadable);
     } else if (!IsWritableFrame(*pFrame)) {
         skips.Note(kSkipNotWritable);
         pFrame.reset();

@@ -14,14 +14,17 @@ namespace {
 // Moves each new colour lying within six levels a channel (a squared
 // distance of kSnapDistance) of a colour of the previous table onto it, each
 // old colour taken once, in table order: still pixels can then keep the
-// colour they were shown in, for an error of a few levels.
+// colour they were shown in, for an error of a few levels. The key colour
+// is never taken.
 const int kSnapDistance = 3 * 6 * 6;
 
-void SnapToPrevious(const QuantizePrevious& previous, DWORD* colours, DWORD count)
+void SnapToPrevious(const QuantizePrevious& previous, DWORD keyColour, DWORD* colours, DWORD count)
 {
     bool moved[256] = {};
     for (DWORD j = 0; j < previous.count; ++j) {
         const DWORD old = ColourOf(previous.table[j]);
+        if (old == keyColour)
+            continue;
         int best = kSnapDistance + 1;
         DWORD bestK = 0;
         for (DWORD k = 0; k < count; ++k) {
@@ -50,7 +53,7 @@ struct Work
 } // namespace
 
 HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dither,
-                      const QuantizePrevious* previous,
+                      const QuantizePrevious* previous, DWORD keyColour,
                       RGBQUAD table[256], DWORD* count, BYTE* indices)
 {
     if (count != nullptr)
@@ -70,15 +73,24 @@ HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dithe
     Work* work = new (std::nothrow) Work;
     if (work == nullptr)
         return E_OUTOFMEMORY;
+    const bool hasKey = keyColour != kNoKeyColour;
+    const DWORD key = keyColour & 0xFFFFFF;
+    HRESULT hr = work->maker.Count(pixels, n, hasKey ? &key : nullptr) ? S_OK : E_OUTOFMEMORY;
+    // The key colour's entry comes after the ones its pixels are mapped onto.
+    const bool keyShown = hasKey && work->maker.Pixels() < n;
+    const DWORD room = keyShown ? 255 : 256;
+    const bool exact = work->maker.FitsIn(room);
     DWORD used = 0;
-    HRESULT hr = work->maker.Count(pixels, n, nullptr) && work->maker.Make(256, work->colours, &used)
-               ? S_OK : E_OUTOFMEMORY;
-    const bool exact = work->maker.FitsIn(256);
+    if (SUCCEEDED(hr) && !work->maker.Make(room, work->colours, &used))
+        hr = E_OUTOFMEMORY;
     BYTE* fixed = nullptr;
-    if (SUCCEEDED(hr) && !exact && previous != nullptr) {
-        SnapToPrevious(*previous, work->colours, used);
-        fixed = static_cast<BYTE*>(::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, n));
-        if (fixed == nullptr)
+    if (SUCCEEDED(hr) && !exact) {
+        if (previous != nullptr)
+            SnapToPrevious(*previous, key, work->colours, used);
+        if (hasKey)
+            KeepKeyApart(work->colours, used, key);
+        if (previous != nullptr && (fixed = static_cast<BYTE*>(::HeapAlloc(::GetProcessHeap(), HEAP_ZERO_MEMORY, n)))
+                                       == nullptr)
             hr = E_OUTOFMEMORY;
     }
     if (SUCCEEDED(hr) && !work->lookup.Build(work->colours, used))
@@ -88,7 +100,7 @@ HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dithe
         // shown in, when the table has that.
         for (DWORD i = 0; i < n; ++i) {
             const DWORD c = pixels[i] & 0xFFFFFF;
-            if ((previous->pixels[i] & 0xFFFFFF) != c || work->lookup.Exact(c) >= 0)
+            if ((previous->pixels[i] & 0xFFFFFF) != c || (keyShown && c == key) || work->lookup.Exact(c) >= 0)
                 continue;
             const int kept = work->lookup.Exact(ColourOf(previous->table[previous->indices[i]]));
             if (kept >= 0) {
@@ -98,7 +110,11 @@ HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dithe
         }
     }
     if (SUCCEEDED(hr)) {
-        const PixelMapRequest request = { width, height, pixels, fixed, nullptr, dither && !exact, false, 0, 0 };
+        const DWORD keyIndex = used;
+        if (keyShown)
+            work->colours[used++] = key;
+        const PixelMapRequest request = { width, height, pixels, fixed, nullptr, dither && !exact, keyShown, key,
+                                          static_cast<BYTE>(keyIndex) };
         if (!work->mapper.Map(request, work->lookup, indices))
             hr = E_OUTOFMEMORY;
     }

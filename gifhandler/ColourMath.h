@@ -3,6 +3,7 @@
 //   ClampLevel                 an int to 0..255
 //   ColourDistance             squared distance between two colours
 //   ColourOf, QuadOf           RGBQUAD to and from a colour
+//   KeepKeyApart               no entry but the key's own holds the key colour
 #pragma once
 
 #include <windows.h>
@@ -30,4 +31,15 @@ inline RGBQUAD QuadOf(DWORD c)
     q.rgbBlue = static_cast<BYTE>(Blue(c));
     q.rgbReserved = 0;
     return q;
+}
+
+// Moves every entry of a fitted table that came out as the key colour one
+// level of blue away: the key colour's own entry is the only one of that
+// colour, or a transparent index would also clear the pixels mapped onto
+// the other.
+inline void KeepKeyApart(DWORD* colours, DWORD count, DWORD key)
+{
+    for (DWORD k = 0; k < count; ++k)
+        if (colours[k] == key)
+            colours[k] = Blue(key) < 255 ? key + 1 : key - 1;
 }

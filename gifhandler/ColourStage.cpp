@@ -57,16 +57,6 @@ int TableEntry(const DWORD* colours, DWORD count, DWORD colour)
     return -1;
 }
 
-// Moves an entry that a fitted table happened to give the key colour by one
-// level of blue: the key colour's own entry is the only one of that colour,
-// or a transparent index would also clear the pixels mapped onto the other.
-void KeepApart(DWORD* colours, DWORD count, DWORD key)
-{
-    for (DWORD k = 0; k < count; ++k)
-        if (colours[k] == key)
-            colours[k] = Blue(key) < 128 ? key + 1 : key - 1;
-}
-
 const double kKeepShare = 0.05;
 const double kKeepSlack = 0.5;
 const float kTrailSlack = 24.0f;
@@ -216,7 +206,7 @@ HRESULT CColourStage::ChooseTable(const ColourOptions& options, bool differenced
             if (!m_maker.Make(room - nPinned, plan.colours, &plan.free))
                 return E_OUTOFMEMORY;
             if (keyShown)
-                KeepApart(plan.colours, plan.free, options.key & 0xFFFFFF);
+                KeepKeyApart(plan.colours, plan.free, options.key & 0xFFFFFF);
             for (DWORD k = 0; k < nPinned; ++k)
                 if (TableEntry(plan.colours, plan.free, pinned[k]) < 0)
                     plan.colours[plan.free++] = pinned[k];

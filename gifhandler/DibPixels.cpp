@@ -5,7 +5,16 @@
 
 namespace {
 
-enum Layout { kIndexed, kRgb555, kRgb565, kRgb24, kRgb32 };
+enum Layout { kIndexed, kMasked16, kRgb24, kRgb32, kMasked32 };
+
+// One colour channel of a bit-field pixel: where it lies, and the 8-bit
+// level each of its values stands for.
+struct Channel
+{
+    DWORD shift;
+    DWORD mask;         // after the shift: one run of 1 to 8 bits
+    BYTE levels[256];
+};
 
 struct DibFormat
 {
@@ -16,6 +25,7 @@ struct DibFormat
     DWORD stride;
     bool topDown;
     DWORD colours;      // entries in the colour table (indexed layouts)
+    Channel channels[3];    // red, green, blue (bit-field layouts)
 };
 
 // The three masks of BI_BITFIELDS sit 40 bytes into the header: after a
@@ -24,6 +34,49 @@ void ReadMasks(const BITMAPINFOHEADER* header, DWORD masks[3])
 {
     ::memcpy(masks, reinterpret_cast<const BYTE*>(header) + sizeof(BITMAPINFOHEADER),
              3 * sizeof(DWORD));
+}
+
+// A value of `width` bits widened to 8 by repeating its bits below it, so
+// that all ones gives 255 and every level stays evenly spaced.
+BYTE WidenLevel(DWORD value, int width)
+{
+    DWORD out = 0;
+    for (int shift = 8 - width; shift > -width; shift -= width)
+        out |= shift >= 0 ? value << shift : value >> -shift;
+    return static_cast<BYTE>(out);
+}
+
+// False for a mask that is empty, reaches past the pixel's bits, is not
+// one run of bits or is wider than 8 bits.
+bool ReadChannel(DWORD mask, DWORD bits, Channel* c)
+{
+    if (mask == 0 || (bits < 32 && (mask >> bits) != 0))
+        return false;
+    DWORD shift = 0;
+    while ((mask & 1) == 0) {
+        mask >>= 1;
+        ++shift;
+    }
+    if (mask > 0xFF || (mask & (mask + 1)) != 0)
+        return false;
+    int width = 0;
+    while ((mask >> width) != 0)
+        ++width;
+    c->shift = shift;
+    c->mask = mask;
+    for (DWORD v = 0; v <= mask; ++v)
+        c->levels[v] = WidenLevel(v, width);
+    return true;
+}
+
+bool ReadChannels(const DWORD masks[3], DWORD bits, DibFormat* f)
+{
+    if ((masks[0] & masks[1]) != 0 || (masks[0] & masks[2]) != 0 || (masks[1] & masks[2]) != 0)
+        return false;
+    for (int i = 0; i < 3; ++i)
+        if (!ReadChannel(masks[i], bits, &f->channels[i]))
+            return false;
+    return true;
 }
 
 bool ReadFormat(const BITMAPINFOHEADER* header, DibFormat* f)
@@ -38,8 +91,12 @@ bool ReadFormat(const BITMAPINFOHEADER* header, DibFormat* f)
         return false;
     }
 
+    // What BI_RGB means at 16 and 32 bits, as masks.
+    static const DWORD masks555[3] = {0x7C00, 0x03E0, 0x001F};
+    static const DWORD masks888[3] = {0xFF0000, 0x00FF00, 0x0000FF};
     f->bits = header->biBitCount;
     f->colours = 0;
+    DWORD masks[3];
     if (header->biCompression == BI_RGB) {
         switch (f->bits) {
         case 1: case 4: case 8:
@@ -48,25 +105,23 @@ bool ReadFormat(const BITMAPINFOHEADER* header, DibFormat* f)
             if (f->colours > (1u << f->bits))
                 return false;
             break;
-        case 16: f->layout = kRgb555; break;
+        case 16:
+            f->layout = kMasked16;
+            ::memcpy(masks, masks555, sizeof masks);
+            break;
         case 24: f->layout = kRgb24; break;
         case 32: f->layout = kRgb32; break;
         default: return false;
         }
-    } else if (header->biCompression == BI_BITFIELDS) {
-        DWORD m[3];
-        ReadMasks(header, m);
-        if (f->bits == 16 && m[0] == 0xF800 && m[1] == 0x07E0 && m[2] == 0x001F)
-            f->layout = kRgb565;
-        else if (f->bits == 16 && m[0] == 0x7C00 && m[1] == 0x03E0 && m[2] == 0x001F)
-            f->layout = kRgb555;
-        else if (f->bits == 32 && m[0] == 0xFF0000 && m[1] == 0xFF00 && m[2] == 0xFF)
-            f->layout = kRgb32;
-        else
-            return false;
+    } else if (header->biCompression == BI_BITFIELDS && (f->bits == 16 || f->bits == 32)) {
+        ReadMasks(header, masks);
+        f->layout = f->bits == 16 ? kMasked16
+                    : ::memcmp(masks, masks888, sizeof masks) == 0 ? kRgb32 : kMasked32;
     } else {
         return false;
     }
+    if ((f->layout == kMasked16 || f->layout == kMasked32) && !ReadChannels(masks, f->bits, f))
+        return false;
 
     const LONGLONG w = header->biWidth;
     LONGLONG h = header->biHeight;
@@ -85,8 +140,13 @@ bool ReadFormat(const BITMAPINFOHEADER* header, DibFormat* f)
     return true;
 }
 
-inline DWORD Widen5(DWORD v) { return (v << 3) | (v >> 2); }
-inline DWORD Widen6(DWORD v) { return (v << 2) | (v >> 4); }
+inline DWORD Masked(const DibFormat& f, DWORD v)
+{
+    const Channel* c = f.channels;
+    return static_cast<DWORD>(c[0].levels[(v >> c[0].shift) & c[0].mask]) << 16
+           | static_cast<DWORD>(c[1].levels[(v >> c[1].shift) & c[1].mask]) << 8
+           | c[2].levels[(v >> c[2].shift) & c[2].mask];
+}
 
 void WidenRow(const DibFormat& f, const DWORD* palette, const BYTE* src, DWORD* out)
 {
@@ -101,16 +161,13 @@ void WidenRow(const DibFormat& f, const DWORD* palette, const BYTE* src, DWORD* 
         }
         break;
     }
-    case kRgb555:
-    case kRgb565:
-        for (DWORD x = 0; x < w; ++x) {
-            const DWORD v = src[2 * x] | (src[2 * x + 1] << 8);
-            const DWORD b = Widen5(v & 0x1F);
-            if (f.layout == kRgb565)
-                out[x] = Widen5(v >> 11) << 16 | Widen6((v >> 5) & 0x3F) << 8 | b;
-            else
-                out[x] = Widen5((v >> 10) & 0x1F) << 16 | Widen5((v >> 5) & 0x1F) << 8 | b;
-        }
+    case kMasked16:
+        for (DWORD x = 0; x < w; ++x)
+            out[x] = Masked(f, src[2 * x] | (src[2 * x + 1] << 8));
+        break;
+    case kMasked32:
+        for (DWORD x = 0; x < w; ++x, src += 4)
+            out[x] = Masked(f, src[0] | src[1] << 8 | src[2] << 16 | static_cast<DWORD>(src[3]) << 24);
         break;
     case kRgb24:
         for (DWORD x = 0; x < w; ++x, src += 3)

@@ -34,11 +34,6 @@ namespace {
 
 const DWORD kBackground = 0xFF000000;   // no colour: no table entry has the top byte set
 
-DWORD ColourOf(const RGBQUAD& q)
-{
-    return static_cast<DWORD>(q.rgbRed) << 16 | static_cast<DWORD>(q.rgbGreen) << 8 | q.rgbBlue;
-}
-
 // The colour of every index, looked up once an image rather than per pixel.
 // Every table the handler passes has 256 readable entries.
 void Colours(const RGBQUAD* table, DWORD colours[256])
@@ -225,7 +220,7 @@ bool CFrameDiffer::Prepare(const GifImage& image, const RGBQUAD* table, const RG
     return true;
 }
 
-bool CFrameDiffer::PrepareTransparent(const GifImage& image, const RGBQUAD* localTable, BYTE transparentIndex,
+bool CFrameDiffer::PrepareTransparent(const GifImage& image, const RGBQUAD* localTable, int transparentIndex,
                                       WORD delay, CEncodeJob& job)
 {
     const DWORD width = image.geometry.width, height = image.geometry.height;
@@ -236,14 +231,15 @@ bool CFrameDiffer::PrepareTransparent(const GifImage& image, const RGBQUAD* loca
         const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(y) * m_nWidth;
         return [=](DWORD x) { return row[x] != transparentIndex || screen[x] != kBackground; };
     });
-    // Nothing shows: one transparent pixel.
+    // Nothing shows: one transparent pixel. (Without a transparent index
+    // every pixel shows.)
     AtLeastOnePixel(box);
     const DWORD left = box.left, top = box.top;
     const DWORD cropWidth = box.right - left, cropHeight = box.bottom - top;
 
     GifPlacedImage placed = PlacedIn(box, delay, 2);
-    placed.transparent = true;
-    placed.transparentIndex = transparentIndex;
+    placed.transparent = transparentIndex >= 0;
+    placed.transparentIndex = static_cast<BYTE>(transparentIndex >= 0 ? transparentIndex : 0);
     if (!job.Begin(placed))
         return false;
     if (localTable != nullptr)

@@ -49,12 +49,12 @@ public:
     bool Prepare(const GifImage& image, const RGBQUAD* table, const RGBQUAD* localTable, WORD delay,
                  CEncodeJob& job);
 
-    // Fills the job of an image with a transparent colour of its own,
-    // which the plain layout writes whole and then restores to the
-    // background: cropped to its pixels that are not transparent and to
-    // what the screen shows under it, the same disposal; and takes note of
-    // it. False when the job's memory cannot be had.
-    bool PrepareTransparent(const GifImage& image, const RGBQUAD* localTable, BYTE transparentIndex, WORD delay,
+    // Fills the job of an image that the plain layout writes whole and
+    // then restores to the background, with a transparent index of its own
+    // or without one (-1): cropped to its pixels that are not transparent
+    // and to what the screen shows under it, the same disposal; and takes
+    // note of it. False when the job's memory cannot be had.
+    bool PrepareTransparent(const GifImage& image, const RGBQUAD* localTable, int transparentIndex, WORD delay,
                             CEncodeJob& job);
 
     // A transparent image of the screen's size, after such an image or as

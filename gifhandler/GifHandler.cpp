@@ -21,11 +21,10 @@ CGifHandler::CGifHandler()
       m_nImagesAccepted(0), m_bClientRate(FALSE), m_bFormatUsable(FALSE), m_bTableGiven(FALSE), m_nScreenWidth(0),
       m_nScreenHeight(0), m_bParallel(FALSE), m_bDifferencing(FALSE),
       m_bDither(TRUE), m_nTopLeftMode(0), m_bFirstTransparentKnown(FALSE),
-      m_bFirstOnGlobal(FALSE), m_nFirstTransparentIndex(0)
+      m_bFirstOnGlobal(FALSE), m_nFirstTransparentIndex(-1), m_nFirstKeyColour(0)
 {
     ::ZeroMemory(m_format, sizeof m_format);
     ::ZeroMemory(m_globalTable, sizeof m_globalTable);
-    ::ZeroMemory(&m_firstTransparentColour, sizeof m_firstTransparentColour);
     ::ZeroMemory(&m_gifFileInfo, sizeof m_gifFileInfo);
     ::ZeroMemory(&m_gifStreamInfo, sizeof m_gifStreamInfo);
     ::ZeroMemory(&m_bmih, sizeof m_bmih);

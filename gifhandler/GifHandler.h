@@ -121,11 +121,18 @@ private:
     HRESULT WriteDeferredHeader(const GifImage& image);
     // Whether the image's colours are the global table's, index for index.
     bool UsesGlobalTable(const GifImage& image) const;
-    // The transparent colour a top-left mode gives this image.
-    void ApplyTopLeftTransparency(const GifImage& image, bool bOnGlobal, GifWriteOptions& options);
+    // The colour a top-left mode makes transparent in the next image, as
+    // CFrameImage::Convert takes it.
+    DWORD NextKeyColour() const;
+    // The transparent index a top-left mode gives this image, if any; a
+    // local table's other entries of that colour are merged into it.
+    // AVIERR_MEMORY when the merged rows' memory cannot be had.
+    HRESULT ApplyTopLeftTransparency(GifImage& image, bool bOnGlobal, GifWriteOptions& options);
     // The image into the file now, or (parallel encoding) into a job for
-    // the workers; a differenced image may wait for the next.
-    HRESULT WriteImage(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options,
+    // the workers; a differenced image may wait for the next. bRestore: the
+    // image is restored to the background once shown, as every image of an
+    // animation with transparency is, with a transparent index or without.
+    HRESULT WriteImage(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options, bool bRestore,
                        const void* pClientRows);
     // The image frame differencing holds, before the next image (which
     // decides how it leaves the screen) or as the last (pNext null).
@@ -141,7 +148,7 @@ private:
     // A job of the image whole at the top-left corner, as the plain layout
     // writes it.
     static bool FillWholeImage(const GifImage& image, const RGBQUAD* localTable, const GifWriteOptions& options,
-                               CEncodeJob& job);
+                               bool bRestore, CEncodeJob& job);
 
     // The Info methods: at most cbRecord bytes of the record, as many as the
     // caller's lSize allows.
@@ -178,6 +185,6 @@ private:
     DWORD m_nTopLeftMode;       // 0: SetTransparency decides; 1: the first image's colour; 2: each image's own
     BOOL m_bFirstTransparentKnown;
     BOOL m_bFirstOnGlobal;      // the first image used the global table
-    BYTE m_nFirstTransparentIndex;
-    RGBQUAD m_firstTransparentColour;
+    int m_nFirstTransparentIndex;   // -1: the first image had no entry of its colour
+    DWORD m_nFirstKeyColour;    // the first image's top-left colour in its source
 };

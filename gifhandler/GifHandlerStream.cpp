@@ -197,7 +197,7 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Write(LONG, LONG lSamples, LPVOID lpBuffe
 
     GifImage image;
     const HRESULT hr = m_frames.Convert(reinterpret_cast<const BITMAPINFOHEADER*>(m_format),
-                                        static_cast<const BYTE*>(lpBuffer), m_bDither != FALSE, image);
+                                        static_cast<const BYTE*>(lpBuffer), m_bDither != FALSE, NextKeyColour(), image);
     if (FAILED(hr))
         return hr == E_OUTOFMEMORY ? Fail(AVIERR_MEMORY) : AVIERR_BADFORMAT;
     if (!m_bHeaderWritten && WriteDeferredHeader(image) != S_OK)
@@ -212,9 +212,11 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Write(LONG, LONG lSamples, LPVOID lpBuffe
 
     GifWriteOptions options = m_options;
     options.wDelay = ImageDelay(m_nImagesAccepted);
+    if (ApplyTopLeftTransparency(image, bOnGlobal, options) != S_OK)
+        return Fail(AVIERR_MEMORY);
     ++m_nImagesAccepted;
-    ApplyTopLeftTransparency(image, bOnGlobal, options);
-    const HRESULT hrImage = WriteImage(image, bOnGlobal, options, lpBuffer);
+    const bool bRestore = m_nTopLeftMode != 0 || options.bTransparent;
+    const HRESULT hrImage = WriteImage(image, bOnGlobal, options, bRestore, lpBuffer);
     if (hrImage != S_OK)
         return hrImage;
 
@@ -233,7 +235,7 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Delete(LONG, LONG)
 // A differenced image waits while it is held; one that came before it is
 // sent first. Without differencing and workers, images go to the file as
 // they always did.
-HRESULT CGifHandler::WriteImage(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options,
+HRESULT CGifHandler::WriteImage(const GifImage& image, bool bOnGlobal, const GifWriteOptions& options, bool bRestore,
                                 const void* pClientRows)
 {
     const bool bDifference = m_differ.IsStarted() && m_differ.Fits(image);
@@ -251,15 +253,19 @@ HRESULT CGifHandler::WriteImage(const GifImage& image, bool bOnGlobal, const Gif
                                                                                           : Fail(AVIERR_MEMORY);
 
     if (!bDifference && !m_pipeline.IsStarted()) {
-        const bool bWritten = image.clientRows && bOnGlobal
-                                  ? GifWriteImageHeader(m_output, &m_bmih, &options)
-                                        && GifWriteImage(m_output, &m_bmih, static_cast<const BYTE*>(pClientRows))
-                                  : GifWriteImageBlocks(m_output, image.geometry, options, localTable, image.count,
-                                                        image.indices);
+        // The exported writers restore the background of transparent images only.
+        const bool bExported = image.clientRows && bOnGlobal && bRestore == (options.bTransparent != FALSE);
+        const bool bWritten =
+            bExported ? GifWriteImageHeader(m_output, &m_bmih, &options)
+                            && GifWriteImage(m_output, &m_bmih, static_cast<const BYTE*>(pClientRows))
+                      : GifWriteImageBlocks(m_output,
+                                            GifPlaceWholeImage(image.geometry, options, localTable, image.count,
+                                                               bRestore),
+                                            image.geometry, image.indices);
         if (!bWritten)
             return Fail(AVIERR_FILEWRITE);
         m_output.EndImage();
-        m_differ.NotePlain(image, shown, options.bTransparent != FALSE);
+        m_differ.NotePlain(image, shown, bRestore);
         return S_OK;
     }
 
@@ -267,16 +273,16 @@ HRESULT CGifHandler::WriteImage(const GifImage& image, bool bOnGlobal, const Gif
     if (job == nullptr)
         return m_output.Error();
     if (bDifference) {
-        const bool bPrepared = options.bTransparent
-                                   ? m_differ.PrepareTransparent(image, localTable, transparentIndex, options.wDelay,
-                                                                 *job)
-                                   : m_differ.Prepare(image, shown, localTable, options.wDelay, *job);
+        const bool bPrepared =
+            bRestore ? m_differ.PrepareTransparent(image, localTable, options.bTransparent ? transparentIndex : -1,
+                                                   options.wDelay, *job)
+                     : m_differ.Prepare(image, shown, localTable, options.wDelay, *job);
         if (!bPrepared)
             return Fail(AVIERR_MEMORY);
     } else {
-        if (!FillWholeImage(image, localTable, options, *job))
+        if (!FillWholeImage(image, localTable, options, bRestore, *job))
             return Fail(AVIERR_MEMORY);
-        m_differ.NotePlain(image, shown, options.bTransparent != FALSE);
+        m_differ.NotePlain(image, shown, bRestore);
     }
     return SendJob(*job);
 }
@@ -319,10 +325,10 @@ HRESULT CGifHandler::Fail(HRESULT hr)
 // The blocks come out as GifWriteImageHeader and GifWriteImageBlocks write
 // them.
 bool CGifHandler::FillWholeImage(const GifImage& image, const RGBQUAD* localTable, const GifWriteOptions& options,
-                                 CEncodeJob& job)
+                                 bool bRestore, CEncodeJob& job)
 {
     const DibGeometry& g = image.geometry;
-    if (!job.Begin(GifPlaceWholeImage(g, options, nullptr, 0)))
+    if (!job.Begin(GifPlaceWholeImage(g, options, nullptr, 0, bRestore)))
         return false;
     if (localTable != nullptr)
         job.SetLocalTable(localTable, image.count);
@@ -459,37 +465,47 @@ bool CGifHandler::UsesGlobalTable(const GifImage& image) const
     return true;
 }
 
-// Mode 2 takes each image's own top-left index. Mode 1 takes the first
-// image's, and later images show the same colour transparent: by index where
-// they share the first image's table, by colour where they have their own,
-// and not at all where their table lacks it.
-void CGifHandler::ApplyTopLeftTransparency(const GifImage& image, bool bOnGlobal, GifWriteOptions& options)
+DWORD CGifHandler::NextKeyColour() const
 {
     if (m_nTopLeftMode == 0)
-        return;
-    options.bTransparent = TRUE;
-    if (m_nTopLeftMode == 2 || !m_bFirstTransparentKnown) {
-        options.wTransparentIndex = image.topLeft;
-        if (m_nTopLeftMode == 1) {
-            m_bFirstTransparentKnown = TRUE;
-            m_bFirstOnGlobal = bOnGlobal;
-            m_nFirstTransparentIndex = image.topLeft;
-            m_firstTransparentColour = bOnGlobal ? m_globalTable[image.topLeft] : image.table[image.topLeft];
-        }
-        return;
+        return kNoKeyColour;
+    return m_nTopLeftMode == 1 && m_bFirstTransparentKnown ? m_nFirstKeyColour : kTopLeftKeyColour;
+}
+
+// The colour made transparent is a colour of the source: each image's own
+// top-left colour (mode 2), or the first image's in every image (mode 1).
+// The shared global table of 8-bit material keeps the index rule it always
+// had: the top-left index (mode 2), or the first image's index when that
+// image used the global table too (mode 1). An image of its own colours
+// takes the entry Convert found for the colour, and every other entry of
+// that colour is merged into it, so that every pixel of it is clear. An
+// image without the colour has no transparent index; it still leaves the
+// screen as the others do (WriteImage's bRestore).
+HRESULT CGifHandler::ApplyTopLeftTransparency(GifImage& image, bool bOnGlobal, GifWriteOptions& options)
+{
+    if (m_nTopLeftMode == 0)
+        return S_OK;
+    const bool bFirst = m_nTopLeftMode == 2 || !m_bFirstTransparentKnown;
+    int index = image.keyIndex;
+    if (!bOnGlobal) {
+        if (index >= 0 && !m_frames.MergeEntries(image, static_cast<BYTE>(index)))
+            return AVIERR_MEMORY;
+    } else if (bFirst) {
+        index = image.topLeft;
+    } else {
+        index = m_bFirstOnGlobal ? m_nFirstTransparentIndex
+                                 : TableEntryOf(m_globalTable, kColourTableEntries, m_nFirstKeyColour);
     }
-    if (bOnGlobal && m_bFirstOnGlobal) {
-        options.wTransparentIndex = m_nFirstTransparentIndex;
-        return;
+    if (m_nTopLeftMode == 1 && !m_bFirstTransparentKnown) {
+        m_bFirstTransparentKnown = TRUE;
+        m_bFirstOnGlobal = bOnGlobal;
+        m_nFirstTransparentIndex = index;
+        // An 8-bit image on the global table has its colours there.
+        m_nFirstKeyColour = bOnGlobal ? ColourOf(m_globalTable[image.topLeft]) : image.keyColour;
     }
-    const RGBQUAD* table = bOnGlobal ? m_globalTable : image.table;
-    const DWORD count = bOnGlobal ? kColourTableEntries : image.count;
-    for (DWORD i = 0; i < count; ++i)
-        if (SameColour(table[i], m_firstTransparentColour)) {
-            options.wTransparentIndex = static_cast<WORD>(i);
-            return;
-        }
-    options.bTransparent = FALSE;
+    options.bTransparent = index >= 0;
+    options.wTransparentIndex = static_cast<WORD>(index >= 0 ? index : 0);
+    return S_OK;
 }
 
 // Images follow the stream's clock: image n ends at round(100 (n + 1) scale /

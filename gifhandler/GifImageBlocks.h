@@ -36,11 +36,13 @@ struct GifPlacedImage
 bool GifWriteEncodedImage(ByteSink& sink, const GifPlacedImage& image, const BYTE* lzw, DWORD cbLzw);
 
 // An image whole at the top-left corner, as the plain layout writes it: a
-// transparent image restores the background, others say nothing.
+// transparent image, and one that bRestore asks for, restores the
+// background once shown; others say nothing.
 GifPlacedImage GifPlaceWholeImage(const DibGeometry& geometry, const GifWriteOptions& options,
-                                  const RGBQUAD* localTable, DWORD count);
+                                  const RGBQUAD* localTable, DWORD count, bool bRestore);
 
-// That image's blocks, then the LZW data of its indices, which lie as the
-// geometry says (any stride, either row order). False when a write fails.
-bool GifWriteImageBlocks(ByteSink& sink, const DibGeometry& geometry, const GifWriteOptions& options,
-                         const RGBQUAD* localTable, DWORD count, const BYTE* indices);
+// The blocks of an image placed there, then the LZW data of its indices,
+// which lie as the geometry says (any stride, either row order). False when
+// a write fails.
+bool GifWriteImageBlocks(ByteSink& sink, const GifPlacedImage& placed, const DibGeometry& geometry,
+                         const BYTE* indices);

@@ -236,14 +236,14 @@ bool IsPlaceable(const GifPlacedImage& image)
 } // namespace
 
 GifPlacedImage GifPlaceWholeImage(const DibGeometry& geometry, const GifWriteOptions& options,
-                                  const RGBQUAD* localTable, DWORD count)
+                                  const RGBQUAD* localTable, DWORD count, bool bRestore)
 {
     GifPlacedImage placed;
     ::ZeroMemory(&placed, sizeof placed);
     placed.width = geometry.width;
     placed.height = geometry.height;
     placed.delay = options.wDelay;
-    placed.disposal = options.bTransparent ? 2 : 0;
+    placed.disposal = options.bTransparent || bRestore ? 2 : 0;
     placed.transparent = options.bTransparent != FALSE;
     placed.transparentIndex = static_cast<BYTE>(options.wTransparentIndex);
     placed.localTable = localTable;
@@ -251,10 +251,9 @@ GifPlacedImage GifPlaceWholeImage(const DibGeometry& geometry, const GifWriteOpt
     return placed;
 }
 
-bool GifWriteImageBlocks(ByteSink& sink, const DibGeometry& geometry, const GifWriteOptions& options,
-                         const RGBQUAD* localTable, DWORD count, const BYTE* indices)
+bool GifWriteImageBlocks(ByteSink& sink, const GifPlacedImage& placed, const DibGeometry& geometry,
+                         const BYTE* indices)
 {
-    const GifPlacedImage placed = GifPlaceWholeImage(geometry, options, localTable, count);
     if (indices == nullptr || !IsPlaceable(placed))
         return false;
     BYTE blocks[8 + 10 + 3 * kColourTableEntries];

@@ -59,6 +59,11 @@ cDrawDib* cTestNode::GetFrame(int nFrame)
     return nullptr;
 }
 
+LPCSTR cTestNode::GetFrameRefusal()
+{
+    return nullptr;
+}
+
 cDrawDib* cTestNode::GetFrameFormat(int nFrame)
 {
     (void)nFrame;

@@ -38,6 +38,9 @@ public:
     // whatever it returned. Frames handed out belong to the caller.
     virtual int GetFrameCount();
     virtual cDrawDib* GetFrame(int nFrame);
+    // Why the last GetFrame gave no frame, where the node can name a reason
+    // the user can act on; null otherwise.
+    virtual LPCSTR GetFrameRefusal();
     virtual cDrawDib* GetFrameFormat(int nFrame);
     virtual int GetChildCount();
     virtual cTestNode* GetChild(int i);         // null out of range

@@ -22,7 +22,7 @@ CString& FrameNameBuffer()
 } // namespace
 
 cAVIFile::cAVIFile()
-    : m_nOpenCount(0), m_pReader(nullptr)
+    : m_nOpenCount(0), m_pReader(nullptr), m_pszRefusal(nullptr)
 {
     m_nType = typeMovie;
 }
@@ -108,6 +108,7 @@ int cAVIFile::GetFrameCount()
 
 cDrawDib* cAVIFile::GetFrame(int nFrame)
 {
+    m_pszRefusal = nullptr;
     if (m_pReader == nullptr)
         return nullptr;
     const BITMAPINFOHEADER* pPacked = m_pReader->GetFrame(nFrame);
@@ -116,10 +117,16 @@ cDrawDib* cAVIFile::GetFrame(int nFrame)
     // Copied at once: the decoder reuses its frame at the next request.
     cDrawDib* pDib = new cDrawDib;
     if (!pDib->SetFromPackedDib(pPacked)) {
+        m_pszRefusal = pDib->GetRefusal();
         delete pDib;            // a header with zeroed rows is not the frame
         return nullptr;
     }
     return pDib;
+}
+
+LPCSTR cAVIFile::GetFrameRefusal()
+{
+    return m_pszRefusal;
 }
 
 cDrawDib* cAVIFile::GetFrameFormat(int nFrame)

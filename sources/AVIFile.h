@@ -32,6 +32,7 @@ public:
     LPCSTR GetName(int nFrame = -1) override;
     int GetFrameCount() override;                       // 0 when not open
     cDrawDib* GetFrame(int nFrame) override;            // null when it cannot be decoded
+    LPCSTR GetFrameRefusal() override;
     cDrawDib* GetFrameFormat(int nFrame) override;      // the stream's stored format, no pixels
     // The file's own rate, scale and frame size, as AVIFile reports them.
     BOOL GetFrameClock(DWORD& dwRate, DWORD& dwScale, LONG& nWidth, LONG& nHeight) override;
@@ -44,4 +45,5 @@ public:
     CString m_strPath;
     int m_nOpenCount;
     cAVIReader* m_pReader;
+    LPCSTR m_pszRefusal;        // why the last GetFrame gave nothing, when known
 };

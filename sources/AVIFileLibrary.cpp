@@ -11,7 +11,7 @@ const char* const kFunctionNames[] = {
 #undef AVIFILE_LIBRARY_NAME
 };
 const int kFunctionCount = sizeof(kFunctionNames) / sizeof(kFunctionNames[0]);
-static_assert(kFunctionCount == 14, "AVIFile binds 14 entry points");
+static_assert(kFunctionCount == 15, "AVIFile binds 15 entry points");
 
 // Entry points change type through the untyped function pointer, which the
 // compiler accepts between any two function types.
@@ -161,4 +161,11 @@ HRESULT cAVIFileLibrary::StreamGetFrameClose(PGETFRAME pGetFrame)
 {
     return m_pfnAVIStreamGetFrameClose != nullptr ? m_pfnAVIStreamGetFrameClose(pGetFrame)
                                                   : AVIERR_ERROR;
+}
+
+HRESULT cAVIFileLibrary::StreamRead(PAVISTREAM pStream, LONG lPos, LPVOID pBuffer, LONG cbBuffer, LONG* pcbSample)
+{
+    LONG nSamples = 0;
+    return m_pfnAVIStreamRead != nullptr
+               ? m_pfnAVIStreamRead(pStream, lPos, 1, pBuffer, cbBuffer, pcbSample, &nSamples) : AVIERR_ERROR;
 }

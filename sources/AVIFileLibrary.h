@@ -14,7 +14,7 @@
     X(AVIFileInit) X(AVIFileExit) X(AVIFileRelease) X(AVIFileOpenA) X(AVIFileInfoA) \
     X(AVIFileGetStream) X(AVIFileCreateStream) X(AVIStreamRelease) X(AVIStreamReadFormat) \
     X(AVIStreamSetFormat) X(AVIStreamWrite) X(AVIStreamGetFrameOpen) X(AVIStreamGetFrame) \
-    X(AVIStreamGetFrameClose)
+    X(AVIStreamGetFrameClose) X(AVIStreamRead)
 
 class cAVIFileLibrary : public cLibrary
 {
@@ -45,6 +45,8 @@ public:
     PGETFRAME StreamGetFrameOpen(PAVISTREAM pStream, BITMAPINFOHEADER* pWanted);
     LPVOID StreamGetFrame(PGETFRAME pGetFrame, LONG lPos);
     HRESULT StreamGetFrameClose(PGETFRAME pGetFrame);
+    // One sample's bytes into pBuffer (null: only its size into *pcbSample).
+    HRESULT StreamRead(PAVISTREAM pStream, LONG lPos, LPVOID pBuffer, LONG cbBuffer, LONG* pcbSample);
 
 // Overridables
     void GetLibraryName(CString& strName) const override;

@@ -5,6 +5,7 @@
 #include "MemoryException.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace {
@@ -23,7 +24,7 @@ BOOL IsSeparator(char ch)
 
 cAVIReader::cAVIReader(LPCSTR pszPath, BITMAPINFOHEADER* pWantedFormat, LONG lStream)
     : m_pFile(nullptr), m_pStream(nullptr), m_pGetFrame(nullptr),
-      m_pFormat(nullptr), m_cbFormat(0), m_bFileInit(FALSE)
+      m_pFormat(nullptr), m_cbFormat(0), m_pFieldFrame(nullptr), m_cbFieldRows(0), m_bFileInit(FALSE)
 {
     if (!Open(pszPath, pWantedFormat, lStream)) {
         Close();
@@ -45,9 +46,57 @@ HRESULT cAVIReader::GetFileInfo(AVIFILEINFOA* pInfo)
 
 const BITMAPINFOHEADER* cAVIReader::GetFrame(LONG lPos)
 {
-    if (m_pGetFrame == nullptr || lPos < 0)
+    if (lPos < 0)
+        return nullptr;
+    if (m_pFieldFrame != nullptr)
+        return ReadFieldRows(lPos);
+    if (m_pGetFrame == nullptr)
         return nullptr;
     return static_cast<const BITMAPINFOHEADER*>(m_lib.StreamGetFrame(m_pGetFrame, lPos));
+}
+
+BOOL cAVIReader::OpenFieldRows()
+{
+    const BITMAPINFOHEADER* pFormat = GetFormat();
+    const LONG cbMasks = 3 * sizeof(DWORD);
+    // The masks follow a 40-byte header, or are the first fields of a larger one.
+    if (static_cast<LONG>(sizeof(BITMAPINFOHEADER)) + cbMasks > m_cbFormat)
+        return FALSE;
+    const ULONGLONG nWidth = pFormat->biWidth > 0 ? static_cast<ULONGLONG>(pFormat->biWidth) : 0;
+    const ULONGLONG nHeight = static_cast<ULONGLONG>(pFormat->biHeight < 0 ? -static_cast<LONGLONG>(pFormat->biHeight)
+                                                                             : pFormat->biHeight);
+    const ULONGLONG cbRows = (nWidth * pFormat->biBitCount + 31) / 32 * 4 * nHeight;
+    if (cbRows == 0 || cbRows > 0x7FFFFFF0ULL - sizeof(BITMAPINFOHEADER) - cbMasks)
+        return FALSE;
+    m_cbFieldRows = static_cast<DWORD>(cbRows);
+    m_pFieldFrame = new (std::nothrow) BYTE[sizeof(BITMAPINFOHEADER) + cbMasks + m_cbFieldRows];
+    if (m_pFieldFrame == nullptr)
+        return FALSE;
+    BITMAPINFOHEADER header = *pFormat;
+    header.biSize = sizeof(BITMAPINFOHEADER);
+    header.biSizeImage = m_cbFieldRows;
+    header.biClrUsed = 0;
+    std::memcpy(m_pFieldFrame, &header, sizeof header);
+    std::memcpy(m_pFieldFrame + sizeof header, m_pFormat + sizeof header, cbMasks);
+    return TRUE;
+}
+
+// A sample shorter than the rows is damage; padding after them is not.
+const BITMAPINFOHEADER* cAVIReader::ReadFieldRows(LONG lPos)
+{
+    BYTE* pRows = m_pFieldFrame + sizeof(BITMAPINFOHEADER) + 3 * sizeof(DWORD);
+    LONG cbSample = 0;
+    if (m_lib.StreamRead(m_pStream, lPos, nullptr, 0, &cbSample) != 0
+        || cbSample < static_cast<LONG>(m_cbFieldRows))
+        return nullptr;
+    if (cbSample == static_cast<LONG>(m_cbFieldRows))
+        return m_lib.StreamRead(m_pStream, lPos, pRows, cbSample, &cbSample) == 0
+                   ? reinterpret_cast<const BITMAPINFOHEADER*>(m_pFieldFrame) : nullptr;
+    std::unique_ptr<BYTE[]> pSample(new (std::nothrow) BYTE[cbSample]);
+    if (pSample == nullptr || m_lib.StreamRead(m_pStream, lPos, pSample.get(), cbSample, &cbSample) != 0)
+        return nullptr;
+    std::memcpy(pRows, pSample.get(), m_cbFieldRows);
+    return reinterpret_cast<const BITMAPINFOHEADER*>(m_pFieldFrame);
 }
 
 BOOL cAVIReader::BuildShortPath(LPCSTR pszPath, LPSTR pszShort, int cchShort)
@@ -113,6 +162,8 @@ BOOL cAVIReader::Open(LPCSTR pszPath, BITMAPINFOHEADER* pWantedFormat, LONG lStr
     }
     if (!ReadFormat())
         return FALSE;
+    if (GetFormat()->biCompression == BI_BITFIELDS)
+        return OpenFieldRows();
     m_pGetFrame = m_lib.StreamGetFrameOpen(m_pStream, pWantedFormat);
     return m_pGetFrame != nullptr;
 }
@@ -145,6 +196,9 @@ void cAVIReader::Close()
         m_lib.StreamGetFrameClose(m_pGetFrame);
         m_pGetFrame = nullptr;
     }
+    delete[] m_pFieldFrame;
+    m_pFieldFrame = nullptr;
+    m_cbFieldRows = 0;
     delete[] m_pFormat;
     m_pFormat = nullptr;
     m_cbFormat = 0;

@@ -1,5 +1,6 @@
 // cAVIReader: one movie opened through the run-time AVIFile library, its
-// first video stream's format and a decoder that hands out frames.
+// first video stream's format and a decoder that hands out frames (or, for
+// uncompressed rows with bit fields, the reader's own copy of them).
 #pragma once
 
 #include "AVIFileLibrary.h"
@@ -22,8 +23,8 @@ public:
     HRESULT GetFileInfo(AVIFILEINFOA* pInfo);
 
 // Operations
-    // Frame lPos as a packed DIB that the decoder owns and overwrites at the
-    // next call; null when it cannot be decoded.
+    // Frame lPos as a packed DIB that the decoder (or the reader) owns and
+    // overwrites at the next call; null when it cannot be decoded.
     const BITMAPINFOHEADER* GetFrame(LONG lPos);
 
     // The path with its folders and file name in their 8.3 forms (the long
@@ -35,6 +36,11 @@ public:
 private:
     BOOL Open(LPCSTR pszPath, BITMAPINFOHEADER* pWantedFormat, LONG lStream);
     BOOL ReadFormat();
+    // Uncompressed rows with bit fields: the platform's decoder hands them
+    // back in another layout than the stream declares, so they are read as
+    // stored, behind a copy of the stream's header and masks.
+    BOOL OpenFieldRows();
+    const BITMAPINFOHEADER* ReadFieldRows(LONG lPos);
     void Close();
 
     PAVIFILE m_pFile;
@@ -42,6 +48,8 @@ private:
     PGETFRAME m_pGetFrame;
     BYTE* m_pFormat;
     LONG m_cbFormat;
+    BYTE* m_pFieldFrame;        // header, masks and rows of the last frame read as stored
+    DWORD m_cbFieldRows;        // bytes of rows in it
     BOOL m_bFileInit;
     cAVIFileLibrary m_lib;
 };

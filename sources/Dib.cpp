@@ -7,7 +7,8 @@
 // before any pixel memory is taken, so reading a file never costs more than
 // a small constant plus what the file holds (run-length rows: see
 // RleDecoder.cpp). The buffer always keeps plain BI_RGB rows after a 40-byte
-// header, whatever header and row coding the file used.
+// header, whatever header and row coding the file used: bit-field rows
+// whose masks BI_RGB cannot say become 24-bit rows.
 #include "Dib.h"
 
 #include "Palette.h"
@@ -68,13 +69,14 @@ BOOL SeekTo(CFile& file, ULONGLONG nPosition)
     return TRUE;
 }
 
-// The row codings a file may use: plain rows of any depth, or runs of the
-// one depth each run-length coding is made for, stored bottom-up as the
-// format requires. Bit-field masks are refused: the buffer has no room for them.
+// The row codings a file may use: plain rows of any depth, rows with bit
+// fields (whose masks are checked on their own), or runs of the one depth
+// each run-length coding is made for, stored bottom-up as the format requires.
 BOOL IsReadableCoding(DWORD dwCompression, WORD nBitCount, LONG nHeight)
 {
     switch (dwCompression) {
     case BI_RGB:
+    case BI_BITFIELDS:
         return TRUE;
     case BI_RLE8:
         return nBitCount == 8 && nHeight > 0;
@@ -83,19 +85,6 @@ BOOL IsReadableCoding(DWORD dwCompression, WORD nBitCount, LONG nHeight)
     default:
         return FALSE;
     }
-}
-
-// Masks of bit fields that say exactly what BI_RGB says for their depth, so
-// that dropping them changes no colour.
-BOOL HasPlainMasks(WORD nBitCount, const DWORD* pMasks)
-{
-    static const DWORD masks16[3] = {0x7C00, 0x03E0, 0x001F};
-    static const DWORD masks32[3] = {0xFF0000, 0x00FF00, 0x0000FF};
-    if (nBitCount == 16)
-        return std::equal(masks16, masks16 + 3, pMasks);
-    if (nBitCount == 32)
-        return std::equal(masks32, masks32 + 3, pMasks);
-    return FALSE;
 }
 
 static_assert(sizeof(RGBTRIPLE) == 3, "colour triples of core headers are packed");
@@ -146,7 +135,7 @@ void KeepSpareBits(HGLOBAL hBits)
 cDib::cDib()
     : m_pInfo(nullptr), m_pBits(nullptr), m_hBits(nullptr), m_nColors(0), m_nStride(0),
       m_nInfoSize(0), m_bTopDownSource(FALSE), m_nRowsOffset(nRowsFollowTable),
-      m_dwRowsCompression(BI_RGB), m_cbRowsData(0)
+      m_dwRowsCompression(BI_RGB), m_cbRowsData(0), m_nSourceBitCount(0), m_pszRefusal(nullptr)
 {
 }
 
@@ -167,6 +156,7 @@ void cDib::DeleteInfo()
     m_nRowsOffset = nRowsFollowTable;
     m_dwRowsCompression = BI_RGB;
     m_cbRowsData = 0;
+    m_nSourceBitCount = 0;
 }
 
 BOOL cDib::IsValidSize(LONG nWidth, LONG nHeight, WORD nBitCount)
@@ -227,16 +217,19 @@ BOOL cDib::CopyColorTable(const cDib& source)
 
 BOOL cDib::SetFromPackedDib(const BITMAPINFOHEADER* pPacked)
 {
+    m_pszRefusal = nullptr;
     if (pPacked == nullptr)
         return FALSE;
     // Check what the block says of itself before anything is replaced.
     if (pPacked->biSize != dwInfoHeaderSize || pPacked->biClrUsed > 256)
         return FALSE;
     // The buffer's rows are always BI_RGB: masks that mean anything else
-    // (5-6-5 above all) would be drawn wrong, so they are refused.
+    // (5-6-5 above all) are widened to 24-bit rows.
+    cBitFields fields;
     DWORD dwMasks = 0;
     if (pPacked->biCompression == BI_BITFIELDS) {
-        if (!HasPlainMasks(pPacked->biBitCount, reinterpret_cast<const DWORD*>(pPacked + 1)))
+        m_pszRefusal = fields.Read(reinterpret_cast<const DWORD*>(pPacked + 1), pPacked->biBitCount);
+        if (m_pszRefusal != nullptr)
             return FALSE;
         dwMasks = 3 * sizeof(DWORD);
     } else if (pPacked->biCompression != BI_RGB) {
@@ -245,11 +238,14 @@ BOOL cDib::SetFromPackedDib(const BITMAPINFOHEADER* pPacked)
     if (!IsValidSize(pPacked->biWidth, pPacked->biHeight, pPacked->biBitCount))
         return FALSE;
     const BOOL bTopDown = pPacked->biHeight < 0;
+    const WORD nSourceBitCount = dwMasks != 0 && !fields.IsPlain() ? pPacked->biBitCount : 0;
 
     FreeBits();
     DeleteInfo();
-    if (!Create(pPacked->biWidth, pPacked->biHeight, pPacked->biBitCount))
+    if (!Create(pPacked->biWidth, pPacked->biHeight, nSourceBitCount != 0 ? 24 : pPacked->biBitCount))
         return FALSE;
+    m_nSourceBitCount = nSourceBitCount;
+    m_fields = fields;
 
     const BYTE* pPackedColors = reinterpret_cast<const BYTE*>(pPacked) + dwInfoHeaderSize + dwMasks;
     if (m_nColors > 0) {
@@ -265,13 +261,21 @@ BOOL cDib::SetFromPackedDib(const BITMAPINFOHEADER* pPacked)
     const DWORD dwSize = m_pInfo->bmiHeader.biSizeImage;
     // Some decoders record the rows' size without their padding although the
     // rows carry it; the layout of a DIB fixes the padded size either way.
-    const DWORD dwUnpadded = static_cast<DWORD>(((static_cast<ULONGLONG>(GetWidth()) * GetBitCount() + 7) >> 3) * GetHeight());
+    const WORD nPackedBitCount = pPacked->biBitCount;
+    const DWORD dwUnpadded = static_cast<DWORD>(((static_cast<ULONGLONG>(GetWidth()) * nPackedBitCount + 7) >> 3) * GetHeight());
     const DWORD dwPackedSize = pPacked->biSizeImage;
     BOOL bCopied = FALSE;
-    if (dwPackedSize == 0 || dwPackedSize == dwSize || dwPackedSize == dwUnpadded) {
+    if (dwPackedSize == 0 || dwPackedSize == GetSourceBitsSize() || dwPackedSize == dwUnpadded) {
         BYTE* pBits = static_cast<BYTE*>(LockBits());
         if (pBits != nullptr) {
-            std::memcpy(pBits, pPackedBits, dwSize);
+            if (m_nSourceBitCount == 0) {
+                std::memcpy(pBits, pPackedBits, dwSize);
+            } else {
+                const DWORD dwSourceStride = static_cast<DWORD>(StrideOf(static_cast<ULONGLONG>(GetWidth()), m_nSourceBitCount));
+                for (LONG y = 0; y < GetHeight(); ++y)
+                    m_fields.WidenRow(pPackedBits + static_cast<size_t>(y) * dwSourceStride, GetWidth(),
+                                      pBits + static_cast<size_t>(y) * m_nStride);
+            }
             if (bTopDown) {
                 m_bTopDownSource = TRUE;
                 FlipRows();
@@ -310,6 +314,7 @@ BOOL cDib::ReadFileHeader(CFile& file)
 
 BOOL cDib::ReadInfo(CFile& file)
 {
+    m_pszRefusal = nullptr;
     if (m_pInfo != nullptr)
         return FALSE;           // a header, once made, stays
     DWORD dwHeaderSize = 0;
@@ -327,8 +332,9 @@ BOOL cDib::ReadInfo(CFile& file)
     return bRead;
 }
 
-// The larger headers begin with the same 40 bytes; what they add (masks,
-// colour space, profile) says nothing about plain or run-length rows.
+// The larger headers begin with the same 40 bytes; of what they add, only
+// the bit-field masks (their first fields, where a 40-byte header has them
+// after it) say anything about the rows: colour space and profile do not.
 BOOL cDib::ReadInfoHeader(CFile& file, DWORD dwHeaderSize)
 {
     BITMAPINFOHEADER bih;
@@ -336,12 +342,20 @@ BOOL cDib::ReadInfoHeader(CFile& file, DWORD dwHeaderSize)
     const UINT nRest = dwInfoHeaderSize - sizeof(DWORD);
     if (file.Read(reinterpret_cast<BYTE*>(&bih) + sizeof(DWORD), nRest) != nRest)
         return FALSE;
-    if (!SkipBytes(file, dwHeaderSize - dwInfoHeaderSize))
+    DWORD masks[3] = {};
+    const UINT nMaskBytes = bih.biCompression == BI_BITFIELDS ? sizeof masks : 0;
+    const DWORD dwLarger = dwHeaderSize - dwInfoHeaderSize;
+    if (file.Read(masks, nMaskBytes) != nMaskBytes || !SkipBytes(file, dwLarger > nMaskBytes ? dwLarger - nMaskBytes : 0))
         return FALSE;
     if (!IsReadableCoding(bih.biCompression, bih.biBitCount, bih.biHeight))
         return FALSE;
-    if (!Create(bih.biWidth, bih.biHeight, bih.biBitCount))
+    WORD nBitCount = bih.biBitCount;
+    if (nMaskBytes != 0 && !TakeMasks(masks, bih.biBitCount, &nBitCount))
         return FALSE;
+    const WORD nSourceBitCount = nBitCount != bih.biBitCount ? bih.biBitCount : 0;
+    if (!IsValidSize(bih.biWidth, bih.biHeight, bih.biBitCount) || !Create(bih.biWidth, bih.biHeight, nBitCount))
+        return FALSE;
+    m_nSourceBitCount = nSourceBitCount;
     m_bTopDownSource = bih.biHeight < 0;
     m_dwRowsCompression = bih.biCompression;
     m_cbRowsData = bih.biSizeImage;
@@ -399,7 +413,7 @@ BOOL cDib::FindRows(CFile& file)
     if (nRows < nTableEnd || nRows >= nLength)
         return FALSE;
     if (!cRleDecoder::IsRunLength(m_dwRowsCompression))
-        return nRows + GetBitsSize() <= nLength && SeekTo(file, nRows);
+        return nRows + GetSourceBitsSize() <= nLength && SeekTo(file, nRows);
 
     // Data of unrecorded size runs to the end of the file.
     const ULONGLONG cbData = m_cbRowsData != 0 ? m_cbRowsData : nLength - nRows;
@@ -407,6 +421,36 @@ BOOL cDib::FindRows(CFile& file)
         return FALSE;
     m_cbRowsData = static_cast<DWORD>(cbData);
     return SeekTo(file, nRows) && ReadRunLengthRows(file, nullptr) && SeekTo(file, nRows);
+}
+
+BOOL cDib::TakeMasks(const DWORD* pMasks, WORD nBitCount, WORD* pnBitCount)
+{
+    m_pszRefusal = m_fields.Read(pMasks, nBitCount);
+    if (m_pszRefusal != nullptr)
+        return FALSE;
+    *pnBitCount = m_fields.IsPlain() ? nBitCount : 24;
+    return TRUE;
+}
+
+ULONGLONG cDib::GetSourceBitsSize() const
+{
+    if (m_nSourceBitCount == 0)
+        return GetBitsSize();
+    return StrideOf(static_cast<ULONGLONG>(GetWidth()), m_nSourceBitCount) * static_cast<ULONGLONG>(GetHeight());
+}
+
+BOOL cDib::ReadWidenedRows(CFile& file, BYTE* pBits) const
+{
+    const UINT nSourceStride = static_cast<UINT>(StrideOf(static_cast<ULONGLONG>(GetWidth()), m_nSourceBitCount));
+    std::unique_ptr<BYTE[]> pRow(new (std::nothrow) BYTE[nSourceStride]);
+    if (pRow == nullptr)
+        return FALSE;
+    for (LONG y = 0; y < GetHeight(); ++y) {
+        if (file.Read(pRow.get(), nSourceStride) != nSourceStride)
+            return FALSE;
+        m_fields.WidenRow(pRow.get(), GetWidth(), pBits + static_cast<size_t>(y) * m_nStride);
+    }
+    return TRUE;
 }
 
 BOOL cDib::ReadRunLengthRows(CFile& file, BYTE* pBits) const
@@ -431,6 +475,8 @@ BOOL cDib::ReadBits(CFile& file)
     BOOL bRead;
     if (cRleDecoder::IsRunLength(m_dwRowsCompression)) {
         bRead = ReadRunLengthRows(file, pBits);
+    } else if (m_nSourceBitCount != 0) {
+        bRead = ReadWidenedRows(file, pBits);
     } else {
         const DWORD dwSize = GetBitsSize();
         DWORD dwDone = 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Afx.h"
+#include "BitFields.h"
 
 class CPalette;
 
@@ -23,8 +24,8 @@ public:
     // Copies the source's colours into this table; fails when this table is smaller.
     BOOL CopyColorTable(const cDib& source);
     // Replaces the buffer by a packed DIB (header, colours, rows in one block).
-    // Bit-field masks are taken only where they say what BI_RGB says: the
-    // buffer's rows are always BI_RGB.
+    // The buffer's rows are always BI_RGB: rows with bit-field masks that
+    // say what BI_RGB says are kept as they are, others become 24-bit rows.
     BOOL SetFromPackedDib(const BITMAPINFOHEADER* pPacked);
     BOOL LoadBmpFile(LPCSTR lpszPath);
     BOOL ReadBmp(CFile& file);
@@ -49,6 +50,9 @@ public:
     LONG GetHeight() const { return m_pInfo != nullptr ? m_pInfo->bmiHeader.biHeight : 0; }
     WORD GetBitCount() const { return m_pInfo != nullptr ? m_pInfo->bmiHeader.biBitCount : 0; }
     DWORD GetStride() const { return m_nStride; }
+    // Why the last read refused its bitmap, when the reason is one the
+    // user can act on (its bit-field masks); null otherwise.
+    LPCSTR GetRefusal() const { return m_pszRefusal; }
 
 // Operations
     // The pixel rows, locked on first use and kept locked until UnlockBits.
@@ -70,6 +74,13 @@ protected:
     BOOL ReadInfoHeader(CFile& file, DWORD dwHeaderSize);
     BOOL ReadCoreHeader(CFile& file);
     BOOL FindRows(CFile& file);
+    // Takes the bit-field masks of a bitmap of nBitCount bits, noting why
+    // they are refused; the depth its buffer gets into *pnBitCount.
+    BOOL TakeMasks(const DWORD* pMasks, WORD nBitCount, WORD* pnBitCount);
+    // Bytes of the rows as the file or the packed DIB holds them.
+    ULONGLONG GetSourceBitsSize() const;
+    // Reads bit-field rows from the file into the 24-bit rows of pBits.
+    BOOL ReadWidenedRows(CFile& file, BYTE* pBits) const;
     // Reads the run-length data and expands it into pBits, or with pBits
     // null only checks that it makes a picture.
     BOOL ReadRunLengthRows(CFile& file, BYTE* pBits) const;
@@ -87,4 +98,9 @@ protected:
     ULONGLONG m_nRowsOffset;
     DWORD m_dwRowsCompression;
     DWORD m_cbRowsData;
+    // Rows with bit fields that BI_RGB cannot say: their depth (0 for
+    // others) and masks, widened to 24 bits as they are read.
+    WORD m_nSourceBitCount;
+    cBitFields m_fields;
+    LPCSTR m_pszRefusal;
 };

@@ -6,6 +6,7 @@
 IMPLEMENT_SERIAL(cImageFile, cImageList, 0)
 
 cImageFile::cImageFile()
+    : m_pszRefusal(nullptr)
 {
     m_nType = typeImage;
 }
@@ -38,6 +39,7 @@ int cImageFile::GetFrameCount()
 cDrawDib* cImageFile::GetFrame(int nFrame)
 {
     (void)nFrame;                   // a still image has one frame, whatever is asked
+    m_pszRefusal = nullptr;
     if (m_strPath.IsEmpty())
         return nullptr;
     cDrawDib* pDib = new cDrawDib;
@@ -48,8 +50,14 @@ cDrawDib* cImageFile::GetFrame(int nFrame)
         delete pDib;
         throw;
     }
+    m_pszRefusal = pDib->GetRefusal();
     delete pDib;
     return nullptr;
+}
+
+LPCSTR cImageFile::GetFrameRefusal()
+{
+    return m_pszRefusal;
 }
 
 cDrawDib* cImageFile::GetFrameFormat(int nFrame)

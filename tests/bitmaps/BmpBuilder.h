@@ -23,7 +23,7 @@ struct Layout
     int tableEntries = -1;          // entries actually written; -1: what the header implies
     DWORD sizeImage = 0;
     DWORD gap = 0;                  // bytes between the colour table and the rows
-    DWORD masks[3] = {0x7C00, 0x03E0, 0x001F};  // after a 40-byte header with BI_BITFIELDS
+    DWORD masks[3] = {0x7C00, 0x03E0, 0x001F};  // with BI_BITFIELDS: after a 40-byte header, or in a larger one
 };
 
 // Rows of bitCount bits whose colours are laid out by these three masks.
@@ -134,6 +134,11 @@ inline Bytes Info(const Layout& l)
             v5.bV5GreenMask = 0x0000FF00;
             v5.bV5BlueMask = 0x000000FF;
             v5.bV5AlphaMask = 0xFF000000;
+            if (l.compression == BI_BITFIELDS) {
+                v5.bV5RedMask = l.masks[0];
+                v5.bV5GreenMask = l.masks[1];
+                v5.bV5BlueMask = l.masks[2];
+            }
             v5.bV5CSType = 0x73524742;     // LCS_sRGB, 'sRGB'
             v5.bV5Intent = LCS_GM_IMAGES;
             const BYTE* extra = reinterpret_cast<const BYTE*>(&v5) + sizeof(bih);

@@ -3,7 +3,9 @@
 // crashing, leaking or taking memory the file does not justify; the format
 // read (file header and information header) refuses what the frame read does.
 #include "DrawDib.h"
+#include "ImageFile.h"
 
+#include "BitFieldLevels.h"
 #include "BmpBuilder.h"
 #include "DibPixels.h"
 #include "TestSupport.h"
@@ -11,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -138,7 +141,6 @@ TEST(cDibRead, DamagedFilesAreRefused)
         {"header size 0", with([](bmp::Layout& l) { l.headerSize = 0; }), noDamage},
         {"header size 64", with([](bmp::Layout& l) { l.headerSize = 64; }), noDamage},
         {"header size 52", with([](bmp::Layout& l) { l.headerSize = 52; }), noDamage},
-        {"version 4 header with bit fields", with([](bmp::Layout& l) { l.headerSize = 108; bmp::SetMasks(l, 16, 0x7C00, 0x03E0, 0x001F); }), noDamage},
         {"version 5 header with run-length 24-bit rows", with([](bmp::Layout& l) { l.headerSize = 124; l.bitCount = 24; l.compression = BI_RLE8; }), noDamage},
         {"width 0", with([](bmp::Layout& l) { l.width = 0; }), noDamage},
         {"height 0", with([](bmp::Layout& l) { l.height = 0; }), noDamage},
@@ -363,4 +365,69 @@ TEST(cDibRead, HugeClaimsAllocateNothing)
         EXPECT_EQ(c.allocated != 0, dib.LoadBmpFile(path.c_str()) != FALSE) << c.what;
         EXPECT_EQ(c.allocated, dib.m_nLargest) << c.what;
     }
+}
+
+/////////////////////////////////////////////////////////////////////////////
+// Bit fields: read like the same picture saved plainly (the same rows where
+// the masks say what BI_RGB says, else 24-bit rows of each channel's bits
+// repeated), or refused with the reason the user is told
+
+TEST(cDibRead, BitFieldFilesReadLikeTheirPlainTwins)
+{
+    struct Case { WORD bits; DWORD masks[3]; WORD plainBits; };
+    const Case cases[] = {
+        {16, {0xF800, 0x07E0, 0x001F}, 24}, {16, {0x7C00, 0x03E0, 0x001F}, 16}, {16, {0x0F00, 0x00F0, 0x000F}, 24},
+        {32, {0xFF0000, 0x00FF00, 0x0000FF}, 32}, {32, {0x0000FF, 0x00FF00, 0xFF0000}, 24},
+        {32, {0xFF000000, 0x00FF0000, 0x0000FF00}, 24},
+    };
+    for (const Case& c : cases)
+        for (DWORD headerSize : {40, 108, 124}) {   // 124: an alpha mask too, not read
+            const std::string what = std::to_string(c.bits) + "-bit, red " + std::to_string(c.masks[0]) + ", header "
+                                     + std::to_string(headerSize);
+            bmp::Layout fields, plain;
+            fields.headerSize = headerSize;
+            fields.width = plain.width = 7;
+            bmp::SetMasks(fields, c.bits, c.masks[0], c.masks[1], c.masks[2]);
+            plain.bitCount = c.plainBits;
+            bmp::Bytes fieldRows(bmp::Stride(7, c.bits) * 3, 0), rgbRows(bmp::Stride(7, 24) * 3, 0);
+            for (int i = 0; i < 21; ++i) {
+                DWORD rgb = 0;
+                const DWORD value = FieldPixel(c.masks, 9 * i, &rgb);
+                std::memcpy(&fieldRows[i / 7 * bmp::Stride(7, c.bits) + i % 7 * c.bits / 8], &value, c.bits / 8);
+                std::memcpy(&rgbRows[i / 7 * bmp::Stride(7, 24) + i % 7 * 3], &rgb, 3);
+            }
+            std::unique_ptr<cDrawDib> twin = Load("plain.bmp", bmp::File(plain, c.plainBits == 24 ? rgbRows : fieldRows));
+            std::unique_ptr<cDrawDib> read = Load("fields.bmp", bmp::File(fields, fieldRows));
+            ASSERT_NE(nullptr, twin) << what;
+            ASSERT_NE(nullptr, read) << what;
+            ExpectSamePicture(*twin, *read, what);
+        }
+}
+
+TEST(cDibRead, BadMasksAreRefusedWithTheirReason)
+{
+    struct Case { WORD bits; DWORD masks[3]; const char* reason; };
+    const Case cases[] = {
+        {16, {0xF800, 0x0FE0, 0x001F}, "has bit-field masks that overlap"},
+        {16, {0xF800, 0, 0x001F}, "has an empty bit-field mask"},
+        {16, {0x1F0000, 0x07E0, 0x001F}, "has a bit-field mask beyond its bits per pixel"},
+        {32, {0xF0F000, 0x0F00, 0x00FF}, "has a bit-field mask that is not one run of bits"},
+        {32, {0x3FF00000, 0x000FFC00, 0x000003FF}, "has a bit-field mask of more than 8 bits"},
+        {24, {0xFF0000, 0x00FF00, 0x0000FF}, "has bit fields at a depth other than 16 or 32 bits"},
+    };
+    for (const Case& c : cases)
+        for (DWORD headerSize : {40, 124}) {
+            bmp::Layout l;
+            l.headerSize = headerSize;
+            bmp::SetMasks(l, c.bits, c.masks[0], c.masks[1], c.masks[2]);
+            const std::string path = WriteBmp("bad-masks.bmp", bmp::File(l));
+            EXPECT_FALSE(FormatReadable(path)) << c.reason;
+            // The project's node tells the export the reason.
+            cImageFile node(path.c_str());
+            EXPECT_EQ(nullptr, node.GetFrame(0)) << c.reason;
+            EXPECT_STREQ(c.reason, node.GetFrameRefusal());
+        }
+    cImageFile missing(testsupport::WorkPath("no-such.bmp").c_str());
+    EXPECT_EQ(nullptr, missing.GetFrame(0));
+    EXPECT_EQ(nullptr, missing.GetFrameRefusal()) << "damage that is not the masks' has no reason of theirs";
 }

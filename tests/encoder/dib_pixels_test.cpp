@@ -2,9 +2,12 @@
 // 6-bit channels, and the headers it refuses.
 #include "DibPixels.h"
 
+#include "BitFieldLevels.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -135,6 +138,34 @@ TEST(DibPixels, ShortChannelsWidenToTheFullRange)
     EXPECT_EQ(px[1], 0u);
 }
 
+// Bit fields of any usual kind, after a 40-byte header or inside a version
+// 4 or 5 one (whose alpha mask is not read), widen each channel's bits.
+TEST(DibPixels, BitFieldsOfEveryUsualKind)
+{
+    struct Case { WORD bits; DWORD masks[3]; DWORD size; };
+    const Case cases[] = {
+        { 16, { 0xF800, 0x07E0, 0x001F }, 40 }, { 16, { 0x0F00, 0x00F0, 0x000F }, 124 },
+        { 16, { 0x001F, 0x03E0, 0x7C00 }, 108 }, { 32, { 0xFF0000, 0x00FF00, 0x0000FF }, 124 },
+        { 32, { 0x0000FF, 0x00FF00, 0xFF0000 }, 40 }, { 32, { 0xFF000000, 0x00FF0000, 0x0000FF00 }, 108 },
+        { 32, { 0xE00000, 0x1C00, 0x03 }, 40 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.bits) + "-bit, red mask " + std::to_string(c.masks[0]));
+        Dib d = MakeHeader(3, 2, c.bits, BI_BITFIELDS, c.size == 40 ? 12 : c.size - 40);
+        d.Header()->biSize = c.size;
+        std::memcpy(d.info.data() + sizeof(BITMAPINFOHEADER), c.masks, 12);
+        if (c.size > 52)
+            std::memset(d.info.data() + 52, 0xF0, 4);     // an alpha mask, not read
+        const DWORD stride = (c.bits * 3 + 31) / 32 * 4;
+        d.bits.assign(2 * stride, 0);
+        std::vector<DWORD> expected(6), px(6);
+        for (DWORD i = 0; i < 6; ++i)     // bottom-up rows
+            Put(&d.bits[stride * (1 - i / 3)], i % 3, c.bits, FieldPixel(c.masks, 5 * i + 2, &expected[i]));
+        ASSERT_TRUE(DibToPixels(d.Header(), d.bits.data(), px.data()));
+        EXPECT_EQ(px, expected);
+    }
+}
+
 TEST(DibPixels, RefusedHeaders)
 {
     struct Case { const char* name; LONG w, h; WORD bits; DWORD compression; DWORD masks[3];
@@ -143,8 +174,12 @@ TEST(DibPixels, RefusedHeaders)
         { "run-length 8-bit", 4, 4, 8, BI_RLE8, {}, 0, 40 },
         { "2-bit", 4, 4, 2, BI_RGB, {}, 0, 40 },
         { "24-bit fields", 4, 4, 24, BI_BITFIELDS, { 0xFF0000, 0xFF00, 0xFF }, 0, 40 },
-        { "32-bit fields, blue on top", 4, 4, 32, BI_BITFIELDS, { 0xFF, 0xFF00, 0xFF0000 }, 0, 40 },
-        { "16-bit fields, 4-4-4", 4, 4, 16, BI_BITFIELDS, { 0xF00, 0xF0, 0xF }, 0, 40 },
+        { "8-bit fields", 4, 4, 8, BI_BITFIELDS, { 0xE0, 0x1C, 0x03 }, 0, 40 },
+        { "masks that overlap", 4, 4, 16, BI_BITFIELDS, { 0xF800, 0x0FE0, 0x001F }, 0, 40 },
+        { "an empty mask", 4, 4, 16, BI_BITFIELDS, { 0xF800, 0, 0x001F }, 0, 40 },
+        { "a mask past 16 bits", 4, 4, 16, BI_BITFIELDS, { 0x1F0000, 0x07E0, 0x001F }, 0, 40 },
+        { "a mask of two runs", 4, 4, 32, BI_BITFIELDS, { 0xF0F000, 0xF00, 0xFF }, 0, 40 },
+        { "a mask of 10 bits", 4, 4, 32, BI_BITFIELDS, { 0x3FF00000, 0xFFC00, 0x3FF }, 0, 40 },
         { "core header size", 4, 4, 24, BI_RGB, {}, 0, 12 },
         { "zero width", 0, 4, 24, BI_RGB, {}, 0, 40 },
         { "negative width", -4, 4, 24, BI_RGB, {}, 0, 40 },

@@ -43,11 +43,11 @@ struct Result
 };
 
 Result Quantize(const Frame& f, bool dither, const QuantizePrevious* previous = nullptr,
-                BYTE garbage = 0xCD)
+                BYTE garbage = 0xCD, DWORD keyColour = kNoKeyColour)
 {
     Result r;
     r.indices.assign(f.px.size(), garbage);
-    r.hr = QuantizeFrame(f.w, f.h, f.px.data(), dither, previous, r.table.data(), &r.count,
+    r.hr = QuantizeFrame(f.w, f.h, f.px.data(), dither, previous, keyColour, r.table.data(), &r.count,
                          r.indices.data());
     return r;
 }
@@ -278,13 +278,53 @@ TEST(QuantizerArguments, RefusedWithNothingMade)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Result r;
-        r.hr = QuantizeFrame(c.w, c.h, c.px, true, c.withPrev ? &c.prev : nullptr,
+        r.hr = QuantizeFrame(c.w, c.h, c.px, true, c.withPrev ? &c.prev : nullptr, kNoKeyColour,
                              r.table.data(), &r.count, out);
         EXPECT_EQ(r.hr, E_INVALIDARG);
         EXPECT_EQ(r.count, 0u);
         EXPECT_EQ(r.Colour(0), 0u);
         EXPECT_EQ(r.table[255].rgbReserved, 0);
     }
+}
+
+// The key colour (the one to become transparent): exactly its pixels take
+// one entry, which holds it and which nothing else is mapped or dithered
+// onto; no other entry holds it, and a frame without it has no entry of it.
+// The key at 38 scattered pixels with colours a level from it beside them,
+// alone and after a previous frame; a key the frame lacks, also where the
+// mean of other colours is the key.
+TEST(QuantizerKey, ExactlyTheKeyPixelsTakeOneEntryOfTheirOwn)
+{
+    const DWORD key = 0x6E7A9C;
+    auto scatter = [](Frame f, DWORD colour) {
+        for (DWORD k = 0, i = 0; k < 38; ++k, i = (k * 7919) % f.px.size())
+            f.px[i] = colour, f.px[(i + 1) % f.px.size()] = colour ^ 1, f.px[(i + f.w) % f.px.size()] = colour ^ 0x10100;
+        return f;
+    };
+    const Frame photo = scatter(Photo(160, 120), key), moved = scatter(Photo(160, 120, 99), key);
+    Frame around = Gradient(64, 64);
+    for (DWORD i = 0; i < 64 * 64; i += 2)
+        around.px[i] = key + (i % 4 == 0 ? 1 : -1);     // their mean is the key
+    const Result before = Quantize(photo, true, nullptr, 0xCD, key);
+    const QuantizePrevious previous = { photo.px.data(), before.indices.data(), before.table.data(), before.count };
+    const struct { const Frame* frame; const QuantizePrevious* previous; DWORD key; } cases[] = {
+        { &photo, nullptr, key }, { &moved, &previous, key }, { &photo, &previous, 0x010203 }, { &around, nullptr, key },
+    };
+    for (const auto& c : cases)
+        for (bool dither : { true, false }) {
+            SCOPED_TRACE(std::to_string(&c - cases) + (dither ? ", dithered" : ""));
+            const Frame& f = *c.frame;
+            const Result r = Quantize(f, dither, c.previous, 0xCD, c.key);
+            ASSERT_EQ(r.hr, S_OK);
+            std::vector<DWORD> entries;
+            for (DWORD k = 0; k < r.count; ++k)
+                if (r.Colour(static_cast<BYTE>(k)) == c.key)
+                    entries.push_back(k);
+            const bool bHasKey = std::any_of(f.px.begin(), f.px.end(), [&](DWORD p) { return (p & 0xFFFFFF) == c.key; });
+            ASSERT_EQ(bHasKey ? 1u : 0u, entries.size()) << "entries holding the key colour";
+            for (size_t i = 0; i < f.px.size(); ++i)
+                ASSERT_EQ((f.px[i] & 0xFFFFFF) == c.key, bHasKey && r.indices[i] == entries[0]) << "pixel " << i;
+        }
 }
 
 TEST(QuantizerSpeed, PrintsTimePer640x480Frame)

@@ -137,12 +137,13 @@ public:
                  + "colours " + testsupport::Hex(rgb.data(), rgb.size()) + "\n" + "loop " + std::to_string(loop) + "\n";
     }
     // transparent < 0: no transparent colour. localTable: the image carries
-    // the picture's colours as a table of its own.
-    void Image(const Picture& p, int delay, int transparent, bool localTable = false)
+    // the picture's colours as a table of its own. restore: restored to the
+    // background once shown, as a transparent image always is.
+    void Image(const Picture& p, int delay, int transparent, bool localTable = false, bool restore = false)
     {
         char control[64];
-        std::snprintf(control, sizeof control, "control %02x %d %d\n", transparent >= 0 ? 0x89 : 0x80, delay,
-                      transparent >= 0 ? transparent : 0);
+        std::snprintf(control, sizeof control, "control %02x %d %d\n",
+                      transparent >= 0 ? 0x89 : restore ? 0x88 : 0x80, delay, transparent >= 0 ? transparent : 0);
         m_text += control;
         m_text += "image 0 0 " + std::to_string(p.width) + " " + std::to_string(p.height) + (localTable ? " 0 1\n" : " 0 0\n");
         if (localTable)

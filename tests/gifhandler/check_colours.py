@@ -14,13 +14,21 @@ or, alone:
                             carries a frame's disposal over to a next frame
                             whose disposal is unspecified, where viewers leave
                             that frame in place
-Usage: check_colours.py <folder> <name>...  (every name must be there)"""
+    seen <w> <h> <frames> exact|psnr <dB>
+                            two rounds of the loop as giflib's images composed by
+                            the format's rules and as ImageMagick composes them,
+                            each frame the one written beside the file (.rgba,
+                            alpha 0 where clear): clear exactly there, the other
+                            pixels exact or at least this close
+Usage: check_colours.py <folder> [--gifdump <path>] <name>...  (every name must be there)"""
 import math
 import pathlib
 import subprocess
 import sys
 
 from PIL import Image, ImageSequence
+
+GIFDUMP = "gifdump"
 
 
 def frames_of(gif, width, height):
@@ -53,8 +61,64 @@ def composited(gif):
     return [(bytes(data[n * size:(n + 1) * size]), line.split()[0]) for n, line in enumerate(delays)]
 
 
+def giflib_composited(gif):
+    """Each frame of two rounds of the loop, RGBA, as giflib's images give it
+    composed by the format's rules: a transparent index leaves what is under
+    it, disposal 2 clears the image's box, 3 puts back what was there."""
+    lines = subprocess.run([GIFDUMP, str(gif)], check=True, capture_output=True, text=True).stdout.split("\n")
+    canvas, frames, table, control, width = bytearray(), [], b"", (0, 0), 0
+    for i, words in enumerate(line.split() for line in lines):
+        if words and words[0] == "screen":
+            width, canvas = int(words[1]), bytearray(4 * int(words[1]) * int(words[2]))
+        elif words and words[0] == "colours":
+            table = bytes.fromhex(words[1])
+        elif words and words[0] == "control":
+            control = (int(words[1], 16), int(words[3]))
+        elif words and words[0] == "image":
+            left, top, w, h, _, local = map(int, words[1:7])
+            own = bytes.fromhex(lines[i + 1].split()[1]) if local else table
+            frames.append((left, top, w, h, own, bytes.fromhex(lines[i + 1 + local].split()[1]), control))
+            control = (0, 0)
+    shown = []
+    for left, top, w, h, own, pixels, (packed, transparent) in frames * 2:
+        saved = bytes(canvas)
+        for k, index in enumerate(pixels):
+            if not (packed & 1 and index == transparent):
+                at = 4 * ((top + k // w) * width + left + k % w)
+                canvas[at:at + 4] = own[3 * index:3 * index + 3] + b"\xff"
+        shown.append(bytes(canvas))
+        for y in range(top, top + h) if packed >> 2 & 7 == 2 else ():
+            canvas[4 * (y * width + left):4 * (y * width + left + w)] = bytes(4 * w)
+        if packed >> 2 & 7 == 3:
+            canvas[:] = saved
+    return shown
+
+
+def seen(folder, name, words):
+    """Why two rounds of the loop do not show the frames written beside the
+    file, with either decoder; None when they do."""
+    width, height, count = map(int, words[1:4])
+    expected, size = (folder / f"{name}.rgba").read_bytes(), 4 * width * height
+    wanted = [expected[n * size:(n + 1) * size] for n in range(count)] * 2
+    gif = folder / f"{name}.gif"
+    for viewer, shown in (("giflib", giflib_composited(gif)), ("magick", [f for f, _ in composited(gif)])):
+        for n, (a, b) in enumerate(zip(shown, wanted)):
+            clear = sum(1 for i in range(3, size, 4) if (a[i] == 0) != (b[i] == 0))
+            opaque = [i for i in range(size) if i % 4 != 3 and b[i | 3]]
+            mse = sum((a[i] - b[i]) ** 2 for i in opaque) / max(1, len(opaque))
+            close = mse == 0 or (words[4] == "psnr" and 10 * math.log10(255 * 255 / mse) >= float(words[5]))
+            if clear or not close:
+                return (f"{viewer}, round {n // count + 1}, frame {n % count}: {clear} pixels clear that must not be"
+                        f" or not clear that must, colours off by {mse:.1f} (mean squared)")
+        if len(shown) != len(wanted):
+            return f"{viewer}: {len(shown)} frames in two rounds, not {len(wanted)}"
+    return None
+
+
 def check(folder, name):
     rules = (folder / f"{name}.check").read_text().split("\n")
+    if rules[0].startswith("seen "):
+        return seen(folder, name, rules[0].split())
     if rules[0].startswith("same "):
         other = rules[0].split()[1]
         mine, theirs = composited(folder / f"{name}.gif"), composited(folder / f"{other}.gif")
@@ -99,7 +163,10 @@ def check(folder, name):
 
 
 def main():
+    global GIFDUMP
     folder, names = pathlib.Path(sys.argv[1]), sys.argv[2:]
+    if names[:1] == ["--gifdump"]:
+        GIFDUMP, names = names[1], names[2:]
     if not names:
         print("no files named")
         return 1

@@ -36,11 +36,11 @@ std::vector<BYTE> FormatOf(WORD bits, DWORD compression, size_t bytes, LONG widt
 // format leaves the file empty, not a trailer that is no GIF.
 TEST_F(ClientTest, FormatsItCannotWriteAreRefusedWithTheirFrames)
 {
-    std::vector<BYTE> masks444 = FormatOf(16, BI_BITFIELDS, 52);
-    const DWORD masks[3] = { 0x0F00, 0x00F0, 0x000F };
-    std::memcpy(masks444.data() + sizeof(BITMAPINFOHEADER), masks, sizeof masks);
+    std::vector<BYTE> overlapping = FormatOf(16, BI_BITFIELDS, 52);
+    const DWORD masks[3] = { 0x0FF0, 0x00FF, 0xF000 };
+    std::memcpy(overlapping.data() + sizeof(BITMAPINFOHEADER), masks, sizeof masks);
     const struct { const char* what; std::vector<BYTE> format; HRESULT hr; bool laterOnly; } refusals[] = {
-        { "4-4-4 masks", masks444, AVIERR_COMPRESSOR, false },
+        { "masks that overlap", overlapping, AVIERR_COMPRESSOR, false },
         { "masks missing", FormatOf(16, BI_BITFIELDS, 40), AVIERR_BADFORMAT, false },
         { "compressed", FormatOf(24, mmioFOURCC('c', 'v', 'i', 'd'), 40), AVIERR_COMPRESSOR, false },
         { "8-bit run lengths", FormatOf(8, BI_RLE8, 1064), AVIERR_BADFORMAT, false },

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -144,6 +145,23 @@ void WriteFrame(handlertest::ClientGif& gif, const std::vector<BYTE>& format, co
     EXPECT_EQ(S_OK, gif.Frame(rows));
 }
 
+// The format block (header, then the table) and rows of a 1-, 4- or 8-bit
+// picture of these indices, top row first.
+void EncodePalette(int width, int height, WORD bits, const std::vector<RGBQUAD>& table,
+                   const std::vector<BYTE>& indices, std::vector<BYTE>& format, std::vector<BYTE>& rows)
+{
+    BITMAPINFOHEADER h = {DWORD(sizeof h), width, height, 1, bits, BI_RGB, 0, 0, 0, DWORD(table.size()), 0};
+    format.assign(reinterpret_cast<BYTE*>(&h), reinterpret_cast<BYTE*>(&h + 1));
+    format.insert(format.end(), reinterpret_cast<const BYTE*>(table.data()),
+                  reinterpret_cast<const BYTE*>(table.data() + table.size()));
+    const size_t stride = ((static_cast<size_t>(width) * bits + 31) / 32) * 4;
+    rows.assign(stride * height, 0);
+    for (int i = 0; i < width * height; ++i) {
+        const int x = i % width, bit = x * bits;
+        rows[stride * (height - 1 - i / width) + bit / 8] |= static_cast<BYTE>(indices[i] << (8 - bits - bit % 8));
+    }
+}
+
 class ColourTest : public ::testing::Test
 {
 protected:
@@ -234,27 +252,19 @@ TEST_F(ColourTest, PaletteFramesKeepTheirOwnColours)
     std::vector<BYTE> expected;
     for (WORD bits : {WORD(8), WORD(8), WORD(4), WORD(1)}) {
         const int colours = 1 << bits;
-        std::vector<BYTE> format(sizeof(BITMAPINFOHEADER) + 4 * colours, 0);
-        BITMAPINFOHEADER* h = reinterpret_cast<BITMAPINFOHEADER*>(format.data());
-        h->biSize = sizeof(BITMAPINFOHEADER);
-        h->biWidth = width;
-        h->biHeight = height;
-        h->biPlanes = 1;
-        h->biBitCount = bits;
-        RGBQUAD* table = reinterpret_cast<RGBQUAD*>(format.data() + sizeof(BITMAPINFOHEADER));
         const int seed = static_cast<int>(expected.size() / 7);
+        std::vector<RGBQUAD> table(colours);
         for (int i = 0; i < colours; ++i)
             table[i] = {static_cast<BYTE>(i * 3 + seed), static_cast<BYTE>(255 - i), static_cast<BYTE>(i ^ seed), 0};
-        const size_t stride = ((static_cast<size_t>(width) * bits + 31) / 32) * 4;
-        std::vector<BYTE> rows(stride * height, 0);
+        std::vector<BYTE> indices;
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 const int index = (x * 5 + y * 3) % colours;
-                BYTE* row = &rows[stride * (height - 1 - y)];
-                const int bit = x * bits;
-                row[bit / 8] |= static_cast<BYTE>(index << (8 - bits - bit % 8));
+                indices.push_back(static_cast<BYTE>(index));
                 expected.insert(expected.end(), {table[index].rgbRed, table[index].rgbGreen, table[index].rgbBlue});
             }
+        std::vector<BYTE> format, rows;
+        EncodePalette(width, height, bits, table, indices, format, rows);
         WriteFrame(gif, format, rows);
     }
     ASSERT_TRUE(testsupport::WriteFileBytes(base + ".rgb", expected.data(), expected.size()));
@@ -424,6 +434,163 @@ TEST_F(ColourTest, DifferencedFramesShowWhatPlainFramesShow)
     WritePair("diff_none8", eight, 0);
     WritePair("diff_backdrop_first", backdrop, 1);
     WritePair("diff_backdrop_each", backdrop, 2);
+}
+
+/////////////////////////////////////////////////////////////////////////////
+// Transparency as every viewer shows it: beside each file the frames a viewer
+// must see (.rgba, alpha 0 where the screen is clear), which check_colours.py
+// holds giflib's images composed and ImageMagick's coalesce to, two plays each.
+
+// One frame as the client sends it, and what a viewer must see of it.
+struct Seen
+{
+    std::vector<BYTE> format, rows, rgba;
+};
+
+DWORD ColourAt(const Rgb& p, int i) { return DWORD(p.bytes[3 * i]) << 16 | p.bytes[3 * i + 1] << 8 | p.bytes[3 * i + 2]; }
+DWORD ColourOf(const RGBQUAD& q) { return DWORD(q.rgbRed) << 16 | q.rgbGreen << 8 | q.rgbBlue; }
+
+void Put(Rgb& p, int i, DWORD colour)
+{
+    p.bytes[3 * i] = BYTE(colour >> 16), p.bytes[3 * i + 1] = BYTE(colour >> 8), p.bytes[3 * i + 2] = BYTE(colour);
+}
+
+// The frame seen: the picture with the pixels clear(i) names clear.
+void See(Seen& s, const Rgb& p, const std::function<bool(int)>& clear)
+{
+    for (int i = 0; i < p.width * p.height; ++i) {
+        const BYTE keep = clear(i) ? 0 : 255;
+        s.rgba.insert(s.rgba.end(), {BYTE(p.bytes[3 * i] & keep), BYTE(p.bytes[3 * i + 1] & keep),
+                                     BYTE(p.bytes[3 * i + 2] & keep), keep});
+    }
+}
+
+// A true-colour frame whose pixels of the key colour are clear.
+Seen TrueColour(const Rgb& p, DWORD key)
+{
+    Seen s;
+    Encode(p, {Layout::Rgb24, false}, s.format, s.rows);
+    See(s, p, [&](int i) { return ColourAt(p, i) == key; });
+    return s;
+}
+
+// A palette frame of 20 x 15 pixels (or 8 x 6), its pixels of the indices
+// clear() names clear; an index past the table shows black.
+Seen PaletteFrame(WORD bits, const std::vector<RGBQUAD>& table, const std::vector<BYTE>& indices,
+                  const std::function<bool(BYTE)>& clear)
+{
+    const int w = indices.size() == 300 ? 20 : 8, h = indices.size() == 300 ? 15 : 6;
+    Seen s;
+    EncodePalette(w, h, bits, table, indices, s.format, s.rows);
+    Rgb p = Blank(w, h);
+    for (int i = 0; i < w * h; ++i)
+        Put(p, i, indices[i] < table.size() ? ColourOf(table[indices[i]]) : 0);
+    See(s, p, [&](int i) { return clear(indices[i]); });
+    return s;
+}
+
+// 16 x 16: a backdrop with a square on it.
+Rgb Scene(DWORD backdrop, DWORD square, int at)
+{
+    Rgb p = Blank(16, 16);
+    for (int i = 0; i < 256; ++i)
+        Put(p, i, i % 16 >= at && i % 16 < at + 5 && i / 16 >= at / 2 && i / 16 < at / 2 + 6 ? square : backdrop);
+    return p;
+}
+
+// Frames that lack the first image's top-left colour (navy) among frames
+// that have it, the last one too; frames that flip between backdrops.
+std::vector<Seen> Lacking(DWORD mode)
+{
+    std::vector<Seen> frames;
+    for (const Rgb& p : {Scene(0x000080, 0xFFE010, 2), Scene(0xFFFFFF, 0xFFFFFF, 0), Scene(0x000080, 0xFFE010, 6),
+                         Scene(0x00A000, 0x000080, 4), Scene(0x000080, 0xFFE010, 8), Scene(0x800000, 0xFFE010, 5)})
+        frames.push_back(TrueColour(p, mode == 1 ? 0x000080 : ColourAt(p, 0)));
+    return frames;
+}
+
+// Tables holding the key colour twice: the shared global table (entries 5
+// and 6) keeps its index rule, the first image's or each image's own
+// top-left index; a table of a frame's own (3 and 7, 200 of 300 pixels; a
+// 4-bit one) clears every pixel of the colour.
+std::vector<Seen> Twice(DWORD mode)
+{
+    std::vector<RGBQUAD> global(256), own(16);
+    for (int i = 0; i < 256; ++i)
+        global[i] = {BYTE(i * 7), BYTE(255 - i), BYTE(i), 0};
+    for (int i = 0; i < 16; ++i)
+        own[i] = {BYTE(200 - 9 * i), BYTE(40 + i), BYTE(90 + 3 * i), 0};
+    global[6] = own[3] = own[7] = global[5];
+    std::vector<BYTE> first(300), second(300), fourth(300);
+    for (int i = 0; i < 300; ++i) {
+        first[i] = BYTE(i % 4 == 0 ? 5 : i % 4 == 1 ? 6 : 20 + i % 30);
+        second[i] = BYTE(i % 3 == 0 ? 7 : i % 3 == 1 ? 3 : 10 + i % 5);
+        fourth[i] = BYTE(i % 4 == 1 ? 5 : i % 4 == 0 ? 6 : 40 + i % 30);
+    }
+    auto key = [&](BYTE i) { return ColourOf(own[i]) == ColourOf(global[5]); };
+    return {PaletteFrame(8, global, first, [](BYTE i) { return i == 5; }), PaletteFrame(8, own, second, key),
+            PaletteFrame(4, own, second, key),
+            PaletteFrame(8, global, fourth, [mode](BYTE i) { return i == (mode == 1 ? 5 : 6); })};
+}
+
+// Photographs with a sprite: the top-left colour at exactly 38 scattered
+// pixels, colours a level from it beside them. The picture pans, then
+// stands (a table may be kept) while the sprite and the key's pixels move;
+// in mode 1 the last frame lacks the first frame's colour.
+std::vector<Seen> Photos(DWORD mode)
+{
+    std::vector<Seen> frames;
+    for (int n = 0; n < 5; ++n) {
+        Rgb p = Natural(48, 32, n < 2 ? 3 * n : 3);
+        for (int y = 10; y < 18; ++y)
+            for (int x = 4 + 5 * n; x < 12 + 5 * n; ++x)
+                Put(p, y * 48 + x, 0xF0F000);
+        const DWORD key = mode == 1 && n < 4 ? 0xFA0AFA : 0xFA0AFA - 0x010000 * (n + 1);
+        for (int k = 0, i = 3 * n * 48 + n; k < 38; ++k, i = (k * 11 + 3 * n) % 32 * 48 + (k * 17 + n) % 48)
+            Put(p, i, key), Put(p, (i + 1) % 1536, key ^ 1), Put(p, (i + 48) % 1536, key ^ 0x100);
+        Put(p, 0, mode == 1 && n == 4 ? 0x102030 : key);
+        frames.push_back(TrueColour(p, mode == 1 ? 0xFA0AFA : ColourAt(p, 0)));
+    }
+    return frames;
+}
+
+// Every image of an animation with transparency clears exactly the pixels
+// of its transparent colour and leaves the screen clear for the next, plain
+// and differenced, with workers or not; a 1- or 4-bit frame shows black
+// past a short table.
+TEST_F(ColourTest, TransparencyClearsWhatItShouldInEveryViewer)
+{
+    std::vector<BYTE> four(48), one(48);
+    for (int i = 0; i < 48; ++i)
+        four[i] = BYTE(i % 16), one[i] = BYTE(i / 3 % 2);
+    auto none = [](BYTE) { return false; };
+    const struct { const char* name; DWORD mode; std::vector<Seen> frames; const char* check; } files[] = {
+        {"lacking_first", 1, Lacking(1), "16 16 6 exact"}, {"lacking_each", 2, Lacking(2), "16 16 6 exact"},
+        {"twice_first", 1, Twice(1), "20 15 4 exact"}, {"twice_each", 2, Twice(2), "20 15 4 exact"},
+        {"photo_first", 1, Photos(1), "48 32 5 psnr 26"}, {"photo_each", 2, Photos(2), "48 32 5 psnr 26"},
+        {"short_none", 0, {PaletteFrame(4, {{10, 20, 30, 0}, {200, 100, 50, 0}}, four, none),
+                           PaletteFrame(1, {{255, 255, 255, 0}}, one, none)}, "8 6 2 exact"},
+    };
+    for (const auto& f : files)
+        for (bool differenced : {false, true}) {
+            const std::string base = testsupport::WorkPath(std::string(f.name) + (differenced ? "_diff" : "_plain"));
+            for (bool parallel : {false, true}) {
+                handlertest::ClientGif gif(base + (parallel ? "_parallel.gif" : ".gif"));
+                ASSERT_TRUE(gif.Ready());
+                EXPECT_EQ(S_OK, gif.Options()->SetFrameDifferencing(differenced));
+                EXPECT_EQ(S_OK, gif.Options()->SetParallelEncoding(parallel));
+                EXPECT_EQ(S_OK, gif.Options()->SetTopLeftTransparency(f.mode));
+                for (const Seen& s : f.frames)
+                    WriteFrame(gif, s.format, s.rows);
+            }
+            EXPECT_TRUE(testsupport::ReadFileBytes(base + ".gif") == testsupport::ReadFileBytes(base + "_parallel.gif"));
+            std::vector<BYTE> rgba;
+            for (const Seen& s : f.frames)
+                rgba.insert(rgba.end(), s.rgba.begin(), s.rgba.end());
+            const std::string text = std::string("seen ") + f.check + "\n";
+            ASSERT_TRUE(testsupport::WriteFileBytes(base + ".rgba", rgba.data(), rgba.size()));
+            ASSERT_TRUE(testsupport::WriteFileBytes(base + ".check", text.data(), text.size()));
+        }
 }
 
 } // namespace

@@ -471,8 +471,8 @@ TEST_F(HandlerTest, SecondFormatSizesTheImagesButNotTheScreen)
     EXPECT_EQ(first[40 + 4 * 9 + 2], layout.colours[3 * 9]) << "the first format's table";
 }
 
-// A format the handler cannot write (here 16 bits with 4-4-4 masks) is
-// refused, first or later, and so are its frames; the first format the
+// A format the handler cannot write (here 16 bits with masks that overlap)
+// is refused, first or later, and so are its frames; the first format the
 // handler can write after it starts the file.
 TEST_F(HandlerTest, FormatsItCannotWriteWriteNothing)
 {
@@ -481,7 +481,7 @@ TEST_F(HandlerTest, FormatsItCannotWriteWriteNothing)
     std::vector<BYTE> packed = MakeFormat(4, 4, 16);
     BITMAPINFOHEADER* h = reinterpret_cast<BITMAPINFOHEADER*>(packed.data());
     h->biCompression = BI_BITFIELDS;
-    const DWORD masks[3] = {0x0F00, 0x00F0, 0x000F};
+    const DWORD masks[3] = {0x0FF0, 0x00FF, 0xF000};
     memcpy(packed.data() + sizeof(BITMAPINFOHEADER), masks, sizeof masks);
     EXPECT_EQ(AVIERR_COMPRESSOR, SetFormat(gif.Stream(), packed));
     EXPECT_EQ(AVIERR_BADFORMAT, WriteRows(gif.Stream(), std::vector<BYTE>(32, 1)));

@@ -2,4 +2,4 @@
 set(AVIFILE_NAMES
     AVIFileInit AVIFileExit AVIFileRelease AVIFileOpenA AVIFileInfoA AVIFileGetStream
     AVIFileCreateStream AVIStreamRelease AVIStreamReadFormat AVIStreamSetFormat AVIStreamWrite
-    AVIStreamGetFrameOpen AVIStreamGetFrame AVIStreamGetFrameClose)
+    AVIStreamGetFrameOpen AVIStreamGetFrame AVIStreamGetFrameClose AVIStreamRead)

@@ -52,10 +52,11 @@ TEST(AVIFileLibrary, BindsAllItsNamesOfTheSystemLibrary)
     CString strName;
     lib.GetLibraryName(strName);
     EXPECT_STREQ("AVIFIL32.DLL", strName);
-    EXPECT_EQ(14, cAVIFileLibrary::GetFunctionCount());
+    EXPECT_EQ(15, cAVIFileLibrary::GetFunctionCount());
     EXPECT_STREQ("AVIFileInit", cAVIFileLibrary::GetFunctionName(0));
     EXPECT_STREQ("AVIStreamGetFrameClose", cAVIFileLibrary::GetFunctionName(13));
-    EXPECT_EQ(nullptr, cAVIFileLibrary::GetFunctionName(14));
+    EXPECT_STREQ("AVIStreamRead", cAVIFileLibrary::GetFunctionName(14));
+    EXPECT_EQ(nullptr, cAVIFileLibrary::GetFunctionName(15));
     EXPECT_EQ(nullptr, cAVIFileLibrary::GetFunctionName(-1));
 
     ASSERT_TRUE(lib.Load());

@@ -86,6 +86,63 @@ def shorten_format(source, target, size):
     open(target, "wb").write(bytes(data))
 
 
+def riff_chunk(fourcc, data):
+    return fourcc + struct.pack("<I", len(data)) + data + bytes(len(data) & 1)
+
+
+def write_raw_avi(path, width, height, bits, masks, frames):
+    """An uncompressed AVI written by hand (ffmpeg writes no bit fields):
+    BI_BITFIELDS with the masks after a 40-byte header, BI_RGB without."""
+    fmt = struct.pack("<IiiHHIIiiII", 40, width, height, 1, bits, 3 if masks else 0, 0, 0, 0, 0, 0)
+    fmt += struct.pack(f"<{len(masks)}I", *masks)
+    avih = struct.pack("<14I", 200000, 0, 0, 0x10, len(frames), 0, 1, len(frames[0]), width, abs(height), 0, 0, 0, 0)
+    strh = b"vids" + struct.pack("<4xIHHIIIIIIIIhhhh", 0, 0, 0, 0, 1, 5, 0, len(frames), len(frames[0]), 0xFFFFFFFF,
+                                 0, 0, 0, width, abs(height))
+    strl = riff_chunk(b"strh", strh) + riff_chunk(b"strf", fmt)
+    hdrl = riff_chunk(b"avih", avih) + riff_chunk(b"LIST", b"strl" + strl)
+    index = b"".join(b"00db" + struct.pack("<III", 0x10, 4 + n * (8 + len(f)), len(f)) for n, f in enumerate(frames))
+    body = (b"AVI " + riff_chunk(b"LIST", b"hdrl" + hdrl)
+            + riff_chunk(b"LIST", b"movi" + b"".join(riff_chunk(b"00db", f) for f in frames)) + riff_chunk(b"idx1", index))
+    with open(path, "wb") as out:
+        out.write(riff_chunk(b"RIFF", body))
+
+
+def write_bit_field_movies(folder):
+    """Movies of frames stored with bit fields (5-6-5, 5-5-5, 8-8-8 and
+    8-8-8 blue on top with an alpha byte), either row order, each beside its
+    plain twin: the same rows where the masks say what BI_RGB says, else
+    24-bit rows of each channel's bits repeated below it; and one whose
+    masks overlap."""
+    width, height = 10, 6
+    for name, bits, masks, plain_bits in [("565", 16, [0xF800, 0x07E0, 0x001F], 24),
+                                          ("555", 16, [0x7C00, 0x03E0, 0x001F], 16),
+                                          ("888", 32, [0xFF0000, 0x00FF00, 0x0000FF], 32),
+                                          ("bgr", 32, [0x0000FF, 0x00FF00, 0xFF0000], 24)]:
+        runs = [((m & -m).bit_length() - 1, bin(m).count("1")) for m in masks]
+        for order, sign in (("", 1), ("_topdown", -1)):
+            fields, plain = [], []
+            for f in range(3):
+                values = [[(x * 7 + y * 5 + f * 3 + k * 11) % (1 << w) for k, (_, w) in enumerate(runs)]
+                          for y in range(height) for x in range(width)]
+                pixels = [sum(v << s for v, (s, _) in zip(vs, runs)) | (0xFF000000 if name == "bgr" else 0)
+                          for vs in values]
+                levels = [bytes(widen(v, w) for v, (_, w) in reversed(list(zip(vs, runs)))) for vs in values]
+                rows = [b"".join(p.to_bytes(bits // 8, "little") for p in pixels[y * width:(y + 1) * width])
+                        for y in range(height)]
+                twins = [b"".join(levels[y * width:(y + 1) * width]) for y in range(height)] if plain_bits == 24 else rows
+                fields.append(b"".join(r + bytes(-len(r) % 4) for r in rows))
+                plain.append(b"".join(r + bytes(-len(r) % 4) for r in twins))
+            write_raw_avi(os.path.join(folder, f"fields{name}{order}.avi"), width, sign * height, bits, masks, fields)
+            write_raw_avi(os.path.join(folder, f"plain{name}{order}.avi"), width, sign * height, plain_bits, [], plain)
+    write_raw_avi(os.path.join(folder, "badmasks.avi"), width, height, 16, [0xF800, 0x0FE0, 0x001F],
+                  [bytes(20 * height)] * 3)
+
+
+def widen(value, width):
+    """A channel of `width` bits as 8 bits, its bits repeated below it."""
+    return sum(value << s if s >= 0 else value >> -s for s in range(8 - width, -width, -width)) & 255
+
+
 def main():
     folder, ffmpeg_path = sys.argv[1], sys.argv[2]
     os.makedirs(folder, exist_ok=True)
@@ -108,6 +165,8 @@ def main():
     # Sound only: AVIFile opens it, but it has no video stream.
     ffmpeg(ffmpeg_path, ["-f", "lavfi", "-i", "anullsrc=r=8000:cl=mono", "-t", "0.2",
                          "-c:a", "pcm_u8"], os.path.join(folder, "soundonly.avi"))
+
+    write_bit_field_movies(folder)
 
     with open(os.path.join(folder, "notmovie.avi"), "wb") as out:
         out.write(b"This is a text file that only has the name of a movie.\r\n")
