@@ -21,6 +21,10 @@
 // transparent. (A frame whose own colours fill the table has no such entry,
 // and is written exactly.)
 //
+// Without differencing, still pixels keep their colours by the new table
+// holding them (they come from the previous one, so they fit), and the rest
+// of it is fitted to the pixels that changed.
+//
 // Mapping, in frame order, keeps the screen's colours as they are where that
 // shows the source as well as the table can:
 //  * a pixel whose source did not change keeps what the screen shows, unless
@@ -73,7 +77,8 @@ inline bool ShownWell(int shownDistance, int nearestDistance)
 } // namespace
 
 CColourStage::CColourStage()
-    : m_nFrames(0), m_nWidth(0), m_nHeight(0), m_bHasPlan(false), m_dPlanError(0)
+    : m_nFrames(0), m_bPrevious(false), m_bForgotten(false), m_nWidth(0), m_nHeight(0), m_bHasPlan(false),
+      m_dPlanError(0)
 {
     ::ZeroMemory(&m_plan, sizeof m_plan);
     ::ZeroMemory(&m_planOptions, sizeof m_planOptions);
@@ -84,7 +89,8 @@ bool CColourStage::Reserve(DWORD nPixels)
     for (CHeapArray<DWORD>& pixels : m_pixels)
         if (!pixels.Grow(nPixels))
             return false;
-    return m_shown.Grow(nPixels) && m_settled.Grow(nPixels) && m_fixed.Reserve(nPixels) && m_indices.Reserve(nPixels);
+    return m_shown.Grow(nPixels) && m_settled.Grow(nPixels) && m_fixed.Reserve(nPixels) && m_indices.Reserve(nPixels)
+           && m_changed.Reserve(nPixels);
 }
 
 DWORD* CColourStage::NextPixels(DWORD width, DWORD height)
@@ -92,9 +98,10 @@ DWORD* CColourStage::NextPixels(DWORD width, DWORD height)
     const ULONGLONG nPixels = static_cast<ULONGLONG>(width) * height;
     if (nPixels == 0 || nPixels > 0xFFFFFFFF || !Reserve(static_cast<DWORD>(nPixels)))
         return nullptr;
-    // A frame of another size has no previous.
-    if (width != m_nWidth || height != m_nHeight)
-        m_nFrames = 0;
+    // A frame of another size has no previous. The ring turns on whatever
+    // happens: a frame still being mapped keeps its buffers.
+    m_bPrevious = m_nFrames != 0 && !m_bForgotten && width == m_nWidth && height == m_nHeight;
+    m_bForgotten = false;
     m_nWidth = width;
     m_nHeight = height;
     return m_pixels[m_nFrames++ % kRing];
@@ -102,19 +109,22 @@ DWORD* CColourStage::NextPixels(DWORD width, DWORD height)
 
 void CColourStage::Forget()
 {
-    m_nFrames = 0;
+    m_bForgotten = true;
 }
 
 // The colours the screen shows at pixels whose source stands still, the
 // most frequent first, at most `most` (and at most kMaxStillColours are
-// looked at); how many.
-DWORD CColourStage::StillColours(const DWORD* pixels, DWORD n, DWORD most, DWORD colours[256])
+// looked at); how many. The key colour is not among them: its pixels have
+// their own entry, and no other entry may hold it.
+DWORD CColourStage::StillColours(const DWORD* pixels, DWORD n, const ColourOptions& options, DWORD most,
+                                 DWORD colours[256])
 {
     const DWORD* previous = m_pixels[(m_nFrames - 2) % kRing];
+    const DWORD key = options.hasKey ? options.key & 0xFFFFFF : 0xFFFFFFFF;
     DWORD keys[2 * kMaxStillColours] = {}, counts[2 * kMaxStillColours] = {};
     DWORD nFound = 0;
     for (DWORD i = 0; i < n; ++i) {
-        if (((pixels[i] ^ previous[i]) & 0xFFFFFF) != 0)
+        if (((pixels[i] ^ previous[i]) & 0xFFFFFF) != 0 || m_shown[i] == key)
             continue;
         const DWORD key = m_shown[i] | 0x01000000;
         DWORD s = (key * 0x9E3779B1u) >> (32 - kStillBits);
@@ -171,7 +181,7 @@ HRESULT CColourStage::ChooseTable(const ColourOptions& options, bool differenced
         return E_UNEXPECTED;
     const DWORD n = m_nWidth * m_nHeight;
     const DWORD* pixels = m_pixels[(m_nFrames - 1) % kRing];
-    const bool hasPrevious = m_nFrames >= 2;
+    const bool hasPrevious = m_bPrevious;
     if (!m_maker.Count(pixels, n, options.hasKey ? &options.key : nullptr))
         return E_OUTOFMEMORY;
     const bool keyShown = options.hasKey && m_maker.Pixels() < n;
@@ -202,9 +212,24 @@ HRESULT CColourStage::ChooseTable(const ColourOptions& options, bool differenced
             // Without transparency to keep them, still pixels keep their
             // colours by the table holding them.
             DWORD pinned[256];
-            const DWORD nPinned = !differenced && hasPrevious ? StillColours(pixels, n, room - room / 4, pinned) : 0;
-            if (!m_maker.Make(room - nPinned, plan.colours, &plan.free))
+            const DWORD nPinned =
+                !differenced && hasPrevious ? StillColours(pixels, n, options, room, pinned) : 0;
+            plan.free = 0;
+            if (nPinned > 0) {
+                // The rest is fitted to the pixels that changed: the still
+                // ones have their colours.
+                const DWORD* previous = m_pixels[(m_nFrames - 2) % kRing];
+                DWORD nChanged = 0;
+                for (DWORD i = 0; i < n; ++i)
+                    if (((pixels[i] ^ previous[i]) & 0xFFFFFF) != 0)
+                        m_changed[nChanged++] = pixels[i];
+                if (!m_maker.Count(m_changed, nChanged, options.hasKey ? &options.key : nullptr)
+                    || (nPinned < room && m_maker.Pixels() != 0 && !m_maker.Make(room - nPinned, plan.colours, &plan.free))
+                    || !m_maker.Count(pixels, n, options.hasKey ? &options.key : nullptr))
+                    return E_OUTOFMEMORY;
+            } else if (!m_maker.Make(room, plan.colours, &plan.free)) {
                 return E_OUTOFMEMORY;
+            }
             if (keyShown)
                 KeepKeyApart(plan.colours, plan.free, options.key & 0xFFFFFF);
             for (DWORD k = 0; k < nPinned; ++k)
@@ -267,10 +292,12 @@ bool CColourStage::Map(ColourFrame& frame, CColourLookup& lookup, CPixelMapper& 
             const DWORD shown = frame.shown[i];
             if (still && frame.settled[i] && !frame.tableChanged) {
                 const int exact = lookup.Exact(shown);
-                frame.indices[i] = static_cast<BYTE>(exact >= 0 ? exact : plan.stayIndex);
-                frame.fixed[i] = 1;
-                ++frame.nStayed;
-                continue;
+                if (exact >= 0 || plan.stayIndex >= 0) {
+                    frame.indices[i] = static_cast<BYTE>(exact >= 0 ? exact : plan.stayIndex);
+                    frame.fixed[i] = 1;
+                    ++frame.nStayed;
+                    continue;
+                }
             }
             frame.settled[i] = 0;
             const BYTE nearest = lookup.NearestKnown(c);

@@ -54,8 +54,8 @@ public:
     // ready for Map. `differenced`: pixels may stay as the screen shows them
     // without a table entry for their colour (they become transparent); the
     // table then keeps one entry for them where it can. Otherwise a new
-    // table holds the colours still pixels show (the most frequent, up to
-    // half of it), and the previous frame's Map must be done. The table is the
+    // table holds the colours still pixels show (the previous table's, so
+    // they fit), and the previous frame's Map must be done. The table is the
     // frame's own colours when they fit in the limit (one entry less for a
     // key colour), else the previous frame's table when it shows this frame
     // about as well as it showed its own, else one fitted to this frame.
@@ -77,7 +77,7 @@ private:
 
     bool Reserve(DWORD nPixels);
     double ChangedError(const DWORD* pixels, const DWORD* previous, DWORD n);
-    DWORD StillColours(const DWORD* pixels, DWORD n, DWORD most, DWORD colours[256]);
+    DWORD StillColours(const DWORD* pixels, DWORD n, const ColourOptions& options, DWORD most, DWORD colours[256]);
 
     CTableMaker m_maker;
     CColourLookup m_lookup;
@@ -86,7 +86,10 @@ private:
     CHeapArray<BYTE> m_settled;
     CHeapArray<BYTE> m_fixed;
     CHeapArray<BYTE> m_indices;
-    DWORD m_nFrames;            // frames widened since the start, or since Forget
+    CHeapArray<DWORD> m_changed;        // the pixels that changed, side by side
+    DWORD m_nFrames;            // frames widened
+    bool m_bPrevious;           // the frame widened last has the one before as its previous
+    bool m_bForgotten;          // Forget came since the last frame was widened
     DWORD m_nWidth, m_nHeight;  // of the last frame
     ColourPlan m_plan;          // the last frame's table
     bool m_bHasPlan;

@@ -11,6 +11,9 @@
 //    a global one the rectangle leaves unused) as the transparent colour:
 //    where a quarter or more of the rectangle stays, both versions are
 //    encoded and the shorter written;
+//  * pixels of the image's stays entry (the colour stage's pixels that stay
+//    as the screen shows them) are unchanged whatever the screen shows; a
+//    crop that holds any is written with them transparent, and only so;
 //  * its control extension says "leave in place", so the next image draws
 //    over it.
 // An image with transparency of its own is drawn by the plain layout whole,
@@ -149,32 +152,55 @@ bool CFrameDiffer::Prepare(const GifImage& image, const RGBQUAD* table, const RG
     m_bPlainClear = false;
     DWORD colours[256];
     Colours(table, colours);
+    // Pixels of the stays entry show what the screen shows, whatever it is.
+    const int stay = image.stayIndex;
     // The rectangle of change.
     PixelBox box = BoxWhere(width, height, [&](DWORD y) {
         const BYTE* row = ImageRow(image, y);
         const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(y) * m_nWidth;
-        return [=, &colours](DWORD x) { return screen[x] != colours[row[x]]; };
+        return [=, &colours](DWORD x) { return row[x] != stay && screen[x] != colours[row[x]]; };
     });
     AtLeastOnePixel(box);
     const DWORD left = box.left, top = box.top;
     const DWORD cropWidth = box.right - left, cropHeight = box.bottom - top;
 
-    if (!job.Begin(PlacedIn(box, delay, 1)))
-        return false;
-    if (localTable != nullptr)
-        job.SetLocalTable(localTable, image.count);
-
-    // The cropped indices, and which indices they use.
-    BYTE* const crop = job.Pixels();
+    // Which indices the crop uses.
     bool used[256] = {};
     for (DWORD y = 0; y < cropHeight; ++y) {
         const BYTE* row = ImageRow(image, top + y) + left;
-        ::memcpy(crop + static_cast<SIZE_T>(y) * cropWidth, row, cropWidth);
         for (DWORD x = 0; x < cropWidth; ++x)
             used[row[x]] = true;
     }
-    int spare = -1;
-    if (localTable != nullptr && image.count < 256)
+    // A crop with pixels that stay is written with them transparent, and
+    // only so.
+    const bool bStays = stay >= 0 && used[stay];
+    GifPlacedImage placed = PlacedIn(box, delay, 1);
+    placed.transparent = bStays;
+    placed.transparentIndex = static_cast<BYTE>(bStays ? stay : 0);
+    if (!job.Begin(placed))
+        return false;
+    if (localTable != nullptr)
+        job.SetLocalTable(localTable, image.count);
+    BYTE* const crop = job.Pixels();
+    for (DWORD y = 0; y < cropHeight; ++y)
+        ::memcpy(crop + static_cast<SIZE_T>(y) * cropWidth, ImageRow(image, top + y) + left, cropWidth);
+    if (bStays) {
+        // The pixels the screen already shows stay too; the screen takes the others.
+        for (DWORD y = 0; y < cropHeight; ++y) {
+            DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
+            BYTE* pixels = crop + static_cast<SIZE_T>(y) * cropWidth;
+            for (DWORD x = 0; x < cropWidth; ++x) {
+                if (pixels[x] == stay || screen[x] == colours[pixels[x]])
+                    pixels[x] = static_cast<BYTE>(stay);
+                else
+                    screen[x] = colours[pixels[x]];
+            }
+        }
+        return true;
+    }
+
+    int spare = stay;
+    if (spare < 0 && localTable != nullptr && image.count < 256)
         spare = static_cast<int>(image.count);
     for (int i = 0; spare < 0 && i < 256 && localTable == nullptr; ++i)
         if (!used[i])
