@@ -22,8 +22,10 @@
 // and is written exactly.)
 //
 // Without differencing, still pixels keep their colours by the new table
-// holding them (they come from the previous one, so they fit), and the rest
-// of it is fitted to the pixels that changed.
+// holding them (they come from the previous one), and the rest is fitted to
+// the pixels that changed. When that would leave less than an eighth of the
+// table to them, the still colours whose pixels move least to another are
+// given up, and those pixels take the entry nearest to what they showed.
 //
 // Mapping, in frame order, keeps the screen's colours as they are where that
 // shows the source as well as the table can:
@@ -112,10 +114,12 @@ void CColourStage::Forget()
     m_bForgotten = true;
 }
 
-// The colours the screen shows at pixels whose source stands still, the
-// most frequent first, at most `most` (and at most kMaxStillColours are
-// looked at); how many. The key colour is not among them: its pixels have
-// their own entry, and no other entry may hold it.
+// The colours the screen shows at pixels whose source stands still, at
+// most `most` of them (and at most kMaxStillColours are looked at); how
+// many. Where there are more, those whose pixels would move least to the
+// nearest of the others (pixels times squared distance) are left out. The
+// key colour is not among them: its pixels have their own entry, and no
+// other entry may hold it.
 DWORD CColourStage::StillColours(const DWORD* pixels, DWORD n, const ColourOptions& options, DWORD most,
                                  DWORD colours[256])
 {
@@ -126,28 +130,51 @@ DWORD CColourStage::StillColours(const DWORD* pixels, DWORD n, const ColourOptio
     for (DWORD i = 0; i < n; ++i) {
         if (((pixels[i] ^ previous[i]) & 0xFFFFFF) != 0 || m_shown[i] == key)
             continue;
-        const DWORD key = m_shown[i] | 0x01000000;
-        DWORD s = (key * 0x9E3779B1u) >> (32 - kStillBits);
-        while (keys[s] != 0 && keys[s] != key)
+        const DWORD slotKey = m_shown[i] | 0x01000000;
+        DWORD s = (slotKey * 0x9E3779B1u) >> (32 - kStillBits);
+        while (keys[s] != 0 && keys[s] != slotKey)
             s = (s + 1) & (2 * kMaxStillColours - 1);
         if (keys[s] == 0) {
             if (nFound == kMaxStillColours)
                 continue;
-            keys[s] = key;
+            keys[s] = slotKey;
             ++nFound;
         }
         ++counts[s];
     }
-    // The most frequent first; of equal counts, the lower colour.
-    DWORD nTaken = 0;
-    for (; nTaken < most && nTaken < nFound; ++nTaken) {
-        DWORD best = 0;
-        for (DWORD s = 1; s < 2 * kMaxStillColours; ++s)
-            if (counts[s] > counts[best] || (counts[s] == counts[best] && counts[s] != 0 && keys[s] < keys[best]))
-                best = s;
-        colours[nTaken] = keys[best] & 0xFFFFFF;
-        counts[best] = 0;
+    // Side by side, in the order of the colours (the slots' order depends
+    // on nothing else either).
+    DWORD found[kMaxStillColours], weight[kMaxStillColours];
+    DWORD m = 0;
+    for (DWORD s = 0; s < 2 * kMaxStillColours; ++s)
+        if (keys[s] != 0) {
+            found[m] = keys[s] & 0xFFFFFF;
+            weight[m++] = counts[s];
+        }
+    // What leaving each out would cost, cheapest first among equals by colour.
+    double cost[kMaxStillColours];
+    for (DWORD a = 0; a < m && m > most; ++a) {
+        int nearest = 0x7FFFFFFF;
+        for (DWORD b = 0; b < m; ++b)
+            if (b != a) {
+                const int d = ColourDistance(found[a], found[b]);
+                nearest = d < nearest ? d : nearest;
+            }
+        cost[a] = static_cast<double>(weight[a]) * nearest;
     }
+    bool left[kMaxStillColours] = {};
+    for (DWORD dropped = 0; m > most && dropped < m - most; ++dropped) {
+        DWORD cheapest = m;
+        for (DWORD a = 0; a < m; ++a)
+            if (!left[a] && (cheapest == m || cost[a] < cost[cheapest]
+                             || (cost[a] == cost[cheapest] && found[a] < found[cheapest])))
+                cheapest = a;
+        left[cheapest] = true;
+    }
+    DWORD nTaken = 0;
+    for (DWORD a = 0; a < m; ++a)
+        if (!left[a])
+            colours[nTaken++] = found[a];
     return nTaken;
 }
 
@@ -197,34 +224,39 @@ HRESULT CColourStage::ChooseTable(const ColourOptions& options, bool differenced
         plan.exact = true;
     } else {
         // The previous table, made with the same options, while it serves.
-        if (m_bHasPlan && m_planOptions.limit == options.limit && m_planOptions.hasKey == options.hasKey
-            && (!options.hasKey || m_planOptions.key == options.key) && (keyShown == (m_plan.keyIndex >= 0))) {
-            error = ChangedError(pixels, hasPrevious ? m_pixels[(m_nFrames - 2) % kRing].Get() : nullptr, n);
-            if (error < 0)
+        const bool sameOptions = m_bHasPlan && m_planOptions.limit == options.limit
+                                 && m_planOptions.hasKey == options.hasKey
+                                 && (!options.hasKey || m_planOptions.key == options.key)
+                                 && keyShown == (m_plan.keyIndex >= 0);
+        if (sameOptions) {
+            const double keptError =
+                ChangedError(pixels, hasPrevious ? m_pixels[(m_nFrames - 2) % kRing].Get() : nullptr, n);
+            if (keptError < 0)
                 return E_OUTOFMEMORY;
-            kept = error <= m_dPlanError * (1 + kKeepShare) + kKeepSlack;
+            kept = keptError <= m_dPlanError * (1 + kKeepShare) + kKeepSlack;
+        }
+        const DWORD room = options.limit - reserved - (differenced && hasPrevious ? 1 : 0);
+        // Without transparency to keep them, still pixels keep their colours
+        // by the new table holding them; the changed pixels get what is
+        // left, and at least an eighth of it.
+        DWORD pinned[256];
+        DWORD nPinned = 0, nChanged = 0;
+        if (!kept && !differenced && hasPrevious) {
+            const DWORD* previous = m_pixels[(m_nFrames - 2) % kRing];
+            for (DWORD i = 0; i < n; ++i)
+                if (((pixels[i] ^ previous[i]) & 0xFFFFFF) != 0)
+                    m_changed[nChanged++] = pixels[i];
+            nPinned = StillColours(pixels, n, options, room - room / 8, pinned);
         }
         if (kept) {
             plan = m_plan;
             error = m_dPlanError;
         } else {
-            const DWORD room = options.limit - reserved - (differenced && hasPrevious ? 1 : 0);
-            // Without transparency to keep them, still pixels keep their
-            // colours by the table holding them.
-            DWORD pinned[256];
-            const DWORD nPinned =
-                !differenced && hasPrevious ? StillColours(pixels, n, options, room, pinned) : 0;
             plan.free = 0;
             if (nPinned > 0) {
-                // The rest is fitted to the pixels that changed: the still
-                // ones have their colours.
-                const DWORD* previous = m_pixels[(m_nFrames - 2) % kRing];
-                DWORD nChanged = 0;
-                for (DWORD i = 0; i < n; ++i)
-                    if (((pixels[i] ^ previous[i]) & 0xFFFFFF) != 0)
-                        m_changed[nChanged++] = pixels[i];
+                // The rest is fitted to the pixels that changed.
                 if (!m_maker.Count(m_changed, nChanged, options.hasKey ? &options.key : nullptr)
-                    || (nPinned < room && m_maker.Pixels() != 0 && !m_maker.Make(room - nPinned, plan.colours, &plan.free))
+                    || (m_maker.Pixels() != 0 && !m_maker.Make(room - nPinned, plan.colours, &plan.free))
                     || !m_maker.Count(pixels, n, options.hasKey ? &options.key : nullptr))
                     return E_OUTOFMEMORY;
             } else if (!m_maker.Make(room, plan.colours, &plan.free)) {
@@ -312,12 +344,18 @@ bool CColourStage::Map(ColourFrame& frame, CColourLookup& lookup, CPixelMapper& 
                     ++frame.nStayed;
                     continue;
                 }
+                if (still) {
+                    // Its colour left the table: as near to it as the table goes.
+                    frame.indices[i] = lookup.Nearest(shown);
+                    frame.fixed[i] = 1;
+                    frame.settled[i] = 1;
+                    continue;
+                }
             } else if (still) {
                 // A trail: shown once as the table shows it best.
                 frame.indices[i] = nearest;
                 frame.fixed[i] = 1;
                 frame.settled[i] = 1;
-                frame.shown[i] = plan.colours[nearest];
                 ++frame.nRepainted;
             }
         }

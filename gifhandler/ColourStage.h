@@ -54,8 +54,10 @@ public:
     // ready for Map. `differenced`: pixels may stay as the screen shows them
     // without a table entry for their colour (they become transparent); the
     // table then keeps one entry for them where it can. Otherwise a new
-    // table holds the colours still pixels show (the previous table's, so
-    // they fit), and the previous frame's Map must be done. The table is the
+    // table holds the colours still pixels show (the previous table's, all
+    // but those whose pixels move least to another when the changed pixels
+    // would be left less than an eighth of it), and the previous frame's Map
+    // must be done. The table is the
     // frame's own colours when they fit in the limit (one entry less for a
     // key colour), else the previous frame's table when it shows this frame
     // about as well as it showed its own, else one fitted to this frame.

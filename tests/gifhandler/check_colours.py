@@ -9,10 +9,14 @@ of its .check file:
     exact [<frame>...]      every pixel its exact colour (in those frames)
     psnr <dB> [<frame>...]  each frame (of those) at least this close
     flat <x> <y> <w> <h>    the area one colour in every frame
-    still <x> <y> <w> <h>   the area the same in every frame
-    trail <levels>          a pixel whose colour has been the same for three
+    still <x> <y> <w> <h> [<levels> [<plain>]]
+                            the area the same in every frame (or within this
+                            many levels a channel of the first; <plain> levels
+                            in a file not composed)
+    trail <levels> [<plain>]
+                            a pixel whose colour has been the same for three
                             frames is shown at most this far from it in each
-                            channel
+                            channel (<plain> levels in a file not composed)
     alone <name> <first> <dB>
                             the frames from <first> on (those of <name>.rgb) at
                             most this far below <name>.gif's own PSNR, of the
@@ -191,7 +195,7 @@ def check(folder, name):
                 if value < float(words[1]):
                     return f"frame {n}: PSNR {value:.1f} dB, below {words[1]}"
         elif words[0] == "trail":
-            problem = trail(shown, wanted, int(words[1]))
+            problem = trail(shown, wanted, int(words[1 if composed or len(words) < 3 else 2]))
             if problem:
                 return problem
         elif words[0] == "alone":
@@ -204,11 +208,13 @@ def check(folder, name):
             if mine < alone - most:
                 return f"frames from {first}: {mine:.2f} dB, more than {most} dB below {alone:.2f} dB alone"
         elif words[0] in ("flat", "still"):
-            x, y, w, h = map(int, words[1:])
+            x, y, w, h = map(int, words[1:5])
+            levels = int(words[6 if len(words) > 6 and not composed else 5]) if len(words) > 5 else 0
             pieces = [area(frame, width, x, y, w, h) for frame in shown]
             if words[0] == "flat" and any(len(set(p)) != 1 for p in pieces):
                 return f"area {x} {y} {w} {h} is not one colour"
-            if words[0] == "still" and any(p != pieces[0] for p in pieces):
+            moved = lambda p: max(max(abs(u - v) for u, v in zip(a, b)) for a, b in zip(p, pieces[0]))
+            if words[0] == "still" and any(moved(p) > levels for p in pieces):
                 return f"area {x} {y} {w} {h} changes between frames"
     return None
 

@@ -225,7 +225,9 @@ TEST_F(ColourTest, NaturalFramesAreReducedCloselyAndFlatAreasStayFlat)
     }
 }
 
-// Where nothing moves, nothing changes between frames, dithering on.
+// Where nothing moves, nothing changes between frames, dithering on: by
+// more than a few levels, in this plain layout, where the still area shows
+// every colour of the table and the moving block needs some of its own.
 TEST_F(ColourTest, StillAreasStayStill)
 {
     std::vector<Rgb> frames;
@@ -238,7 +240,7 @@ TEST_F(ColourTest, StillAreasStayStill)
             }
         frames.push_back(p);
     }
-    Write("still", frames, {{Layout::Rgb32, true}}, true, "psnr 28\nstill 0 20 80 40\n");
+    Write("still", frames, {{Layout::Rgb32, true}}, true, "psnr 28\nstill 0 20 80 40 16\n");
 }
 
 // 8-bit frames with other colours than the first keep their own colours;
@@ -402,7 +404,8 @@ void WritePair(const std::string& name, const std::vector<DiffFrame>& frames, DW
 // material: a sprite over a still background, full motion, frames that do
 // not change, frames of other sizes than the screen, each transparency mode.
 // Reduced frames without transparency are held to their source in both
-// layouts (the area the sprite never crosses stays still).
+// layouts (the area the sprite never crosses stays still; in the plain
+// layout within a few levels, as the table makes room for the sprite).
 TEST_F(ColourTest, DifferencedFramesShowWhatPlainFramesShow)
 {
     std::vector<DiffFrame> sprite, motion, same, sizes, eight;
@@ -446,7 +449,7 @@ TEST_F(ColourTest, DifferencedFramesShowWhatPlainFramesShow)
     after[8 * 40 + 10] = after[8 * 40 + 11] = after[8 * 40 + 12] = 0;
     const std::vector<DiffFrame> spare = {{FromIndices8(40, 24, before), true}, {FromIndices8(40, 24, after), true}};
     WritePair("diff_spare", spare, 0);
-    WritePair("diff_sprite", sprite, 0, "psnr 28\nstill 0 16 48 16\n");
+    WritePair("diff_sprite", sprite, 0, "psnr 28\nstill 0 16 48 16 0 16\n");
     WritePair("diff_motion", motion, 0, "psnr 28\n");
     WritePair("diff_same", same, 0, "psnr 28\n");
     WritePair("diff_sizes", sizes, 0);
@@ -497,7 +500,9 @@ TEST_F(ColourTest, FewColoursAfterReducedFramesAreExact)
 // sprite has left shows the gradient as closely as the table allows, with
 // dithering and without. The sprite's colours, grained, are far from the
 // gradient's and never quite in the table: what its edge leaves of them
-// would run into the gradient.
+// would run into the gradient. (The plain layout gives up some of the
+// gradient's colours for the sprite's: the pixels it uncovers may be shown
+// a few levels further.)
 TEST_F(ColourTest, ASpriteOverAGradientLeavesNoTrail)
 {
     std::vector<DiffFrame> frames;
@@ -507,17 +512,18 @@ TEST_F(ColourTest, ASpriteOverAGradientLeavesNoTrail)
         for (int y = 0; y < 48; ++y)
             for (int x = 0; x < 64; ++x) {
                 const int dx = x - 8 - 5 * n, dy = y - 10 - 3 * n;
-                if (dx * dx + dy * dy < 49) {
+                if (dx * dx + dy * dy < 100) {
                     state = state * 1664525u + 1013904223u;
-                    const int grain = static_cast<int>(state >> 27);
+                    const int grain = static_cast<int>(state >> 26);
                     uint8_t* c = p.At(x, y);
-                    c[0] = static_cast<uint8_t>(240 - grain), c[1] = static_cast<uint8_t>(10 + grain), c[2] = 230;
+                    c[0] = static_cast<uint8_t>(250 - grain), c[1] = static_cast<uint8_t>(grain),
+                    c[2] = static_cast<uint8_t>(250 - grain / 2);
                 }
             }
         frames.push_back({p, false});
     }
-    WritePair("trail_dither", frames, 0, "trail 24\npsnr 28\n");
-    WritePair("trail_nearest", frames, 0, "trail 24\npsnr 28\n", false);
+    WritePair("trail_dither", frames, 0, "trail 24 36\npsnr 28\n");
+    WritePair("trail_nearest", frames, 0, "trail 24 36\npsnr 28\n", false);
 }
 
 // A still area keeps its colours while the rest changes so much that every
