@@ -16,6 +16,8 @@ const UINT toolBarButtons[] = {
     ID_SEPARATOR,
     ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE,
     ID_SEPARATOR,
+    ID_VIEW_PLAY,
+    ID_SEPARATOR,
     ID_APP_ABOUT,
 };
 

@@ -4,11 +4,17 @@
 //   scan    the canvas scan (every frame's format)
 //   read    every frame read and decoded, nothing written
 //   export  the whole export to a GIF through AVIFile (scan, read, write)
+//   first   Play in the preview: until the first frame is shown
+//   play    Play: until every frame of one showing has been shown, on a
+//           clock that jumps to each frame's time (the work, not the delays)
 // and prints the seconds of each, one line per phase, as the median of the
-// rounds. What the export costs beyond scan and read is the writing: the
-// AVIFile layer, the GIF handler's encoding and the file.
+// rounds, then playmib: the most memory Play committed beyond what the
+// process held before it (MiB, the highest of the rounds). What the export
+// costs beyond scan and read is the writing: the AVIFile layer, the GIF
+// handler's encoding and the file.
 //   export_phases PROJECT.seq OUTPUT.gif [ROUNDS]
 #include "AnimationExport.h"
+#include "AnimationPlayer.h"
 #include "ExportScopes.h"
 #include "GifOptions.h"
 #include "ProjectClasses.h"
@@ -17,6 +23,7 @@
 #include "WinApp.h"
 
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -84,6 +91,39 @@ int ReadFrames(cTestNode* pNode)
     return nRead;
 }
 
+// The memory the process has committed, in MiB (Wine leaves PrivateUsage at 0).
+double CommittedMiB()
+{
+    PROCESS_MEMORY_COUNTERS_EX pmc = {};
+    pmc.cb = sizeof pmc;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
+    return static_cast<double>(std::max(pmc.PrivateUsage, pmc.PagefileUsage)) / (1 << 20);
+}
+
+// Plays one showing of the project; the seconds to the first frame and to
+// the last, and the most MiB committed beyond the start.
+void Play(cTestNode* pRoot, const cExportSettings& settings, double& dFirst, double& dAll, double& dMiB)
+{
+    const double dBefore = CommittedMiB(), t0 = Now();
+    dFirst = dAll = dMiB = 0;
+    cAnimationPlayer player(pRoot, settings);
+    DWORD dwNow = 0;
+    while (player.GetState() != cAnimationPlayer::failed) {
+        if (player.Step(dwNow, 50)) {
+            const cAnimationPlayer::Frame* pFrame = player.GetCurrent();
+            if (player.GetShownCount() == 1)
+                dFirst = Now() - t0;
+            dMiB = std::max(dMiB, CommittedMiB() - dBefore);
+            if (pFrame->nLoop > 0)
+                break;
+            dAll = Now() - t0;
+            dwNow += 10 * pFrame->nDelay;
+        }
+        if (player.GetState() == cAnimationPlayer::ended)
+            break;
+    }
+}
+
 double Median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -102,7 +142,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const int nRounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
-    std::vector<double> load, scan, read, exported;
+    std::vector<double> load, scan, read, exported, first, played;
+    double dPlayMiB = 0;
     int nFrames = 0;
     for (int r = 0; r < nRounds; ++r) {
         CTestDoc doc;
@@ -128,6 +169,12 @@ int main(int argc, char** argv)
         if (!doc.Export(settings, &progress).IsComplete())
             return 1;
         exported.push_back(Now() - t0);
+
+        double dFirst, dAll, dMiB;
+        Play(&doc.m_root, settings, dFirst, dAll, dMiB);
+        first.push_back(dFirst);
+        played.push_back(dAll);
+        dPlayMiB = std::max(dPlayMiB, dMiB);
     }
     const double dWrite = Median(exported) - Median(scan) - Median(read);
     std::printf("frames %d\n", nFrames);
@@ -136,5 +183,8 @@ int main(int argc, char** argv)
     std::printf("read %.4f\n", Median(read));
     std::printf("export %.4f\n", Median(exported));
     std::printf("write %.4f\n", dWrite);
+    std::printf("first %.4f\n", Median(first));
+    std::printf("play %.4f\n", Median(played));
+    std::printf("playmib %.1f\n", dPlayMiB);
     return 0;
 }

@@ -3,15 +3,19 @@
 ImageMagick's convert and ffmpeg, each writing one GIF from the same
 deterministic 8-bit 640x480 frames, given as numbered bitmaps and as an
 uncompressed 8-bit AVI. Prints wall time, peak resident memory, output
-size and the ratios to reelwright-cli. A script that prints figures, not a
-test.
+size and the ratios to reelwright-cli ("reelwright-cli" is the program's
+default settings: the project's transparency, frames differenced; "rw
+--plain none" the plain layout without transparency). A script that
+prints figures, not a test.
 
 Each tool runs BENCH_ROUNDS times (default 3), taking turns with the others.
 reelwright-cli is started by the Wine loader itself, as a user would start
 it, not through wine.sh, whose own checks would add their time to it.
 Below the comparison, export_phases.exe (built beside it, in the build's
 bench folder) takes each project's export apart inside the process: load,
-canvas scan, frame reading, and the writing (AVIFile, encoding, file).
+canvas scan, frame reading, and the writing (AVIFile, encoding, file); and
+plays it as the preview pane does: the time to the first frame shown, to
+the last of one showing, and the memory playing takes.
 Peak memory is /usr/bin/time's maximum resident set of the process tree it
 waits for: for Wine that is the program's own process (wineserver is a
 separate daemon, started beforehand and not counted).
@@ -160,8 +164,12 @@ def measure(wine, loader, cli, work, counts, cold):
                 sys.exit(f"reelwright-cli create {project} failed: {err.strip()}")
             # The image sequence reader takes a rate; the movie has its own.
             inputs = ["-framerate", "10", "-i", "frame%04d.bmp"] if source == "bitmaps" else ["-i", "movie.avi"]
+            # The program's default settings (the project's transparency, frames
+            # differenced) beside the plain layout without transparency.
             runs = [("reelwright-cli", [loader, cli, "animate", project, "--output", "rw.gif", "--rate", "10",
-                                        "--transparency", "none", "--force"], "rw.gif"),
+                                        "--force"], "rw.gif"),
+                    ("rw --plain none", [loader, cli, "animate", project, "--output", "rwplain.gif", "--rate", "10",
+                                         "--transparency", "none", "--plain", "--force"], "rwplain.gif"),
                     ("ffmpeg", ["ffmpeg", "-v", "error", "-y"] + inputs + ["-frames:v", str(count), "ff.gif"],
                      "ff.gif")]
             if source == "bitmaps":
@@ -206,6 +214,14 @@ def measure(wine, loader, cli, work, counts, cold):
             print(f"{count:>6} {source:<8}" + "".join(f" {float(phases.get(k, 'nan')):>7.3f}"
                                                    for k in ("load", "scan", "read", "write", "export")))
         print("export = scan + read + write; write is AVIFile, the GIF handler's encoding and the file")
+        print()
+        print("Play in the preview pane (export_phases.exe): seconds to the first frame shown and to every")
+        print("frame of one showing on a clock that skips the delays, median of the rounds; the most memory")
+        print("committed while playing beyond what the process held before, the highest of the rounds:")
+        print(f"{'frames':>6} {'input':<8} {'first s':>8} {'all s':>8} {'MiB':>6}")
+        for count, source, phases in phase_rows:
+            print(f"{count:>6} {source:<8} {float(phases.get('first', 'nan')):>8.3f}"
+                  f" {float(phases.get('play', 'nan')):>8.3f} {float(phases.get('playmib', 'nan')):>6.1f}")
         print()
     if cold is not None and all(warm):
         print(f"reelwright-cli --version alone: {cold[0]:.2f} s with wineserver stopped,"

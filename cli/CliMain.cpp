@@ -2,10 +2,12 @@
 // line, on the same document, model and export code as the windows.
 //   create PROJECT.seq FILE... [--force]
 //   animate PROJECT.seq [--output FILE.gif] [--force] [--rate N] [--loop N] [--transparency none|first|each]
-//           [--dither on|off] [--plain]
+//           [--dither on|off] [--plain] [--width N] [--height N] [--colors N] [--lossy N] [--max-size SIZE]
 //   batch PROJECT.seq [--expand] [--force] [--transparency none|first|each] [--dither on|off] [--plain]
+//         [--width N] [--height N] [--colors N] [--lossy N]
 //   show PROJECT.seq
 // Exit status: 0 everything written, 1 something failed, 2 usage error.
+#include "ByteSize.h"
 #include "ConsoleApp.h"
 #include "ConsoleProgress.h"
 #include "FrameRecord.h"
@@ -32,9 +34,11 @@ const char kUsage[] =
     "usage: reelwright-cli create PROJECT.seq FILE... [--force]\n"
     "       reelwright-cli animate PROJECT.seq [--output FILE.gif [--force]] [--rate 1-100]\n"
     "                      [--loop -1-32000] [--transparency none|first|each] [--dither on|off]\n"
-    "                      [--plain]\n"
+    "                      [--plain] [--width N] [--height N] [--colors 2-256] [--lossy 0-200]\n"
+    "                      [--max-size SIZE]\n"
     "       reelwright-cli batch PROJECT.seq [--expand] [--force] [--transparency none|first|each]\n"
-    "                      [--dither on|off] [--plain]\n"
+    "                      [--dither on|off] [--plain] [--width N] [--height N] [--colors 2-256]\n"
+    "                      [--lossy 0-200]\n"
     "       reelwright-cli show PROJECT.seq\n"
     "       reelwright-cli --help | --version\n"
     "\n"
@@ -50,7 +54,16 @@ const char kUsage[] =
     "\n"
     "Frames of more than 256 colours are reduced to 256, dithered unless\n"
     "--dither off; frames of fewer keep their exact colours. Each image after\n"
-    "the first is cropped to what changes, unless --plain.\n";
+    "the first is cropped to what changes, unless --plain.\n"
+    "\n"
+    "Smaller files: --width and/or --height scale every frame (one of them\n"
+    "keeps the aspect ratio; 1-65535 pixels), --colors keeps at most N colours\n"
+    "a frame, --lossy lets runs of pixels take colours close to their own (0\n"
+    "off, up to 200; pixels that do not change and the transparent colour are\n"
+    "never touched), and --max-size writes the animation with the least loss\n"
+    "(more lossy, then fewer colours, then smaller frames) that fits in SIZE\n"
+    "bytes, or K or M (1024-based: 500K, 2M); it writes nothing when nothing\n"
+    "fits.\n";
 
 int Usage(const char* pszProblem)
 {
@@ -108,6 +121,8 @@ struct Options
 {
     const char* pszOutput = nullptr;
     int nRate = -1, nLoop = 0, nMode = -1, nDither = 1;
+    int nWidth = -1, nHeight = -1, nColours = -1, nLossiness = -1;
+    DWORD dwMaxSize = 0;
     bool bLoop = false, bExpand = false, bForce = false, bPlain = false;
     std::vector<const char*> files;
 };
@@ -147,17 +162,42 @@ bool ParseOptions(int argc, char** argv, const char* pszAllowed, Options& o, int
             bGood = o.bLoop = ParseInt(pszValue, -1, 32000, o.nLoop);
         else if (arg == "--dither")
             bGood = ParseSwitch(pszValue, o.nDither);
+        else if (arg == "--width" || arg == "--height")
+            bGood = ParseInt(pszValue, 1, 65535, arg == "--width" ? o.nWidth : o.nHeight);
+        else if (arg == "--colors")
+            bGood = ParseInt(pszValue, 2, 256, o.nColours);
+        else if (arg == "--lossy")
+            bGood = ParseInt(pszValue, 0, 200, o.nLossiness);
+        else if (arg == "--max-size")
+            bGood = ParseByteSize(pszValue, &o.dwMaxSize) != FALSE;
         else
             bGood = ParseMode(pszValue, o.nMode);
         if (!bGood) {
             const char* pszProblem = pszWhy == kOutputNoName ? kOutputNoName
                                      : pszWhy != nullptr    ? "the output must be a .gif file"
+                                     : arg == "--max-size"  ? "not a size in bytes, K or M (500K, 2M)"
                                                             : "out of range or not one of the choices";
             nExit = Usage((arg + " " + pszValue + ": " + pszProblem).c_str());
             return false;
         }
     }
     return true;
+}
+
+// This run's size choices over the stored ones: a side given alone keeps
+// the aspect ratio, so the other side is not taken from the project.
+void ApplySizeChoices(const Options& o, cExportSettings& settings)
+{
+    if (o.nWidth > 0 || o.nHeight > 0) {
+        settings.nOutputWidth = o.nWidth > 0 ? o.nWidth : 0;
+        settings.nOutputHeight = o.nHeight > 0 ? o.nHeight : 0;
+    }
+    if (o.nColours > 0)
+        settings.nColours = o.nColours;
+    if (o.nLossiness >= 0)
+        settings.nLossiness = o.nLossiness;
+    if (o.dwMaxSize != 0)
+        settings.dwMaxSize = o.dwMaxSize;
 }
 
 // Loads the project; its failures have been reported on stderr.
@@ -215,6 +255,8 @@ int RunExport(CTestDoc& doc, const cExportSettings& settings, cConsoleProgress& 
     for (const cExportReport::SkippedFile& skipped : report.m_skipped)
         std::fprintf(stderr, "%s: skipped: %s\n", static_cast<LPCSTR>(skipped.strFile),
                      static_cast<LPCSTR>(skipped.strReason));
+    for (const CString& strNote : report.m_notes)
+        std::fprintf(stderr, "%s\n", static_cast<LPCSTR>(strNote));
     if (report.m_bCancelled)
         std::fprintf(stderr, "stopped: nothing unfinished was kept\n");
     const CString strWritten = report.WrittenSummary();
@@ -253,6 +295,7 @@ int Animate(const CString& strProject, const Options& o)
         settings.nTransparency = o.nMode;
     settings.bDither = o.nDither != 0;
     settings.bDifferencing = !o.bPlain;
+    ApplySizeChoices(o, settings);
     theApp.SetCurrentFile(settings.strOutput);
     cConsoleProgress progress;
     progress.SetDefaultFile(settings.strOutput);
@@ -271,6 +314,7 @@ int Batch(const CString& strProject, const Options& o)
         settings.nTransparency = o.nMode;
     settings.bDither = o.nDither != 0;
     settings.bDifferencing = !o.bPlain;
+    ApplySizeChoices(o, settings);
     theApp.SetCurrentFile(nullptr);
     cConsoleProgress progress;
     progress.SetReplaceExisting(o.bForce);
@@ -302,6 +346,14 @@ int Show(const CString& strProject)
     std::printf("loop count: %d\n", static_cast<short>(o.m_nLoopCount));
     std::printf("transparency: %s\n", nMode >= 0 && nMode <= 2 ? kModes[nMode] : "?");
     std::printf("expand: %s\n", o.m_bExpand == 1 ? "yes" : "no");
+    if (o.m_nOutputWidth != 0 || o.m_nOutputHeight != 0)
+        std::printf("size: %s x %s\n", o.m_nOutputWidth != 0 ? std::to_string(o.m_nOutputWidth).c_str() : "auto",
+                    o.m_nOutputHeight != 0 ? std::to_string(o.m_nOutputHeight).c_str() : "auto");
+    else
+        std::printf("size: as the frames are\n");
+    std::printf("colors: %lu\n", static_cast<unsigned long>(o.m_nColours));
+    std::printf("lossy: %lu\n", static_cast<unsigned long>(o.m_nLossiness));
+    std::printf("max size: %s\n", o.m_dwMaxSize != 0 ? static_cast<LPCSTR>(FormatByteSize(o.m_dwMaxSize)) : "none");
     std::printf("frames: %d\n", doc.CountFrames());
     return kExitOk;
 }
@@ -330,8 +382,9 @@ int main(int argc, char** argv)
     struct Command { const char* name; const char* allowed; };
     static const Command commands[] = {
         {"create", "FILE --force "},
-        {"animate", "--output --force --rate --loop --transparency --dither --plain "},
-        {"batch", "--expand --force --transparency --dither --plain "},
+        {"animate", "--output --force --rate --loop --transparency --dither --plain --width --height --colors --lossy "
+                    "--max-size "},
+        {"batch", "--expand --force --transparency --dither --plain --width --height --colors --lossy "},
         {"show", ""},
     };
     const Command* pCommand = nullptr;

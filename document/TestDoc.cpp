@@ -96,16 +96,27 @@ cExportSettings CTestDoc::GetExportSettings(cExportSettings::Kind nKind) const
     settings.nLoopCount = static_cast<short>(m_options.m_nLoopCount);
     settings.nTransparency = m_options.m_nTransparency;
     settings.bExpand = m_options.m_bExpand == 1;
+    settings.nOutputWidth = static_cast<int>(m_options.m_nOutputWidth);
+    settings.nOutputHeight = static_cast<int>(m_options.m_nOutputHeight);
+    settings.nColours = static_cast<int>(m_options.m_nColours);
+    settings.nLossiness = static_cast<int>(m_options.m_nLossiness);
+    if (nKind == cExportSettings::animation)
+        settings.dwMaxSize = m_options.m_dwMaxSize;
     return settings;
 }
 
 void CTestDoc::StoreExportSettings(const cExportSettings& settings)
 {
     m_options.m_nTransparency = settings.nTransparency;
+    m_options.m_nOutputWidth = static_cast<DWORD>(settings.nOutputWidth);
+    m_options.m_nOutputHeight = static_cast<DWORD>(settings.nOutputHeight);
+    m_options.m_nColours = static_cast<DWORD>(settings.nColours);
+    m_options.m_nLossiness = static_cast<DWORD>(settings.nLossiness);
     if (settings.nKind == cExportSettings::animation) {
         m_options.m_strOutput = settings.strOutput;
         m_options.m_nFrameRate = LOWORD(static_cast<DWORD>(settings.nFrameRate));
         m_options.m_nLoopCount = LOWORD(static_cast<DWORD>(settings.nLoopCount));
+        m_options.m_dwMaxSize = settings.dwMaxSize;
     } else {
         m_options.m_bExpand = settings.bExpand ? 1 : 0;
     }
@@ -179,6 +190,7 @@ void CTestDoc::Serialize(CArchive& ar)
 
 void CTestDoc::DeleteContents()
 {
+    UpdateAllViews(nullptr, hintEmptying);
     m_root.DeleteAll();
     CDocument::DeleteContents();    // the settings stay: they outlive New
 }

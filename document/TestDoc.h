@@ -16,6 +16,10 @@ class CTestDoc : public CDocument
 {
     DECLARE_DYNCREATE(CTestDoc)
 public:
+    // The hint of UpdateAllViews when every node is about to be deleted (New,
+    // Open): the views let go of them; the next update shows the new project.
+    enum { hintEmptying = 1 };
+
 // Construction
     CTestDoc();
 
@@ -47,8 +51,9 @@ public:
     // -1, the expand flag is set only when stored as 1).
     cExportSettings GetExportSettings(cExportSettings::Kind nKind) const;
     // Keeps a kind's settings for the next export and the project file, in
-    // the record's 16-bit fields; the other kind's fields stay. Choosing
-    // settings does not modify the project.
+    // the record's 16-bit fields; the other kind's fields stay (the size
+    // choices but the largest file are both kinds'). Choosing settings does
+    // not modify the project.
     void StoreExportSettings(const cExportSettings& settings);
     // The one way the window and the console export the project: the tree
     // cannot change while it runs (IsExportRunning), failures are told

@@ -4,6 +4,7 @@
 
 #include "Exception.h"
 #include "ExportScopes.h"
+#include "FitExport.h"
 #include "FrameWalk.h"
 #include "FrameRecord.h"
 #include "GifFileWriter.h"
@@ -11,35 +12,38 @@
 #include "OutputGuard.h"
 #include "TestNode.h"
 
+void ScanNodeFrames(cTestNode* pNode, cDrawDib& canvas)
+{
+    cNodeOpen open(pNode);
+    int nFrames = pNode->GetFrameCount();
+    // A movie that reports no frames still has its first format probed.
+    if (nFrames == 0 && pNode->m_nType == cTestNode::typeMovie)
+        nFrames = 1;
+    for (int i = 0; i < nFrames; ++i) {
+        FramePtr pFormat(pNode->GetFrameFormat(i));
+        if (pFormat == nullptr || !IsWritableFrame(*pFormat))
+            continue;
+        // An 8-bit first frame gives the file its colour table, as ever;
+        // any other gives only the screen, and the handler takes the
+        // colours of the first image it writes.
+        if (canvas.GetInfo() == nullptr
+            && !(pFormat->GetBitCount() == 8
+                     ? canvas.Create(pFormat->GetWidth(), pFormat->GetHeight(), 8) && canvas.CopyColorTable(*pFormat)
+                     : canvas.Create(pFormat->GetWidth(), pFormat->GetHeight(), 24)))
+            continue;
+        // Only the size grows; biSizeImage stays the first frame's, as
+        // the canvas never carries rows.
+        BITMAPINFOHEADER& header = canvas.GetInfo()->bmiHeader;
+        if (pFormat->GetWidth() > header.biWidth)
+            header.biWidth = pFormat->GetWidth();
+        if (header.biHeight < pFormat->GetHeight())
+            header.biHeight = pFormat->GetHeight();
+    }
+}
+
 BOOL ScanFrames(cTestNode* pNode, cDrawDib& canvas)
 {
-    {
-        cNodeOpen open(pNode);
-        int nFrames = pNode->GetFrameCount();
-        // A movie that reports no frames still has its first format probed.
-        if (nFrames == 0 && pNode->m_nType == cTestNode::typeMovie)
-            nFrames = 1;
-        for (int i = 0; i < nFrames; ++i) {
-            FramePtr pFormat(pNode->GetFrameFormat(i));
-            if (pFormat == nullptr || !IsWritableFrame(*pFormat))
-                continue;
-            // An 8-bit first frame gives the file its colour table, as ever;
-            // any other gives only the screen, and the handler takes the
-            // colours of the first image it writes.
-            if (canvas.GetInfo() == nullptr
-                && !(pFormat->GetBitCount() == 8
-                         ? canvas.Create(pFormat->GetWidth(), pFormat->GetHeight(), 8) && canvas.CopyColorTable(*pFormat)
-                         : canvas.Create(pFormat->GetWidth(), pFormat->GetHeight(), 24)))
-                continue;
-            // Only the size grows; biSizeImage stays the first frame's, as
-            // the canvas never carries rows.
-            BITMAPINFOHEADER& header = canvas.GetInfo()->bmiHeader;
-            if (pFormat->GetWidth() > header.biWidth)
-                header.biWidth = pFormat->GetWidth();
-            if (header.biHeight < pFormat->GetHeight())
-                header.biHeight = pFormat->GetHeight();
-        }
-    }
+    ScanNodeFrames(pNode, canvas);
     for (int j = 0; j < pNode->GetChildCount(); ++j)
         ScanFrames(pNode->GetChild(j), canvas);
     return canvas.GetInfo() != nullptr;
@@ -84,6 +88,25 @@ BOOL WriteNodeFrames(cTestNode* pNode, cGifStreamWriter& writer, cExportProgress
     return TRUE;
 }
 
+HRESULT StartAnimation(cGifStreamWriter& writer, const cExportSettings& settings, const cDrawDib& canvas,
+                       bool* pbSizeRefused)
+{
+    // Before the first format: the GIF handler writes the loop count into
+    // the file header at that moment and never again.
+    writer.SetLoopCount(LOWORD(static_cast<DWORD>(settings.nLoopCount)));
+    writer.SetDithering(settings.bDither);
+    writer.SetFrameDifferencing(settings.bDifferencing);
+    writer.SetParallelEncoding(TRUE);
+    writer.SetTransparency(settings.nTransparency);
+    const HRESULT hr = writer.SetSizeChoices(settings.nOutputWidth, settings.nOutputHeight, settings.nColours,
+                                             settings.nLossiness);
+    if (pbSizeRefused != nullptr)
+        *pbSizeRefused = FAILED(hr);
+    if (FAILED(hr))
+        return hr;
+    return writer.SetFormat(canvas);
+}
+
 const char kNoValidImages[] = "No valid images";
 
 namespace {
@@ -107,6 +130,8 @@ void TellUnusableFiles(cTestNode* pNode, cExportProgress* pProgress)
             TellUnusableFiles(pChild, pProgress);
 }
 
+} // namespace
+
 // From the open to the end of the walk; the writer releases everything on
 // every way out. TRUE when the file holds what the walk sent.
 BOOL WriteAnimationFile(cTestNode* pRoot, const cExportSettings& settings, const cDrawDib& canvas,
@@ -115,15 +140,9 @@ BOOL WriteAnimationFile(cTestNode* pRoot, const cExportSettings& settings, const
     if (!file.Open(static_cast<DWORD>(settings.nFrameRate), 1, canvas.GetWidth(), canvas.GetHeight()))
         return FALSE;
     cGifStreamWriter& writer = file.Stream();
-    // Before the first format: the GIF handler writes the loop count into
-    // the file header at that moment and never again.
-    writer.SetLoopCount(LOWORD(static_cast<DWORD>(settings.nLoopCount)));
-    writer.SetDithering(settings.bDither);
-    writer.SetFrameDifferencing(settings.bDifferencing);
-    writer.SetParallelEncoding(TRUE);
-    writer.SetTransparency(settings.nTransparency);
-    if (writer.SetFormat(canvas) != S_OK) {
-        pProgress->ReportFailure("Unable to Set Format", nullptr);
+    bool bSizeRefused = false;
+    if (StartAnimation(writer, settings, canvas, &bSizeRefused) != S_OK) {
+        pProgress->ReportFailure(bSizeRefused ? kNoSizeChoices : "Unable to Set Format", nullptr);
         return FALSE;
     }
     cWait wait(pProgress);
@@ -132,6 +151,8 @@ BOOL WriteAnimationFile(cTestNode* pRoot, const cExportSettings& settings, const
     pProgress->SetRange(nTotal);
     return WriteNodeFrames(pRoot, writer, pProgress);
 }
+
+namespace {
 
 BOOL ExportAnimationUnguarded(cTestNode* pRoot, const cExportSettings& settings, LPCSTR pszProject,
                               cExportProgress* pProgress)
@@ -159,6 +180,8 @@ BOOL ExportAnimationUnguarded(cTestNode* pRoot, const cExportSettings& settings,
     }
     cOutputFile::RemoveOrphans(cOutputFile::FolderOf(pszOutput));
     pProgress->SetDefaultFile(pszOutput);
+    if (settings.dwMaxSize != 0)
+        return ExportAnimationUnderSize(pRoot, settings, canvas, pProgress);
     cGifFileWriter file(pszOutput, pProgress);
     const BOOL bWalked = WriteAnimationFile(pRoot, settings, canvas, file, pProgress);
     switch (file.Finish(bWalked)) {

@@ -14,15 +14,28 @@
 
 namespace {
 
+// The size choices that apply to every file of a batch; FALSE after
+// telling that the handler cannot take them.
+BOOL SetSizeChoices(cGifStreamWriter& writer, const cExportSettings& settings, cExportProgress* pProgress)
+{
+    if (SUCCEEDED(writer.SetSizeChoices(settings.nOutputWidth, settings.nOutputHeight, settings.nColours,
+                                        settings.nLossiness)))
+        return TRUE;
+    pProgress->ReportFailure(kNoSizeChoices, nullptr);
+    return FALSE;
+}
+
 // The still image's file, from the open to the write.
-BOOL WriteImageFile(cDrawDib* pFrame, BOOL bTransparent, BOOL bDither, cGifFileWriter& file,
+BOOL WriteImageFile(cDrawDib* pFrame, BOOL bTransparent, const cExportSettings& settings, cGifFileWriter& file,
                     cExportProgress* pProgress)
 {
     if (!file.Open(1, 1, pFrame->GetWidth(), pFrame->GetHeight()))
         return FALSE;
     cGifStreamWriter& writer = file.Stream();
-    writer.SetDithering(bDither);
+    writer.SetDithering(settings.bDither);
     writer.SetTransparency(bTransparent ? 2 : 0);
+    if (!SetSizeChoices(writer, settings, pProgress))
+        return FALSE;
     // No loop count: the file keeps the handler's own, 0.
     if (writer.SetFormat(*pFrame) != S_OK) {
         pProgress->ReportFailure("Unable to Set Format", nullptr);
@@ -54,6 +67,8 @@ BOOL WriteMovieFile(cTestNode* pMovie, BOOL bTransparent, const cExportSettings&
     writer.SetParallelEncoding(TRUE);
     // Every frame of a movie file carries its own colour, in both modes.
     writer.SetTransparency(bTransparent ? 2 : 0);
+    if (!SetSizeChoices(writer, settings, pProgress))
+        return FALSE;
     const int nFrames = pMovie->GetFrameCount();
     if (nFrames == 0)
         skips.Note(kSkipUnreadable);
@@ -127,12 +142,12 @@ Outcome WriteOneFile(LPCSTR pszSource, const CString& strName, cBatchPlan& plan,
 
 } // namespace
 
-BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, BOOL bDither, cBatchPlan& plan,
-                   cExportProgress* pProgress)
+BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, const cExportSettings& settings,
+                   cBatchPlan& plan, cExportProgress* pProgress)
 {
     const CString strName = GifOutputName(pszSourceName);
     const Outcome result = WriteOneFile(pszSourceName, strName, plan, pProgress, [&](cGifFileWriter& file) {
-        return WriteImageFile(pFrame, bTransparent, bDither, file, pProgress);
+        return WriteImageFile(pFrame, bTransparent, settings, file, pProgress);
     });
     // Only an older handler takes a frame and writes no image.
     if (result == empty)
@@ -188,7 +203,7 @@ BOOL BatchConvertNode(cTestNode* pNode, const cExportSettings& settings, cBatchP
                 const BOOL bTransparent = bTransparentAll && (*pnPosition == 0 || bEachImage);
                 // GetName(i) of a movie is a buffer the next call reuses: copy it.
                 const CString strSource(pNode->GetName(i));
-                if (!WriteImageGif(strSource, pFrame.get(), bTransparent, settings.bDither, plan, pProgress))
+                if (!WriteImageGif(strSource, pFrame.get(), bTransparent, settings, plan, pProgress))
                     bAllWritten = FALSE;
                 ++*pnPosition;
             }

@@ -20,16 +20,17 @@ class cTestNode;
 BOOL BatchConvertNode(cTestNode* pNode, const cExportSettings& settings, cBatchPlan& plan, LONG* pnPosition,
                       cExportProgress* pProgress);
 
-// One frame to a one-frame GIF named after the source; the frame stays the
-// caller's. TRUE unless a failure was reported.
-BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, BOOL bDither, cBatchPlan& plan,
-                   cExportProgress* pProgress);
+// One frame to a one-frame GIF named after the source, dithered and made
+// smaller as settings say; the frame stays the caller's. TRUE unless a
+// failure was reported.
+BOOL WriteImageGif(LPCSTR pszSourceName, cDrawDib* pFrame, BOOL bTransparent, const cExportSettings& settings,
+                   cBatchPlan& plan, cExportProgress* pProgress);
 
 // Every frame of an open movie node to one animated GIF named after it, at
 // the movie's own rate. A movie that is itself a .gif is left out, and so
 // is one that gives no image: it replaces nothing. TRUE unless a failure was
-// reported or the export was stopped. Dithering and frame differencing as
-// settings say.
+// reported or the export was stopped. Dithering, frame differencing and the
+// size choices as settings say.
 BOOL WriteMovieGif(cTestNode* pMovie, BOOL bTransparent, const cExportSettings& settings, cBatchPlan& plan,
                    cExportProgress* pProgress);
 

@@ -60,6 +60,8 @@ public:
     }
     // The user stopped the export before it began writing.
     void Stop() { m_report.m_bCancelled = true; }
+    // A line the user is told with the report (not a failure).
+    void Note(LPCSTR pszText) { m_report.m_notes.push_back(CString(pszText)); }
     // Whether the user asked to stop; asked between frames, where stopping
     // loses nothing. Once true, it stays true for this export.
     bool IsCancelled()

@@ -32,6 +32,7 @@ public:
     std::vector<Failure> m_failures;
     int m_nFramesWritten = 0;           // the images in the files written
     ULONGLONG m_nBytesWritten = 0;      // the files' size
+    std::vector<CString> m_notes;       // what the user should know of a file written (how it was fitted)
     bool m_bCancelled = false;
 
     // Everything the export set out to write was written.

@@ -24,4 +24,16 @@ struct cExportSettings
     BOOL bExpand = FALSE;       // batch: a file for each frame of a movie
     BOOL bDither = TRUE;        // dither frames reduced to 256 colours (not stored)
     BOOL bDifferencing = TRUE;  // images cropped to what changes (not stored)
+    // Size choices, both kinds (the largest file: animation only).
+    int nOutputWidth = 0;       // the GIF's screen, 0 for a side not asked for
+    int nOutputHeight = 0;      // (one side alone keeps the aspect ratio)
+    int nColours = 256;         // at most this many colours a table, 2 to 256
+    int nLossiness = 0;         // lossy LZW, 0 (off) to 200
+    DWORD dwMaxSize = 0;        // animation: bytes the file may take, 0 for any
+
+    // Whether the GIF handler is asked for anything beyond the plain choices.
+    bool HasSizeChoices() const
+    {
+        return nOutputWidth != 0 || nOutputHeight != 0 || nColours != 256 || nLossiness != 0;
+    }
 };

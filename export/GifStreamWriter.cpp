@@ -6,7 +6,8 @@
 #include "FrameRecord.h"
 
 cGifStreamWriter::cGifStreamWriter(PAVISTREAM pStream)
-    : m_pStream(pStream), m_pOptions(nullptr), m_pOptions2(nullptr), m_pOptions3(nullptr), m_nTransparency(0), m_nImages(0)
+    : m_pStream(pStream), m_pOptions(nullptr), m_pOptions2(nullptr), m_pOptions3(nullptr), m_pOptions4(nullptr),
+      m_nTransparency(0), m_nImages(0)
 {
     if (FAILED(m_pStream->QueryInterface(IID_IGifStreamOptions, reinterpret_cast<void**>(&m_pOptions))))
         m_pOptions = nullptr;
@@ -14,10 +15,14 @@ cGifStreamWriter::cGifStreamWriter(PAVISTREAM pStream)
         m_pOptions2 = nullptr;
     if (FAILED(m_pStream->QueryInterface(IID_IGifStreamOptions3, reinterpret_cast<void**>(&m_pOptions3))))
         m_pOptions3 = nullptr;
+    if (FAILED(m_pStream->QueryInterface(IID_IGifStreamOptions4, reinterpret_cast<void**>(&m_pOptions4))))
+        m_pOptions4 = nullptr;
 }
 
 cGifStreamWriter::~cGifStreamWriter()
 {
+    if (m_pOptions4 != nullptr)
+        m_pOptions4->Release();
     if (m_pOptions3 != nullptr)
         m_pOptions3->Release();
     if (m_pOptions2 != nullptr)
@@ -36,6 +41,29 @@ void cGifStreamWriter::SetFrameDifferencing(BOOL bDifferencing)
 {
     if (m_pOptions2 != nullptr)
         m_pOptions2->SetFrameDifferencing(bDifferencing);
+}
+
+HRESULT cGifStreamWriter::SetSizeChoices(int nWidth, int nHeight, int nColours, int nLossiness)
+{
+    const bool bScale = nWidth > 0 || nHeight > 0;
+    if (!bScale && nColours == 256 && nLossiness == 0)
+        return S_OK;
+    if (m_pOptions4 == nullptr)
+        return E_NOINTERFACE;
+    HRESULT hr = S_OK;
+    if (bScale)
+        hr = m_pOptions4->SetOutputSize(static_cast<DWORD>(nWidth > 0 ? nWidth : 0),
+                                        static_cast<DWORD>(nHeight > 0 ? nHeight : 0));
+    if (SUCCEEDED(hr) && nColours != 256)
+        hr = m_pOptions4->SetColourLimit(static_cast<DWORD>(nColours));
+    if (SUCCEEDED(hr) && nLossiness != 0)
+        hr = m_pOptions4->SetLossiness(static_cast<DWORD>(nLossiness));
+    return hr;
+}
+
+HRESULT cGifStreamWriter::SetOutputStream(ISequentialStream* pStream)
+{
+    return m_pOptions4 != nullptr ? m_pOptions4->SetOutputStream(pStream) : E_NOINTERFACE;
 }
 
 void cGifStreamWriter::SetParallelEncoding(BOOL bParallel)

@@ -44,6 +44,16 @@ public:
     // 0 none; 1 the first image's top-left colour, transparent wherever it
     // is in later images; 2 each image's own top-left pixel.
     void SetTransparency(int nMode);
+    // The size choices (a side of 0 not asked for; 256 colours, lossiness 0
+    // are the defaults), before the first format. S_OK when the handler
+    // takes them all; a handler without them (E_NOINTERFACE) or one that
+    // refuses one answers its error, and then the file cannot be what was
+    // asked for. Defaults are never sent, so that older handlers serve them.
+    HRESULT SetSizeChoices(int nWidth, int nHeight, int nColours, int nLossiness);
+    // Every byte of the GIF into pStream instead of the file the stream
+    // belongs to; before the first format. E_NOINTERFACE from a handler
+    // that cannot (an older one), else what the handler answered.
+    HRESULT SetOutputStream(ISequentialStream* pStream);
     // The file's first format: the GIF's screen and global colour table.
     HRESULT SetFormat(const cDib& format);
     // One image: with the GIF handler, its own format first (each image
@@ -61,6 +71,7 @@ private:
     IGifStreamOptions* m_pOptions;
     IGifStreamOptions2* m_pOptions2;    // null for an older handler
     IGifStreamOptions3* m_pOptions3;    // null for a handler that writes each image at once
+    IGifStreamOptions4* m_pOptions4;    // null for a handler without output streams and size choices
     int m_nTransparency;
     LONG m_nImages;
 };

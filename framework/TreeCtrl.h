@@ -27,6 +27,24 @@ public:
     HTREEITEM GetParentItem(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_PARENT); }
     HTREEITEM GetChildItem(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_CHILD); }
     HTREEITEM GetNextSiblingItem(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_NEXT); }
+    HTREEITEM GetPrevSiblingItem(HTREEITEM hItem) const { return GetNextItem(hItem, TVGN_PREVIOUS); }
+    HTREEITEM GetDropHilightItem() const { return GetNextItem(nullptr, TVGN_DROPHILITE); }
+    // The item's row (bTextOnly FALSE) or its text's rectangle, in client coordinates.
+    BOOL GetItemRect(HTREEITEM hItem, LPRECT lpRect, BOOL bTextOnly) const
+    {
+        *reinterpret_cast<HTREEITEM*>(lpRect) = hItem;
+        return static_cast<BOOL>(SendMessage(TVM_GETITEMRECT, bTextOnly, reinterpret_cast<LPARAM>(lpRect)));
+    }
+    // The item at a point of the client area, and where on it (TVHT_ flags).
+    HTREEITEM HitTest(POINT pt, UINT* pFlags = nullptr) const
+    {
+        TVHITTESTINFO info = {};
+        info.pt = pt;
+        HTREEITEM hItem = reinterpret_cast<HTREEITEM>(SendMessage(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
+        if (pFlags != nullptr)
+            *pFlags = info.flags;
+        return hItem;
+    }
     DWORD_PTR GetItemData(HTREEITEM hItem) const
     {
         TVITEMA item = {};
@@ -77,6 +95,14 @@ public:
         { return static_cast<BOOL>(SendMessage(TVM_EXPAND, nCode, reinterpret_cast<LPARAM>(hItem))); }
     BOOL SelectItem(HTREEITEM hItem)
         { return static_cast<BOOL>(SendMessage(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(hItem))); }
+    // Highlights the item a drag would drop into (null: none).
+    BOOL SelectDropTarget(HTREEITEM hItem)
+        { return static_cast<BOOL>(SendMessage(TVM_SELECTITEM, TVGN_DROPHILITE, reinterpret_cast<LPARAM>(hItem))); }
+    // A line before or after the item where a dragged one would go (null: none).
+    BOOL SetInsertMark(HTREEITEM hItem, BOOL bAfter = TRUE)
+        { return static_cast<BOOL>(SendMessage(TVM_SETINSERTMARK, bAfter, reinterpret_cast<LPARAM>(hItem))); }
+    BOOL EnsureVisible(HTREEITEM hItem)
+        { return static_cast<BOOL>(SendMessage(TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(hItem))); }
     HIMAGELIST SetImageList(HIMAGELIST hImageList, int nImageListType)
         { return reinterpret_cast<HIMAGELIST>(SendMessage(TVM_SETIMAGELIST, nImageListType, reinterpret_cast<LPARAM>(hImageList))); }
 };

@@ -54,14 +54,14 @@ struct Work
 
 HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dither,
                       const QuantizePrevious* previous, DWORD keyColour,
-                      RGBQUAD table[256], DWORD* count, BYTE* indices)
+                      RGBQUAD table[256], DWORD* count, BYTE* indices, DWORD maxColours)
 {
     if (count != nullptr)
         *count = 0;
     if (table != nullptr)
         ::ZeroMemory(table, 256 * sizeof(RGBQUAD));
     if (count == nullptr || table == nullptr || pixels == nullptr || indices == nullptr
-        || width == 0 || height == 0
+        || width == 0 || height == 0 || maxColours < 2 || maxColours > 256
         || static_cast<ULONGLONG>(width) * height > kMaxQuantizePixels)
         return E_INVALIDARG;
     if (previous != nullptr
@@ -78,7 +78,7 @@ HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dithe
     HRESULT hr = work->maker.Count(pixels, n, hasKey ? &key : nullptr) ? S_OK : E_OUTOFMEMORY;
     // The key colour's entry comes after the ones its pixels are mapped onto.
     const bool keyShown = hasKey && work->maker.Pixels() < n;
-    const DWORD room = keyShown ? 255 : 256;
+    const DWORD room = keyShown ? maxColours - 1 : maxColours;
     const bool exact = work->maker.FitsIn(room);
     DWORD used = 0;
     if (SUCCEEDED(hr) && !work->maker.Make(room, work->colours, &used))

@@ -39,6 +39,8 @@ const DWORD kNoKeyColour = 0xFFFFFFFF;
 // kMaxQuantizePixels pixels or a previous count outside 1..256;
 // E_OUTOFMEMORY when the workspace cannot be allocated. On failure `*count`
 // is 0 and the table is zeroed.
+// maxColours (2 to 256) limits the table: a frame of more colours than it
+// is reduced, one of no more comes out exactly.
 HRESULT QuantizeFrame(DWORD width, DWORD height, const DWORD* pixels, bool dither,
                       const QuantizePrevious* previous, DWORD keyColour,
-                      RGBQUAD table[256], DWORD* count, BYTE* indices);
+                      RGBQUAD table[256], DWORD* count, BYTE* indices, DWORD maxColours = 256);

@@ -6,14 +6,12 @@
 //  * the rectangle is the bounding box of the pixels whose colour differs
 //    from what the screen shows; an image that changes nothing is written as
 //    one pixel at the top-left corner, the colour it already has;
-//  * pixels inside the rectangle that stay the same may take an index no
-//    pixel of the rectangle uses (the first past the image's own table, or
-//    a global one the rectangle leaves unused) as the transparent colour:
-//    where a quarter or more of the rectangle stays, both versions are
-//    encoded and the shorter written;
+//  * pixels inside the rectangle that stay the same are marked still: the
+//    job's encodings (EncodeVersions.h) may write them transparent, with an
+//    index the image leaves free, or keep their colour, whichever is shorter;
 //  * pixels of the image's stays entry (the colour stage's pixels that stay
-//    as the screen shows them) are unchanged whatever the screen shows; a
-//    crop that holds any is written with them transparent, and only so;
+//    as the screen shows them, whatever colour that is) are unchanged; a
+//    crop holding any has that entry as its transparent colour;
 //  * its control extension says "leave in place", so the next image draws
 //    over it.
 // An image with transparency of its own is drawn by the plain layout whole,
@@ -104,9 +102,17 @@ GifPlacedImage PlacedIn(const PixelBox& box, WORD delay, BYTE disposal)
 } // namespace
 
 CFrameDiffer::CFrameDiffer()
-    : m_nWidth(0), m_nHeight(0), m_bPlainClear(true)
+    : m_nWidth(0), m_nHeight(0), m_bPlainClear(true), m_nLossiness(0), m_pGlobal(nullptr)
 {
     ::ZeroMemory(&m_held, sizeof m_held);
+}
+
+const GlobalPalette& CFrameDiffer::Global(const RGBQUAD* table)
+{
+    if (m_pGlobal != nullptr)
+        return *m_pGlobal;
+    m_identity.SetIdentity(table);
+    return m_identity;
 }
 
 bool CFrameDiffer::Begin(DWORD screenWidth, DWORD screenHeight)
@@ -163,91 +169,48 @@ bool CFrameDiffer::Prepare(const GifImage& image, const RGBQUAD* table, const RG
     AtLeastOnePixel(box);
     const DWORD left = box.left, top = box.top;
     const DWORD cropWidth = box.right - left, cropHeight = box.bottom - top;
-
-    // Which indices the crop uses.
-    bool used[256] = {};
-    for (DWORD y = 0; y < cropHeight; ++y) {
+    bool bStays = false;
+    for (DWORD y = 0; stay >= 0 && y < cropHeight && !bStays; ++y) {
         const BYTE* row = ImageRow(image, top + y) + left;
-        for (DWORD x = 0; x < cropWidth; ++x)
-            used[row[x]] = true;
+        for (DWORD x = 0; x < cropWidth && !bStays; ++x)
+            bStays = row[x] == stay;
     }
-    // A crop with pixels that stay is written with them transparent, and
-    // only so.
-    const bool bStays = stay >= 0 && used[stay];
-    GifPlacedImage placed = PlacedIn(box, delay, 1);
-    placed.transparent = bStays;
-    placed.transparentIndex = static_cast<BYTE>(bStays ? stay : 0);
-    if (!job.Begin(placed))
+
+    if (!job.Begin(PlacedIn(box, delay, 1)))
         return false;
     if (localTable != nullptr)
         job.SetLocalTable(localTable, image.count);
+
+    // A crop holding pixels that stay has their entry as its transparent
+    // colour, in every version.
+    job.Optimise(bStays ? stay : -1, m_nLossiness, table, Global(table));
+    // The cropped indices and which of them the screen already shows; the
+    // screen takes the crop's colours in the same pass.
     BYTE* const crop = job.Pixels();
-    for (DWORD y = 0; y < cropHeight; ++y)
-        ::memcpy(crop + static_cast<SIZE_T>(y) * cropWidth, ImageRow(image, top + y) + left, cropWidth);
-    if (bStays) {
-        // The pixels the screen already shows stay too; the screen takes the others.
-        for (DWORD y = 0; y < cropHeight; ++y) {
-            DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
-            BYTE* pixels = crop + static_cast<SIZE_T>(y) * cropWidth;
-            for (DWORD x = 0; x < cropWidth; ++x) {
-                if (pixels[x] == stay || screen[x] == colours[pixels[x]])
-                    pixels[x] = static_cast<BYTE>(stay);
-                else
-                    screen[x] = colours[pixels[x]];
-            }
-        }
-        return true;
-    }
-
-    int spare = stay;
-    if (spare < 0 && localTable != nullptr && image.count < 256)
-        spare = static_cast<int>(image.count);
-    for (int i = 0; spare < 0 && i < 256 && localTable == nullptr; ++i)
-        if (!used[i])
-            spare = i;
-
-    DWORD nStill = 0;
-    for (DWORD y = 0; spare >= 0 && y < cropHeight; ++y) {
-        const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
-        const BYTE* in = crop + static_cast<SIZE_T>(y) * cropWidth;
-        for (DWORD x = 0; x < cropWidth; ++x)
-            nStill += screen[x] == colours[in[x]] ? 1 : 0;
-    }
-    // A few still pixels scattered among changed ones make runs no longer:
-    // the second version is offered only where it may win. Making it takes
-    // the screen's old colours, so the screen is updated in the same pass.
-    if (spare >= 0 && nStill * 4 >= cropWidth * cropHeight) {
-        // The spare index past the image's own table needs an entry of its own.
-        const DWORD localCount = localTable != nullptr && spare == static_cast<int>(image.count) ? image.count + 1
-                                                                                               : image.count;
-        BYTE* const keep = job.OfferTransparentVersion(static_cast<BYTE>(spare), localCount);
-        if (keep == nullptr)
-            return false;
-        for (DWORD y = 0; y < cropHeight; ++y) {
-            DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
-            const BYTE* in = crop + static_cast<SIZE_T>(y) * cropWidth;
-            BYTE* out = keep + static_cast<SIZE_T>(y) * cropWidth;
-            for (DWORD x = 0; x < cropWidth; ++x) {
-                const DWORD colour = colours[in[x]];
-                out[x] = screen[x] == colour ? static_cast<BYTE>(spare) : in[x];
-                screen[x] = colour;
-            }
-        }
-        return true;
-    }
-
-    // The screen takes the crop's colours.
+    BYTE* const still = job.StillMask();
+    if (still == nullptr)
+        return false;
     for (DWORD y = 0; y < cropHeight; ++y) {
+        const BYTE* row = ImageRow(image, top + y) + left;
         DWORD* screen = m_pCanvas + static_cast<SIZE_T>(top + y) * m_nWidth + left;
-        const BYTE* in = crop + static_cast<SIZE_T>(y) * cropWidth;
-        for (DWORD x = 0; x < cropWidth; ++x)
-            screen[x] = colours[in[x]];
+        BYTE* in = crop + static_cast<SIZE_T>(y) * cropWidth;
+        BYTE* stays = still + static_cast<SIZE_T>(y) * cropWidth;
+        ::memcpy(in, row, cropWidth);
+        for (DWORD x = 0; x < cropWidth; ++x) {
+            if (in[x] == stay) {
+                stays[x] = 1;
+                continue;
+            }
+            const DWORD colour = colours[in[x]];
+            stays[x] = screen[x] == colour ? 1 : 0;
+            screen[x] = colour;
+        }
     }
     return true;
 }
 
-bool CFrameDiffer::PrepareTransparent(const GifImage& image, const RGBQUAD* localTable, int transparentIndex,
-                                      WORD delay, CEncodeJob& job)
+bool CFrameDiffer::PrepareTransparent(const GifImage& image, const RGBQUAD* table, const RGBQUAD* localTable,
+                                      int transparentIndex, WORD delay, CEncodeJob& job)
 {
     const DWORD width = image.geometry.width, height = image.geometry.height;
     m_bPlainClear = width == m_nWidth && height == m_nHeight;
@@ -270,6 +233,7 @@ bool CFrameDiffer::PrepareTransparent(const GifImage& image, const RGBQUAD* loca
         return false;
     if (localTable != nullptr)
         job.SetLocalTable(localTable, image.count);
+    job.Optimise(transparentIndex, m_nLossiness, table, Global(table));
     BYTE* const crop = job.Pixels();
     for (DWORD y = 0; y < cropHeight; ++y) {
         ::memcpy(crop + static_cast<SIZE_T>(y) * cropWidth, ImageRow(image, top + y) + left, cropWidth);
@@ -310,17 +274,14 @@ bool CFrameDiffer::Hold(const GifImage& image, const RGBQUAD* table, const RGBQU
     if (!ReserveHeld(cropWidth * cropHeight))
         return false;
 
-    DWORD nStill = 0;
     for (DWORD y = 0; y < cropHeight; ++y) {
         const BYTE* row = ImageRow(image, box.top + y) + box.left;
         const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(box.top + y) * m_nWidth + box.left;
         BYTE* out = m_pHeld + static_cast<SIZE_T>(y) * cropWidth;
         BYTE* still = m_pHeldStill + static_cast<SIZE_T>(y) * cropWidth;
         for (DWORD x = 0; x < cropWidth; ++x) {
-            const bool bStill = screen[x] == shows[row[x]];
             out[x] = row[x];
-            still[x] = bStill ? transparentIndex : row[x];
-            nStill += bStill ? 1 : 0;
+            still[x] = screen[x] == shows[row[x]] ? 1 : 0;
         }
     }
     for (DWORD y = 0; y < cropHeight; ++y) {
@@ -337,10 +298,7 @@ bool CFrameDiffer::Hold(const GifImage& image, const RGBQUAD* table, const RGBQU
     m_held.delay = delay;
     m_held.bLocal = localTable != nullptr;
     m_held.count = image.count;
-    if (localTable != nullptr)
-        ::CopyMemory(m_held.table, localTable, image.count * sizeof(RGBQUAD));
-    // As for opaque images: only where it may be shorter.
-    m_held.bStillVersion = nStill * 4 >= cropWidth * cropHeight;
+    ::CopyMemory(m_held.table, localTable != nullptr ? localTable : table, sizeof m_held.table);
     return true;
 }
 
@@ -390,19 +348,19 @@ bool CFrameDiffer::EmitHeld(const PixelBox& clear, CEncodeJob& job)
         return false;
     if (m_held.bLocal)
         job.SetLocalTable(m_held.table, m_held.count);
-    BYTE* still = m_held.bStillVersion ? job.OfferTransparentVersion(m_held.transparentIndex, m_held.count) : nullptr;
-    if (m_held.bStillVersion && still == nullptr)
+    job.Optimise(m_held.transparentIndex, m_nLossiness, m_held.table, Global(m_held.table));
+    BYTE* still = job.StillMask();
+    if (still == nullptr)
         return false;
+    // Outside the held crop the image is all transparent: nothing to choose there.
     const SIZE_T offset = static_cast<SIZE_T>(held.top - box.top) * width + (held.left - box.left);
     ::memset(job.Pixels(), m_held.transparentIndex, static_cast<SIZE_T>(width) * height);
-    if (still != nullptr)
-        ::memset(still, m_held.transparentIndex, static_cast<SIZE_T>(width) * height);
+    ::memset(still, 0, static_cast<SIZE_T>(width) * height);
     for (DWORD y = 0; y < heldHeight; ++y) {
         ::memcpy(job.Pixels() + offset + static_cast<SIZE_T>(y) * width, m_pHeld + static_cast<SIZE_T>(y) * heldWidth,
                  heldWidth);
-        if (still != nullptr)
-            ::memcpy(still + offset + static_cast<SIZE_T>(y) * width, m_pHeldStill + static_cast<SIZE_T>(y) * heldWidth,
-                     heldWidth);
+        ::memcpy(still + offset + static_cast<SIZE_T>(y) * width, m_pHeldStill + static_cast<SIZE_T>(y) * heldWidth,
+                 heldWidth);
     }
     for (DWORD y = 0; bRestore && y < height; ++y) {
         DWORD* screen = m_pCanvas + static_cast<SIZE_T>(box.top + y) * m_nWidth + box.left;

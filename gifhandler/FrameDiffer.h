@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "EncodeVersions.h"
 #include "FrameImage.h"
 #include "HeapArray.h"
 
@@ -31,6 +32,11 @@ public:
     // its memory cannot be had.
     bool Begin(DWORD screenWidth, DWORD screenHeight);
     bool IsStarted() const { return m_pCanvas != nullptr; }
+    // Lossy compression of the images made from now on, 0 to 200.
+    void SetLossiness(DWORD nLevel) { m_nLossiness = nLevel; }
+    // The global table as the file has it (the handler's, which outlives
+    // the differencing); without it, the source's table as it is.
+    void SetGlobalPalette(const GlobalPalette* pGlobal) { m_pGlobal = pGlobal; }
 
     // Whether an image of this size can be written differenced: it must lie
     // within the screen.
@@ -54,8 +60,8 @@ public:
     // or without one (-1): cropped to its pixels that are not transparent
     // and to what the screen shows under it, the same disposal; and takes
     // note of it. False when the job's memory cannot be had.
-    bool PrepareTransparent(const GifImage& image, const RGBQUAD* localTable, int transparentIndex, WORD delay,
-                            CEncodeJob& job);
+    bool PrepareTransparent(const GifImage& image, const RGBQUAD* table, const RGBQUAD* localTable,
+                            int transparentIndex, WORD delay, CEncodeJob& job);
 
     // A transparent image of the screen's size, after such an image or as
     // the first, does better: it is cropped
@@ -86,13 +92,14 @@ private:
         PixelBox box;
         BYTE transparentIndex;
         WORD delay;
-        bool bLocal;            // table holds the image's own colours
+        bool bLocal;            // table holds the image's own colours, else the global ones
         DWORD count;
         RGBQUAD table[256];
-        bool bStillVersion;     // the second version, with what stays transparent, was made
     };
 
     bool EmitHeld(const PixelBox& clear, CEncodeJob& job);
+    // The global table as the file has it, or the identity over table.
+    const GlobalPalette& Global(const RGBQUAD* table);
     bool ReserveHeld(DWORD nBytes);
 
     DWORD m_nWidth, m_nHeight;
@@ -103,5 +110,8 @@ private:
     bool m_bPlainClear;
     HeldImage m_held;
     CHeapArray<BYTE> m_pHeld;           // the held crop, as the image has it
-    CHeapArray<BYTE> m_pHeldStill;      // the same with what stays transparent
+    CHeapArray<BYTE> m_pHeldStill;      // its still mask: non-zero where the screen shows the same
+    DWORD m_nLossiness;
+    const GlobalPalette* m_pGlobal;
+    GlobalPalette m_identity;
 };

@@ -19,12 +19,17 @@ const DWORD kDefaultRate = 30;
 CGifHandler::CGifHandler()
     : m_cRef(0), m_bStreamCreated(FALSE), m_bHeaderWritten(FALSE),
       m_nImagesAccepted(0), m_bClientRate(FALSE), m_bFormatUsable(FALSE), m_bTableGiven(FALSE), m_nScreenWidth(0),
-      m_nScreenHeight(0), m_bParallel(FALSE), m_bPending(FALSE), m_bDifferencing(FALSE),
-      m_bDither(TRUE), m_nColourLimit(256), m_nTopLeftMode(0), m_bFirstTransparentKnown(FALSE), m_bFirstKeyKnown(FALSE),
+      m_nScreenHeight(0), m_nAskWidth(0), m_nAskHeight(0), m_nColourLimit(256), m_nLossiness(0), m_bParallel(FALSE),
+      m_bPending(FALSE), m_bDifferencing(FALSE),
+      m_bDither(TRUE), m_nTopLeftMode(0), m_bFirstTransparentKnown(FALSE), m_bFirstKeyKnown(FALSE),
       m_bFirstOnGlobal(FALSE), m_nFirstTransparentIndex(-1), m_nFirstKeyColour(0)
 {
     ::ZeroMemory(m_format, sizeof m_format);
     ::ZeroMemory(m_globalTable, sizeof m_globalTable);
+    m_global.SetIdentity(m_globalTable);
+    m_bHeaderDeferred = FALSE;
+    m_nDeferredCount = 0;
+    ::ZeroMemory(&m_headerOptions, sizeof m_headerOptions);
     ::ZeroMemory(&m_gifFileInfo, sizeof m_gifFileInfo);
     ::ZeroMemory(&m_gifStreamInfo, sizeof m_gifStreamInfo);
     ::ZeroMemory(&m_bmih, sizeof m_bmih);
@@ -166,7 +171,9 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetOutputSize(DWORD nWidth, DWORD nHeight
         return E_UNEXPECTED;
     if (nWidth > 0xFFFF || nHeight > 0xFFFF)
         return E_INVALIDARG;
-    return E_NOTIMPL;
+    m_nAskWidth = nWidth;
+    m_nAskHeight = nHeight;
+    return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE CGifHandler::SetColourLimit(DWORD nColours)
@@ -175,7 +182,8 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetColourLimit(DWORD nColours)
         return E_UNEXPECTED;
     if (nColours < 2 || nColours > 256)
         return E_INVALIDARG;
-    return E_NOTIMPL;
+    m_nColourLimit = nColours;
+    return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE CGifHandler::SetLossiness(DWORD nLevel)
@@ -184,7 +192,9 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetLossiness(DWORD nLevel)
         return E_UNEXPECTED;
     if (nLevel > 200)
         return E_INVALIDARG;
-    return E_NOTIMPL;
+    m_nLossiness = nLevel;
+    m_differ.SetLossiness(nLevel);
+    return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE CGifHandler::SetTopLeftTransparency(DWORD dwMode)

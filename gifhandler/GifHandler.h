@@ -11,6 +11,7 @@
 #include "EncodePipeline.h"
 #include "FrameDiffer.h"
 #include "FrameImage.h"
+#include "FrameScaler.h"
 #include "GifEncoder.h"
 #include "IGifStreamOptions.h"
 #include "OutputSink.h"
@@ -112,10 +113,20 @@ private:
     // Whether the stream has taken its first format, which fixes the screen
     // and the output.
     bool FormatTaken() const { return m_nScreenWidth != 0; }
+    // The differenced layout: asked for, or needed by lossy compression,
+    // which must know what stays.
+    bool Differencing() const { return m_bDifferencing || m_nLossiness != 0; }
+    // The file's screen: the first format's, or the output size asked for.
+    LONG FileWidth() const { return m_scaler.IsActive() ? static_cast<LONG>(m_scaler.Width()) : m_nScreenWidth; }
+    LONG FileHeight() const { return m_scaler.IsActive() ? static_cast<LONG>(m_scaler.Height()) : m_nScreenHeight; }
     // Refuses a format: the frames that follow are refused until one the
     // handler can write comes. Returns hr.
     HRESULT RefuseFormat(HRESULT hr);
     HRESULT WriteFileHeader(const BITMAPINFO* pFormat);
+    HRESULT DeferFileHeader(const BITMAPINFO* pFormat);
+    void TakeScreenAndTable(const BITMAPINFO* pFormat);
+    // The file's global table from the first image's use of the source's.
+    void OrderGlobalTable(const GifImage& first, DWORD count);
     // The header of a file whose first format was not 8-bit: the screen of
     // that format, and the first image's colours as the global table.
     HRESULT WriteDeferredHeader(const GifImage& image);
@@ -181,9 +192,18 @@ private:
     BYTE m_format[sizeof(BITMAPV5HEADER) + 256 * sizeof(RGBQUAD)];
     BOOL m_bFormatUsable;       // the frames of the current format can be written
     BOOL m_bTableGiven;         // the block holds the whole colour table of an 8-bit format
-    RGBQUAD m_globalTable[256]; // as the file header wrote it
+    RGBQUAD m_globalTable[256]; // the source's: what the indices of images on the global table stand for
+    GlobalPalette m_global;     // the global table as the file has it
+    BOOL m_bHeaderDeferred;     // differenced: the first 8-bit format was taken, its header waits for an image
+    DWORD m_nDeferredCount;     // the entries of its table
+    GifWriteOptions m_headerOptions;    // the options as they were at the first format
     LONG m_nScreenWidth;        // the first usable format's size, for a header
     LONG m_nScreenHeight;       // written only with the first image
+    CFrameScaler m_scaler;      // stage 3: the output size, and widening for the colour limit
+    DWORD m_nAskWidth;          // SetOutputSize's
+    DWORD m_nAskHeight;
+    DWORD m_nColourLimit;       // 2 to 256
+    DWORD m_nLossiness;         // 0 to 200
     CFrameImage m_frames;
     CFrameDiffer m_differ;
     CEncodeJob m_job;           // the image being written, without parallel encoding
@@ -194,7 +214,6 @@ private:
     GifWriteOptions m_pendingOptions;
     BOOL m_bDifferencing;
     BOOL m_bDither;
-    DWORD m_nColourLimit;       // most colours in a table, 2..256
     DWORD m_nTopLeftMode;       // 0: SetTransparency decides; 1: the first image's colour; 2: each image's own
     BOOL m_bFirstTransparentKnown;
     BOOL m_bFirstKeyKnown;      // the first image's key colour is known (taken when it is made)

@@ -117,7 +117,7 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetFormat(LONG, LPVOID lpFormat, LONG cbF
             return RefuseFormat(AVIERR_BADFORMAT);
         // The encoder reads the colour table of the first format: it must be
         // inside the block the client gave.
-        if (!m_bHeaderWritten
+        if (!m_bHeaderWritten && !m_bHeaderDeferred
             && static_cast<ULONGLONG>(bmih.biSize) + ColourTableBytes(bmih)
                    > static_cast<ULONGLONG>(cbFormat))
             return RefuseFormat(AVIERR_BADFORMAT);
@@ -141,14 +141,21 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetFormat(LONG, LPVOID lpFormat, LONG cbF
     // as it always was; other formats are read with what follows the header.
     m_bTableGiven = cbNeeded <= static_cast<ULONGLONG>(cbFormat) && cbNeeded <= sizeof m_format;
     m_bFormatUsable = TRUE;
-    if (m_bHeaderWritten)
+    if (m_bHeaderWritten || m_bHeaderDeferred)
         return S_OK;
-    if (bmih.biBitCount == 8)
+    // Frames scaled or limited in colours become true colour: then the first
+    // format gives only the screen, as a format of another depth does.
+    const bool bReshaped = m_nAskWidth != 0 || m_nAskHeight != 0 || m_nColourLimit < kColourTableEntries;
+    if (bmih.biBitCount == 8 && !bReshaped && Differencing())
+        return DeferFileHeader(static_cast<const BITMAPINFO*>(lpFormat));
+    if (bmih.biBitCount == 8 && !bReshaped)
         return WriteFileHeader(static_cast<const BITMAPINFO*>(lpFormat));
     // The first such format is the screen, as an 8-bit one would have been.
     if (!FormatTaken()) {
         m_nScreenWidth = bmih.biWidth;
         m_nScreenHeight = static_cast<LONG>(height);
+        m_scaler.SetScreen(m_nScreenWidth, m_nScreenHeight, m_nAskWidth, m_nAskHeight,
+                           m_nColourLimit < kColourTableEntries);
     }
     return S_OK;
 }
@@ -209,10 +216,14 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Write(LONG, LONG lSamples, LPVOID lpBuffe
         if (hrBefore != S_OK)
             return hrBefore;
     }
+    // Stage 3: scaled (or widened for the colour limit) before any reduction.
+    const BITMAPINFOHEADER* pFormat = reinterpret_cast<const BITMAPINFOHEADER*>(m_format);
+    const BYTE* pBits = static_cast<const BYTE*>(lpBuffer);
+    HRESULT hr = m_scaler.IsActive() ? m_scaler.Scale(pFormat, pBits, &pFormat, &pBits) : S_OK;
     GifImage image;
     bool bPending = false;
-    const HRESULT hr = m_frames.Convert(reinterpret_cast<const BITMAPINFOHEADER*>(m_format),
-                                        static_cast<const BYTE*>(lpBuffer), colours, image, &bPending);
+    if (SUCCEEDED(hr))
+        hr = m_frames.Convert(pFormat, pBits, colours, image, &bPending);
     if (FAILED(hr))
         return hr == E_OUTOFMEMORY ? Fail(AVIERR_MEMORY) : AVIERR_BADFORMAT;
     if (m_nTopLeftMode == 1 && !m_bFirstKeyKnown) {
@@ -258,7 +269,7 @@ FrameColours CGifHandler::NextFrameColours(bool bDefer) const
     colours.limit = m_nColourLimit;
     // Differenced without a transparent colour of its own (the screen is as
     // large as any format's frames).
-    colours.differenced = m_bDifferencing && m_nTopLeftMode == 0 && !m_options.bTransparent;
+    colours.differenced = Differencing() && m_nTopLeftMode == 0 && !m_options.bTransparent;
     colours.defer = bDefer;
     return colours;
 }
@@ -282,7 +293,7 @@ HRESULT CGifHandler::PlaceImage(GifImage& image, GifWriteOptions options, const 
     if (!m_bHeaderWritten && WriteDeferredHeader(image) != S_OK)
         return m_output.Error();
     const bool bOnGlobal = UsesGlobalTable(image);
-    if (m_bDifferencing && !m_differ.IsStarted() && !m_differ.Begin(m_nScreenWidth, m_nScreenHeight))
+    if (Differencing() && !m_differ.IsStarted() && !m_differ.Begin(FileWidth(), FileHeight()))
         return Fail(AVIERR_MEMORY);
     if (ApplyTopLeftTransparency(image, bOnGlobal, options) != S_OK)
         return Fail(AVIERR_MEMORY);
@@ -332,8 +343,8 @@ HRESULT CGifHandler::WriteImage(const GifImage& image, bool bOnGlobal, const Gif
         return m_output.Error();
     if (bDifference) {
         const bool bPrepared =
-            bRestore ? m_differ.PrepareTransparent(image, localTable, options.bTransparent ? transparentIndex : -1,
-                                                   options.wDelay, *job)
+            bRestore ? m_differ.PrepareTransparent(image, shown, localTable,
+                                                   options.bTransparent ? transparentIndex : -1, options.wDelay, *job)
                      : m_differ.Prepare(image, shown, localTable, options.wDelay, *job);
         if (!bPrepared)
             return Fail(AVIERR_MEMORY);
@@ -477,25 +488,110 @@ HRESULT CGifHandler::CopyInfo(void* pDest, LONG lSize, const void* pRecord, DWOR
     return S_OK;
 }
 
+// The first 8-bit format's size is the screen, its table the global one as
+// the header writes it: unused entries black.
+void CGifHandler::TakeScreenAndTable(const BITMAPINFO* pFormat)
+{
+    m_nScreenWidth = pFormat->bmiHeader.biWidth;
+    m_nScreenHeight = pFormat->bmiHeader.biHeight < 0 ? -pFormat->bmiHeader.biHeight : pFormat->bmiHeader.biHeight;
+    ::ZeroMemory(m_globalTable, sizeof m_globalTable);
+    ::CopyMemory(m_globalTable, reinterpret_cast<const BYTE*>(pFormat) + pFormat->bmiHeader.biSize,
+                 ColourTableBytes(pFormat->bmiHeader));
+}
+
 // The header is tried once: after a failed write the file is damaged, and a
 // second header further on would not repair it.
 HRESULT CGifHandler::WriteFileHeader(const BITMAPINFO* pFormat)
 {
     m_bHeaderWritten = TRUE;
-    m_nScreenWidth = pFormat->bmiHeader.biWidth;
-    m_nScreenHeight = pFormat->bmiHeader.biHeight < 0 ? -pFormat->bmiHeader.biHeight : pFormat->bmiHeader.biHeight;
-    // The global table as the header writes it: unused entries black.
-    ::ZeroMemory(m_globalTable, sizeof m_globalTable);
-    ::CopyMemory(m_globalTable, reinterpret_cast<const BYTE*>(pFormat) + pFormat->bmiHeader.biSize,
-                 ColourTableBytes(pFormat->bmiHeader));
+    TakeScreenAndTable(pFormat);
+    m_global.SetIdentity(m_globalTable);
     if (!GifWriteFileHeader(m_output, pFormat, &m_options))
         return Fail(AVIERR_FILEWRITE);
     m_output.EndHeader();
     return S_OK;
 }
 
+// The differenced layout waits for the first image to order the global
+// table; the screen, the source's table and the loop count are taken now,
+// as the header would have taken them.
+HRESULT CGifHandler::DeferFileHeader(const BITMAPINFO* pFormat)
+{
+    m_bHeaderDeferred = TRUE;
+    TakeScreenAndTable(pFormat);
+    m_nDeferredCount = ColourTableBytes(pFormat->bmiHeader) / sizeof(RGBQUAD);
+    m_headerOptions = m_options;
+    return S_OK;
+}
+
+// The global table in the file's order: the colours of the first image,
+// most used first, so that images of few colours index only the first
+// entries and take short codes; then the source's other colours.
+void CGifHandler::OrderGlobalTable(const GifImage& first, DWORD count)
+{
+    DWORD uses[256] = {};
+    const DibGeometry& g = first.geometry;
+    for (DWORD y = 0; y < g.height; ++y) {
+        const BYTE* row = first.indices + static_cast<SIZE_T>(y) * g.stride;
+        for (DWORD x = 0; x < g.width; ++x)
+            ++uses[row[x]];
+    }
+    BYTE order[256];
+    for (DWORD i = 0; i < count; ++i) {
+        // Insertion by uses, more first; equal uses keep the source's order.
+        DWORD at = i;
+        while (at > 0 && uses[order[at - 1]] < uses[i]) {
+            order[at] = order[at - 1];
+            --at;
+        }
+        order[at] = static_cast<BYTE>(i);
+    }
+    for (DWORD i = 0; i < 256; ++i)
+        m_global.fileIndex[i] = -1;
+    ::ZeroMemory(m_global.colours, sizeof m_global.colours);
+    for (DWORD r = 0; r < count; ++r) {
+        m_global.colours[r] = m_globalTable[order[r]];
+        m_global.fileIndex[order[r]] = static_cast<short>(r);
+    }
+    m_global.count = count;
+    m_differ.SetGlobalPalette(&m_global);
+}
+
 HRESULT CGifHandler::WriteDeferredHeader(const GifImage& image)
 {
+    // The differenced layout writes the global table in its own order, and
+    // only the entries there are; an image on the global table that uses a
+    // colour the file's lacks is given a table of its own (EncodeVersions.h).
+    if (Differencing() || m_bHeaderDeferred) {
+        m_bHeaderWritten = TRUE;
+        DWORD count = m_nDeferredCount;
+        if (!m_bHeaderDeferred) {
+            ::ZeroMemory(m_globalTable, sizeof m_globalTable);
+            ::CopyMemory(m_globalTable, image.table, image.count * sizeof(RGBQUAD));
+            count = image.count;
+            m_headerOptions = m_options;
+        }
+        m_bHeaderDeferred = FALSE;
+        OrderGlobalTable(image, count == 0 ? 1 : count);
+        if (!GifWriteScreen(m_output, FileWidth(), FileHeight(), m_global.colours, m_global.count,
+                            m_headerOptions))
+            return Fail(AVIERR_FILEWRITE);
+        m_output.EndHeader();
+        return S_OK;
+    }
+    // Frames reduced to a colour limit: the global table holds no more
+    // entries than the limit lets the first image have, in its order.
+    if (m_nColourLimit < kColourTableEntries) {
+        m_bHeaderWritten = TRUE;
+        ::ZeroMemory(m_globalTable, sizeof m_globalTable);
+        ::CopyMemory(m_globalTable, image.table, image.count * sizeof(RGBQUAD));
+        m_global.SetIdentity(m_globalTable);
+        m_global.count = image.count;
+        if (!GifWriteScreen(m_output, FileWidth(), FileHeight(), image.table, image.count, m_options))
+            return Fail(AVIERR_FILEWRITE);
+        m_output.EndHeader();
+        return S_OK;
+    }
     struct
     {
         BITMAPINFOHEADER header;
@@ -503,8 +599,8 @@ HRESULT CGifHandler::WriteDeferredHeader(const GifImage& image)
     } format;
     ::ZeroMemory(&format, sizeof format);
     format.header.biSize = sizeof format.header;
-    format.header.biWidth = m_nScreenWidth;
-    format.header.biHeight = m_nScreenHeight;
+    format.header.biWidth = FileWidth();
+    format.header.biHeight = FileHeight();
     format.header.biPlanes = 1;
     format.header.biBitCount = 8;
     format.header.biClrUsed = image.count;
@@ -517,6 +613,10 @@ bool CGifHandler::UsesGlobalTable(const GifImage& image) const
     // An 8-bit format given without its table has always meant the global one.
     if (image.clientRows && !m_bTableGiven)
         return true;
+    // Written whole, an image may index only what the file's table has; the
+    // differenced layout gives one that needs more a table of its own itself.
+    if (!Differencing() && image.count > m_global.count)
+        return false;
     for (DWORD i = 0; i < image.count; ++i)
         if (!SameColour(image.table[i], m_globalTable[i]))
             return false;

@@ -46,3 +46,10 @@ GifPlacedImage GifPlaceWholeImage(const DibGeometry& geometry, const GifWriteOpt
 // a write fails.
 bool GifWriteImageBlocks(ByteSink& sink, const GifPlacedImage& placed, const DibGeometry& geometry,
                          const BYTE* indices);
+
+// "GIF89a", the logical screen with a global table of count entries (the
+// smallest power of two that holds them; the exported header writer always
+// writes 256), and the loop extension when options ask for it. False when
+// a write fails.
+bool GifWriteScreen(ByteSink& sink, DWORD width, DWORD height, const RGBQUAD* table, DWORD count,
+                    const GifWriteOptions& options);

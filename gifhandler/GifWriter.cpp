@@ -99,6 +99,20 @@ DWORD TableBits(DWORD count)
     return bits;
 }
 
+// The colour table of a descriptor's packed byte: the smallest power of two
+// that holds count entries, entries past the count black. The bytes written.
+DWORD BuildSizedTable(BYTE* p, const RGBQUAD* table, DWORD count)
+{
+    const DWORD entries = 1u << TableBits(count);
+    ::ZeroMemory(p, 3 * entries);
+    for (DWORD i = 0; i < count; ++i) {
+        p[3 * i + 0] = table[i].rgbRed;
+        p[3 * i + 1] = table[i].rgbGreen;
+        p[3 * i + 2] = table[i].rgbBlue;
+    }
+    return 3 * entries;
+}
+
 } // namespace
 
 bool GifWriteFileHeader(ByteSink& sink, const BITMAPINFO* format, const GifWriteOptions* options)
@@ -214,17 +228,9 @@ DWORD BuildPlacedImageBlocks(BYTE* blocks, const GifPlacedImage& image)
     p = PutWord(p, image.width);
     p = PutWord(p, image.height);
     *p++ = bits != 0 ? static_cast<BYTE>(0x80 | (bits - 1)) : (8 - 1) & 7;
-    if (image.localTable != nullptr) {
-        // Entries past the count are black: no index refers to them.
-        const DWORD entries = 1u << bits;
-        ::ZeroMemory(p, 3 * entries);
-        for (DWORD i = 0; i < image.localCount; ++i) {
-            p[3 * i + 0] = image.localTable[i].rgbRed;
-            p[3 * i + 1] = image.localTable[i].rgbGreen;
-            p[3 * i + 2] = image.localTable[i].rgbBlue;
-        }
-        p += 3 * entries;
-    }
+    // Entries past the count are black: no index refers to them.
+    if (image.localTable != nullptr)
+        p += BuildSizedTable(p, image.localTable, image.localCount);
     return static_cast<DWORD>(p - blocks);
 }
 
@@ -266,4 +272,23 @@ bool GifWriteEncodedImage(ByteSink& sink, const GifPlacedImage& image, const BYT
         return false;
     BYTE blocks[8 + 10 + 3 * kColourTableEntries];
     return sink.Write(blocks, BuildPlacedImageBlocks(blocks, image)) && sink.Write(lzw, cbLzw);
+}
+
+bool GifWriteScreen(ByteSink& sink, DWORD width, DWORD height, const RGBQUAD* table, DWORD count,
+                    const GifWriteOptions& options)
+{
+    if (count == 0 || count > 256)
+        return false;
+    BYTE blocks[13 + 3 * kColourTableEntries + 19];
+    DibGeometry g;
+    g.width = width;
+    g.height = height;
+    BuildScreenDescriptor(blocks, g);
+    blocks[10] = static_cast<BYTE>(0xF0 | (TableBits(count) - 1));  // global table of the entries used
+    DWORD size = 13 + BuildSizedTable(blocks + 13, table, count);
+    if (options.bLoop) {
+        BuildLoopExtension(blocks + size, options.wLoopCount);
+        size += 19;
+    }
+    return sink.Write(blocks, size);
 }

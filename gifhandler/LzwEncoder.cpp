@@ -1,7 +1,9 @@
-// GIF LZW compression with a minimum code size of 8.
+// GIF LZW compression with a minimum code size of 2 to 8 (8 for the exported
+// writers and every image whose indices may reach 255).
 //
 // Design. The output bytes are fixed by the GIF format and by the rules this
-// encoder has always followed: Clear first; codes 9 to 12 bits wide; the
+// encoder has always followed: Clear first; codes from one bit wider than the
+// minimum code size up to 12 bits wide; the
 // width grows right after the code equal to 2^width has been assigned; the
 // first miss after code 4096 would be assigned writes its prefix and then a
 // Clear, both at 12 bits; a sub-block is cut before adding a code once 254
@@ -52,209 +54,14 @@
 #include "LzwEncoder.h"
 #include "DibGeometry.h"
 #include "FileWrite.h"
+#include "LzwWorkspace.h"
 
 #include <string.h>
 
 namespace {
 
-const DWORD kMinCodeSize = 8;
-const DWORD kClearCode = 256;
-const DWORD kEndCode = 257;
-const DWORD kFirstFreeCode = 258;
-const DWORD kMaxCodeLimit = 4096;           // codes stay below this
+using namespace lzw;
 
-// Entries per pixel value in the string table: all 4096 prefixes, then one
-// cache line of padding, so that row starts step through the cache sets.
-const DWORD kChildRow = kMaxCodeLimit + 32;
-
-// Longest run string (one pixel value repeated) that runs jump to directly;
-// longer ones go on one pixel at a time through the table.
-const DWORD kRunCap = 255;
-
-const DWORD kBlockBytes = 254;              // cut a sub-block once this many are pending
-const DWORD kOutputSize = 124 * 1024;
-const DWORD kOutputSlack = 512;             // one sub-block, its length byte, 4-byte stores
-
-struct Workspace
-{
-    WORD child[256 * kChildRow];        // child[pixel * kChildRow + prefix]: the code, 0 = none
-    DWORD made[kMaxCodeLimit];          // made[code] = period | pixel << 12 | prefix
-    DWORD period;                       // the current table period, in bits 20 to 31; never 0
-    DWORD front[kMaxCodeLimit];         // last child: code << 16 | 0x100 | pixel; 0 = none
-    WORD runCode[256][kRunCap + 1];     // runCode[c][n]: the code of c repeated n times
-    DWORD runMax[256];                  // the longest n that runCode[c] holds, 1..kRunCap
-    DWORD runTop[256];                  // runCode[c][runMax[c]]
-    BYTE output[kOutputSize + kOutputSlack];
-};
-
-// The code width while `nextCode` is the next code to assign: it grows right
-// after 512, 1024 and 2048 are assigned.
-inline DWORD WidthBefore(DWORD nextCode)
-{
-    return nextCode <= 512 ? 9 : nextCode <= 1024 ? 10 : nextCode <= 2048 ? 11 : 12;
-}
-
-// Spare workspaces kept between images: one for each thread that may be
-// encoding at once (the stream's own and its parallel workers), so that
-// none of them maps and faults in 2 MiB afresh for every image.
-const int kSpareWorkspaces = 6;
-Workspace* g_spare[kSpareWorkspaces];
-
-Workspace* TakeWorkspace()
-{
-    for (int i = 0; i < kSpareWorkspaces; ++i) {
-        void* work = ::InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_spare[i]), nullptr);
-        if (work != nullptr)
-            return static_cast<Workspace*>(work);
-    }
-    return static_cast<Workspace*>(
-        ::VirtualAlloc(nullptr, sizeof(Workspace), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-}
-
-void GiveBackWorkspace(Workspace* work)
-{
-    for (int i = 0; i < kSpareWorkspaces; ++i)
-        if (::InterlockedCompareExchangePointer(reinterpret_cast<void* volatile*>(&g_spare[i]), work, nullptr)
-            == nullptr)
-            return;
-    ::VirtualFree(work, 0, MEM_RELEASE);
-}
-
-// Packs codes into sub-blocks inside the workspace's output buffer.
-class SubBlockPacker
-{
-public:
-    SubBlockPacker(ByteSink& sink, BYTE* buffer)
-        : m_out(buffer), m_blockEnd(nullptr), m_acc(0), m_bits(0), m_length(nullptr),
-          m_buffer(buffer), m_sink(sink), m_failed(false)
-    {
-        *m_out++ = static_cast<BYTE>(kMinCodeSize);
-        StartBlock();
-    }
-
-    bool Failed() const { return m_failed; }
-
-    void Put(DWORD code, DWORD width) { PutPrefixes(&code, 1, width); }
-
-    // Puts the low 12 bits of each of `count` words, all of one width. The
-    // state stays in registers for the whole loop.
-    void PutPrefixes(const DWORD* made, DWORD count, DWORD width)
-    {
-        BYTE* out = m_out;
-        DWORD acc = m_acc;
-        DWORD bits = m_bits;
-        for (const DWORD* const stop = made + count; made != stop; ++made) {
-            if (out >= m_blockEnd) {
-                m_out = out;
-                CutBlock();
-                out = m_out;
-            }
-            acc |= (*made & 0xFFF) << bits;
-            bits += width;
-            ::memcpy(out, &acc, 4);         // bytes past the whole ones are rewritten later
-            out += bits >> 3;
-            acc >>= bits & ~7u;
-            bits &= 7;
-        }
-        m_out = out;
-        m_acc = acc;
-        m_bits = bits;
-    }
-
-    // Ends the data: the last bits, a last sub-block of at most 255 bytes
-    // (256 pending bytes go out as 255 and 1), the terminator, one final write.
-    bool Finish()
-    {
-        if (m_bits > 0)
-            *m_out++ = static_cast<BYTE>(m_acc);
-        DWORD pending = static_cast<DWORD>(m_out - m_length - 1);
-        if (pending == 256) {
-            *m_length = 255;
-            const BYTE last = m_out[-1];
-            m_out[-1] = 1;
-            *m_out++ = last;
-        } else if (pending > 0) {
-            *m_length = static_cast<BYTE>(pending);
-        } else {
-            m_out = m_length;
-        }
-        *m_out++ = 0x00;
-        Flush();
-        return !m_failed;
-    }
-
-private:
-    void StartBlock()
-    {
-        m_length = m_out++;
-        m_blockEnd = m_out + kBlockBytes;
-    }
-
-    __attribute__((noinline)) void CutBlock()
-    {
-        *m_length = static_cast<BYTE>(m_out - m_length - 1);
-        if (m_out - m_buffer > static_cast<ptrdiff_t>(kOutputSize))
-            Flush();
-        StartBlock();
-    }
-
-    void Flush()
-    {
-        if (!m_failed && m_out > m_buffer)
-            m_failed = !m_sink.Write(m_buffer, static_cast<DWORD>(m_out - m_buffer));
-        m_out = m_buffer;
-    }
-
-    BYTE* m_out;        // next byte to store
-    BYTE* m_blockEnd;   // a code put at or past this starts a new sub-block first
-    DWORD m_acc;        // bits not yet stored as a whole byte
-    DWORD m_bits;       // how many, 0..7 between codes
-    BYTE* m_length;     // length byte of the sub-block being filled
-    BYTE* m_buffer;
-    ByteSink& m_sink;
-    bool m_failed;
-};
-
-// Writes the codes of the period since the last Clear, in the order they
-// were made: each new code wrote its prefix at the width of that moment.
-void PutPeriod(SubBlockPacker& packer, const Workspace* work, DWORD nextCode)
-{
-    DWORD code = kFirstFreeCode;
-    for (DWORD width = 9, limit = 512; code < nextCode; ++width, limit <<= 1) {
-        const DWORD stop = nextCode <= limit ? nextCode : limit + 1;
-        packer.PutPrefixes(work->made + code, stop - code, width);
-        code = stop;
-    }
-}
-
-// Empties the string table by starting a new period: an entry of child[]
-// is valid only while the code it holds was made in the current period for
-// the same pixel and prefix, so old entries need no zeroing. After 4095
-// periods the count starts again, and then every record is cleared.
-void ResetTable(Workspace* work)
-{
-    work->period += 1u << 20;
-    if (work->period == 0) {
-        ::memset(work->made, 0, sizeof work->made);
-        work->period = 1u << 20;
-    }
-    ::memset(work->front, 0, sizeof work->front);
-    for (DWORD c = 0; c < 256; ++c) {
-        work->runCode[c][1] = static_cast<WORD>(c);
-        work->runMax[c] = 1;
-        work->runTop[c] = c;
-    }
-}
-
-// The table is full: writes its period, the string that did not fit and a
-// Clear, all at 12 bits, and empties the table.
-__attribute__((noinline)) void EndPeriod(SubBlockPacker& packer, Workspace* work, DWORD prefix)
-{
-    PutPeriod(packer, work, kMaxCodeLimit);
-    packer.Put(prefix, 12);
-    packer.Put(kClearCode, 12);
-    ResetTable(work);
-}
 
 // `code`, just made, extends the longest run string of `pixel` by one.
 __attribute__((noinline)) void GrowRun(Workspace* work, DWORD pixel, DWORD code)
@@ -328,23 +135,18 @@ __attribute__((noinline)) Walked Follow(const DWORD* front, const BYTE* p, const
 
 } // namespace
 
-void LzwReleaseWorkspace()
+bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& g, const BYTE* pixels, DWORD minCodeSize,
+                        bool bDeferClear)
 {
-    for (int i = 0; i < kSpareWorkspaces; ++i) {
-        void* spare = ::InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_spare[i]), nullptr);
-        if (spare != nullptr)
-            ::VirtualFree(spare, 0, MEM_RELEASE);
-    }
-}
-
-bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& g, const BYTE* pixels)
-{
+    if (minCodeSize < 2 || minCodeSize > 8)
+        return false;
+    const CodeSet codes(minCodeSize);
     Workspace* const work = TakeWorkspace();
     if (work == nullptr)
         return false;
-    SubBlockPacker packer(sink, work->output);
+    SubBlockPacker packer(sink, work->output, minCodeSize);
     ResetTable(work);
-    packer.Put(kClearCode, 9);
+    packer.Put(codes.clear, minCodeSize + 1);
 
     // The top row goes first: the last row in memory for bottom-up DIBs.
     const BYTE* row = pixels;
@@ -354,9 +156,10 @@ bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& g, const BYTE* pixels
         step = -step;
     }
 
-    DWORD nextCode = kFirstFreeCode;
+    DWORD nextCode = codes.firstFree;
     DWORD prefix = row[0];
     const BYTE* p = row + 1;
+    ClearTimer timer;
     // A run jump that reached the end of a row goes on in the next one.
     DWORD carriedPixel = 0x100;             // none
     DWORD carriedLength = 0;
@@ -396,9 +199,14 @@ bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& g, const BYTE* pixels
                 if (prefix == work->runTop[pixel])
                     GrowRun(work, pixel, nextCode);
                 ++nextCode;
+            } else if (!bDeferClear) {
+                EndPeriod(packer, work, codes, prefix);
+                nextCode = codes.firstFree;
             } else {
-                EndPeriod(packer, work, prefix);
-                nextCode = kFirstFreeCode;
+                // Full: the table is kept until it packs worse than it did.
+                const ULONGLONG pos = static_cast<ULONGLONG>(y) * g.width + static_cast<DWORD>(p - row) - 1;
+                if (PutWithFullTable(packer, work, codes, timer, prefix, pos))
+                    nextCode = codes.firstFree;
             }
             prefix = pixel;
 
@@ -416,9 +224,10 @@ bool LzwEncodeImageData(ByteSink& sink, const DibGeometry& g, const BYTE* pixels
 
     bool ok = false;
     if (!packer.Failed()) {
-        PutPeriod(packer, work, nextCode);
-        packer.Put(prefix, WidthBefore(nextCode));
-        packer.Put(kEndCode, WidthBefore(nextCode));
+        if (!timer.Frozen())
+            PutPeriod(packer, work, codes, nextCode);
+        packer.Put(prefix, WidthBefore(nextCode, minCodeSize));
+        packer.Put(codes.end, WidthBefore(nextCode, minCodeSize));
         ok = packer.Finish();
     }
     GiveBackWorkspace(work);

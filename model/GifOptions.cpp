@@ -3,8 +3,37 @@
 
 cGifOptions::cGifOptions()
     : m_nTransparency(transparencyFirstImage), m_bExpand(FALSE), m_nFrameRate(5), m_nLoopCount(0),
-      m_wReserved(0)
+      m_wReserved(0), m_nOutputWidth(0), m_nOutputHeight(0), m_nColours(kMaxColours), m_nLossiness(0),
+      m_dwMaxSize(0)
 {
+}
+
+BOOL cGifOptions::HasSizeChoices() const
+{
+    return m_nOutputWidth != 0 || m_nOutputHeight != 0 || m_nColours != kMaxColours || m_nLossiness != 0
+           || m_dwMaxSize != 0;
+}
+
+void cGifOptions::SerializeSizeChoices(CArchive& ar)
+{
+    if (ar.IsStoring()) {
+        ar << static_cast<DWORD>(0) << m_nOutputWidth << m_nOutputHeight << m_nColours << m_nLossiness
+           << m_dwMaxSize;
+        return;
+    }
+    DWORD dwVersion, nWidth, nHeight, nColours, nLossiness, dwMaxSize;
+    ar >> dwVersion;
+    if (dwVersion != 0)
+        AfxThrowArchiveException(CArchiveException::badSchema);
+    ar >> nWidth >> nHeight >> nColours >> nLossiness >> dwMaxSize;
+    if (nWidth > kMaxSide || nHeight > kMaxSide || nColours < kMinColours || nColours > kMaxColours
+        || nLossiness > kMaxLossiness)
+        AfxThrowArchiveException(CArchiveException::generic);
+    m_nOutputWidth = nWidth;
+    m_nOutputHeight = nHeight;
+    m_nColours = nColours;
+    m_nLossiness = nLossiness;
+    m_dwMaxSize = dwMaxSize;
 }
 
 void cGifOptions::Serialize(CArchive& ar)

@@ -13,10 +13,13 @@ void cProjectFile::Serialize(CArchive& ar, cImageList& root, cGifOptions& option
 
 void cProjectFile::Store(CArchive& ar, cImageList& root, cGifOptions& options)
 {
-    ar << static_cast<DWORD>(dwProjectMark) << static_cast<DWORD>(dwCurrentVersion);
+    const BOOL bSizeChoices = options.HasSizeChoices();
+    ar << static_cast<DWORD>(dwProjectMark) << static_cast<DWORD>(bSizeChoices ? dwCurrentVersion : dwSettingsVersion);
     // The root is written without a class tag: the reader knows what it is.
     root.Serialize(ar);
     options.Serialize(ar);
+    if (bSizeChoices)
+        options.SerializeSizeChoices(ar);
 }
 
 void cProjectFile::Load(CArchive& ar, cImageList& root, cGifOptions& options)
@@ -35,8 +38,18 @@ void cProjectFile::Load(CArchive& ar, cImageList& root, cGifOptions& options)
     cGifOptions newOptions(options);
     try {
         root.Serialize(ar);
-        if (dwVersion == 1)
+        if (dwVersion >= dwSettingsVersion) {
             newOptions.Serialize(ar);
+            // Size choices are the project's: one saved without them has none.
+            const cGifOptions defaults;
+            newOptions.m_nOutputWidth = defaults.m_nOutputWidth;
+            newOptions.m_nOutputHeight = defaults.m_nOutputHeight;
+            newOptions.m_nColours = defaults.m_nColours;
+            newOptions.m_nLossiness = defaults.m_nLossiness;
+            newOptions.m_dwMaxSize = defaults.m_dwMaxSize;
+        }
+        if (dwVersion >= dwCurrentVersion)
+            newOptions.SerializeSizeChoices(ar);
     } catch (...) {
         root.DeleteAll();
         root.m_strName = strOldName;

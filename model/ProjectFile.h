@@ -8,17 +8,21 @@
 class cProjectFile
 {
 public:
-    enum : DWORD { dwProjectMark = 0xFACEFEED, dwCurrentVersion = 1 };
+    // Version 2 adds the size record after the settings; a project without
+    // size choices is still written as version 1, which older builds read.
+    enum : DWORD { dwProjectMark = 0xFACEFEED, dwSettingsVersion = 1, dwCurrentVersion = 2 };
 
 // Operations
     // Stores or loads the whole project, as the archive's mode says.
     static void Serialize(CArchive& ar, cImageList& root, cGifOptions& options);
 
-    // Writes the mark, the version, the root's record and the settings.
+    // Writes the mark, the version, the root's record and the settings (and
+    // the size record, in version 2, when there are size choices).
     static void Store(CArchive& ar, cImageList& root, cGifOptions& options);
 
     // Reads a project into root, replacing its children and name. A version-0
-    // file has no settings and leaves options as they were. Any failure
+    // file has no settings and leaves options as they were; a version-1 file
+    // has no size record and sets the size choices to their defaults. Any failure
     // throws the archive's exception (generic for a wrong mark, bad schema for
     // a newer version) after freeing everything read: root is then empty with
     // its old name, and options are unchanged.

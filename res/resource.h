@@ -19,6 +19,12 @@
 #define ID_ACTION_BATCH                 32773   // Batch Convert
 #define ID_EDIT_DELETE                  32774   // remove the selected node
 
+// Order in the tree and the preview (32800-32819).
+#define ID_EDIT_MOVE_UP                 32800
+#define ID_EDIT_MOVE_DOWN               32801
+#define ID_EDIT_SORT_NUMBER             32802   // a sequence's images by the numbers in their names
+#define ID_VIEW_PLAY                    32803   // play the animation in the preview pane, or stop
+
 // IDD_PROGRESS.
 #define IDC_PROGRESS                    1000
 #define IDC_STATUS                      1001
@@ -40,5 +46,19 @@
 #define IDC_BATCH_TRANSPARENCY_EACH     1011
 #define IDC_BATCH_TRANSPARENCY_NONE     1012
 
-// The view's tree control.
+// IDD_CONVERT's size choices: empty fields are not asked for.
+#define IDC_OUTWIDTH                    1150
+#define IDC_OUTHEIGHT                   1151
+#define IDC_COLOURS                     1152
+#define IDC_LOSSY                       1153
+#define IDC_MAXSIZE                     1154
+
+// IDD_BATCHCONVERT's size choices.
+#define IDC_BATCH_OUTWIDTH              1155
+#define IDC_BATCH_OUTHEIGHT             1156
+#define IDC_BATCH_COLOURS               1157
+#define IDC_BATCH_LOSSY                 1158
+
+// The view's tree control and the preview pane beside it.
 #define ID_TREE                         2001
+#define ID_PREVIEW                      2002

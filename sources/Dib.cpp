@@ -134,7 +134,7 @@ void KeepSpareBits(HGLOBAL hBits)
 
 cDib::cDib()
     : m_pInfo(nullptr), m_pBits(nullptr), m_hBits(nullptr), m_nColors(0), m_nStride(0),
-      m_nInfoSize(0), m_bTopDownSource(FALSE), m_nRowsOffset(nRowsFollowTable),
+      m_nInfoSize(0), m_nStretchMode(COLORONCOLOR), m_bTopDownSource(FALSE), m_nRowsOffset(nRowsFollowTable),
       m_dwRowsCompression(BI_RGB), m_cbRowsData(0), m_nSourceBitCount(0), m_pszRefusal(nullptr)
 {
 }
@@ -613,7 +613,9 @@ int cDib::Draw(HDC hDC, int nDestLeft, int nDestTop, int nDestRight, int nDestBo
         hOldPalette = ::SelectPalette(hDC, *pPalette, TRUE);
         ::RealizePalette(hDC);
     }
-    ::SetStretchBltMode(hDC, COLORONCOLOR);
+    ::SetStretchBltMode(hDC, m_nStretchMode);
+    if (m_nStretchMode == HALFTONE)
+        ::SetBrushOrgEx(hDC, 0, 0, nullptr);        // as halftoning asks
 
     // The source rectangle counts rows from the top; the rows are stored from
     // the bottom, which is where both calls measure the source origin.

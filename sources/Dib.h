@@ -50,6 +50,9 @@ public:
     LONG GetHeight() const { return m_pInfo != nullptr ? m_pInfo->bmiHeader.biHeight : 0; }
     WORD GetBitCount() const { return m_pInfo != nullptr ? m_pInfo->bmiHeader.biBitCount : 0; }
     DWORD GetStride() const { return m_nStride; }
+    // How Draw stretches through GDI: COLORONCOLOR (the default) keeps
+    // pixels sharp when enlarging; HALFTONE averages them when shrinking.
+    void SetStretchMode(int nMode) { m_nStretchMode = nMode; }
     // Why the last read refused its bitmap, when the reason is one the
     // user can act on (its bit-field masks); null otherwise.
     LPCSTR GetRefusal() const { return m_pszRefusal; }
@@ -92,6 +95,7 @@ protected:
     UINT m_nColors;
     DWORD m_nStride;
     WORD m_nInfoSize;
+    int m_nStretchMode;
     BOOL m_bTopDownSource;      // the rows ReadBits will read come top row first
     // Where the rows ReadBits will read stand in the file, and how they are
     // stored there: BI_RGB, or BI_RLE8 / BI_RLE4 in m_cbRowsData bytes.

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Draws the bitmaps and the icon of reelwright.exe from the character
-pictures in res/pictures.txt, into res/: toolbar.bmp (eight 16x15 buttons),
+pictures in res/pictures.txt, into res/: toolbar.bmp (nine 16x15 buttons),
 treeimages.bmp (four 16x16 tree item pictures) and reelwright.ico (32x32 and
 16x16). The outputs are checked in, so building needs no Python; run this
 again after editing the pictures.
@@ -36,7 +36,7 @@ INDEX = {char: i for i, (char, _) in enumerate(PALETTE)}
 TRANSPARENT = "-"   # icons only: shows what lies behind the icon
 
 # Which pictures go where: (group in pictures.txt, count, width, height).
-TOOLBAR = ("toolbar", 8, 16, 15)
+TOOLBAR = ("toolbar", 9, 16, 15)
 TREE = ("tree", 4, 16, 16)
 
 

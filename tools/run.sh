@@ -26,5 +26,14 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "run: starting $exe"
     exec "$top/tools/wine.sh" "$exe" "$("$top/tools/wine.sh" winepath -w "$demo/demo.seq" | tr -d '\r')"
 fi
-"$top/tools/with-display.sh" "$top/tools/screenshot.sh" "$exe" "$demo/demo.seq" "$build/screenshots/main-window.png"
-echo "run: no display here; the main window with the demo project is pictured in $build/screenshots/main-window.png"
+shots="$build/screenshots"
+"$top/tools/with-display.sh" "$top/tools/screenshot.sh" "$exe" "$demo/demo.seq" "$shots/main-window.png"
+# The preview pane: a click on the demo's balloon.bmp, and Play (Space) a
+# second after a click on its movie. The points are the tree's rows as the
+# main window first opens on Wine's 1024x768 desktop.
+"$top/tools/with-display.sh" "$top/tools/screenshot.sh" "$exe" "$demo/demo.seq" "$shots/preview-picture.png" \
+    click 150 139
+"$top/tools/with-display.sh" "$top/tools/screenshot.sh" "$exe" "$demo/demo.seq" "$shots/preview-playing.png" \
+    click 150 123 space wait 1
+echo "run: no display here; the main window with the demo project is pictured in $shots/main-window.png," \
+     "the preview pane in preview-picture.png and preview-playing.png beside it"

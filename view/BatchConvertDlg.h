@@ -1,5 +1,6 @@
 // CBatchConvertDlg: "Convert all files", the choices of "Batch Convert":
-// one file per movie frame or not, and transparency.
+// one file per movie frame or not, transparency, and the size choices that
+// apply to each file (output width and height, colours, lossiness).
 #pragma once
 
 #include "Dialog.h"
@@ -18,4 +19,8 @@ protected:
 public:
     BOOL m_bExpand;
     int m_nTransparency;    // in template order: None, first image, each image
+    int m_nOutputWidth;     // 0: not asked for (the field empty)
+    int m_nOutputHeight;
+    int m_nColours;         // 2 to 256
+    int m_nLossiness;       // 0 to 200
 };

@@ -6,6 +6,7 @@
 #include "FileDialog.h"
 #include "MessageBox.h"
 #include "OutputGuard.h"
+#include "SizeFields.h"
 #include "resource.h"
 
 BEGIN_MESSAGE_MAP(CConvertDlg, CDialog)
@@ -13,7 +14,8 @@ BEGIN_MESSAGE_MAP(CConvertDlg, CDialog)
 END_MESSAGE_MAP()
 
 CConvertDlg::CConvertDlg(CWnd* pParent)
-    : CDialog(IDD_CONVERT, pParent), m_nFrameRate(15), m_nLoopCount(0), m_nTransparency(0)
+    : CDialog(IDD_CONVERT, pParent), m_nFrameRate(15), m_nLoopCount(0), m_nTransparency(0), m_nOutputWidth(0),
+      m_nOutputHeight(0), m_nColours(256), m_nLossiness(0), m_dwMaxSize(0)
 {
 }
 
@@ -27,6 +29,9 @@ void CConvertDlg::DoDataExchange(CDataExchange* pDX)
     // -1 is what the handler stores as 0xFFFF.
     DDV_MinMaxInt(pDX, m_nLoopCount, -1, 32000);
     DDX_Radio(pDX, IDC_TRANSPARENCY_NONE, m_nTransparency);
+    static const int kSizeFields[4] = {IDC_OUTWIDTH, IDC_OUTHEIGHT, IDC_COLOURS, IDC_LOSSY};
+    DDX_SizeChoices(pDX, kSizeFields, m_nOutputWidth, m_nOutputHeight, m_nColours, m_nLossiness);
+    DDX_ByteSize(pDX, IDC_MAXSIZE, m_dwMaxSize);
 }
 
 void CConvertDlg::OnBrowse()

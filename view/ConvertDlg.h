@@ -1,5 +1,6 @@
 // CConvertDlg: "Convert to GIF", the choices of "Create animation": output
-// file name, frame rate, loop count and transparency.
+// file name, frame rate, loop count, transparency, and the size choices
+// (output width and height, colours, lossiness, largest file).
 #pragma once
 
 #include "Dialog.h"
@@ -35,6 +36,11 @@ public:
     int m_nFrameRate;
     int m_nLoopCount;
     int m_nTransparency;
+    int m_nOutputWidth;         // 0: not asked for (the field empty)
+    int m_nOutputHeight;
+    int m_nColours;             // 2 to 256
+    int m_nLossiness;           // 0 to 200
+    DWORD m_dwMaxSize;          // 0: any size
 
     DECLARE_MESSAGE_MAP()
 };

@@ -175,3 +175,9 @@ void CProgressDlg::ShowReport(const cExportReport& report)
     if (!strText.IsEmpty())
         AfxMessageBox(strText);
 }
+
+void CProgressDlg::ShowNotes(const cExportReport& report)
+{
+    if (!report.m_notes.empty())
+        AfxMessageBox(AfxFormatList("Written:", report.m_notes), MB_OK | MB_ICONINFORMATION);
+}

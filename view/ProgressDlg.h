@@ -41,6 +41,9 @@ public:
     static CString ReportText(const cExportReport& report);
     // The question AskReplace asks.
     static CString ReplaceQuestion(const std::vector<CString>& existing);
+    // What the user should know of the files written (how an animation was
+    // fitted under its size), in one message; nothing when there is none.
+    static void ShowNotes(const cExportReport& report);
 
 // Implementation
 protected:

@@ -115,6 +115,7 @@ struct IGifStreamOptions4 : public IGifStreamOptions3
     // Lossy compression from 0 (off, the default) to 200: runs of pixels may
     // take colours close to their own where that shortens the data. Pixels
     // that stay the same from one image to the next and the transparent
-    // colour are never changed.
+    // colour are never changed. It writes the differenced layout, which
+    // knows what stays.
     virtual HRESULT STDMETHODCALLTYPE SetLossiness(DWORD nLevel) = 0;
 };

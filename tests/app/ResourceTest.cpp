@@ -62,9 +62,10 @@ const Lines kMenu = {
     "  32771 &Create animation...", "  32773 &Batch Convert...",
     "&Edit",
     "  57643 &Undo\tCtrl+Z", "  ---", "  57635 Cu&t\tCtrl+X", "  57634 &Copy\tCtrl+C",
-    "  57637 &Paste\tCtrl+V", "  32774 &Delete\tDel",
+    "  57637 &Paste\tCtrl+V", "  32774 &Delete\tDel", "  ---",
+    "  32800 &Move Up\tAlt+Up", "  32801 Move D&own\tAlt+Down", "  32802 &Sort by Number",
     "&View",
-    "  59392 &Toolbar", "  59393 &Status Bar",
+    "  59392 &Toolbar", "  59393 &Status Bar", "  ---", "  32803 &Play\tSpace",
     "&Help",
     "  57664 &About Flickwright...",
 };
@@ -77,6 +78,7 @@ const Binding kAccelerators[] = {
     {FALT, VK_BACK, 57643},      {0, VK_DELETE, 32774},       {FSHIFT, VK_DELETE, 57635},
     {0, VK_F6, 57680},           {FSHIFT, VK_F6, 57681},      {FCONTROL, VK_INSERT, 57634},
     {FSHIFT, VK_INSERT, 57637},  {FCONTROL, 'X', 57635},      {FCONTROL, 'Z', 57643},
+    {FALT, VK_UP, 32800},        {FALT, VK_DOWN, 32801},      {0, VK_SPACE, 32803},
 };
 
 const std::pair<UINT, const char*> kStrings[] = {
@@ -98,6 +100,10 @@ const std::pair<UINT, const char*> kStrings[] = {
     {57634, "Copy the selection and put it on the Clipboard\nCopy"},
     {57637, "Insert Clipboard contents\nPaste"},
     {32774, "Removes selection from project."},
+    {32800, "Move the selection up within its sequence\nMove Up"},
+    {32801, "Move the selection down within its sequence\nMove Down"},
+    {32802, "Put the selected sequence's images in the order of the numbers in their names\nSort by Number"},
+    {32803, "Play the animation in the preview pane as the GIF will show it, or stop\nPlay"},
     {59392, "Show or hide the toolbar\nToggle ToolBar"},
     {59393, "Show or hide the status bar\nToggle StatusBar"},
     {57664, "Display program information, version number and copyright\nAbout"},
@@ -166,7 +172,7 @@ const DialogShape kDialogs[] = {
         {"1001 Static 'Status' 0x1002008C", 9, 11, 165, 13},
         {"2 Button 'Cancel' 0x10030000", 67, 48, 50, 14},
     }},
-    {132, "Convert to GIF", kModal, 249, 154, {
+    {132, "Convert to GIF", kModal, 249, 228, {
         {"-1 Static '&Output filename:' 0x10020000", 8, 9, 112, 10},
         {"1002 Edit '' 0x10010080 sunken", 8, 23, 124, 14},
         {"1003 Button '&Browse...' 0x10010000", 141, 22, 39, 15},
@@ -180,10 +186,24 @@ const DialogShape kDialogs[] = {
         {"1007 Button '&None' 0x10020009", 17, 100, 93, 10},
         {"1008 Button 'Use upper left pixel from &first image' 0x10000009", 17, 113, 163, 10},
         {"1009 Button 'Use upper left pixel from &each image' 0x10000009", 17, 127, 165, 10},
+        {"-1 Button 'Smaller file (empty: as the frames are)' 0x10020007", 8, 148, 235, 74},
+        {"-1 Static '&Width:' 0x10020000", 17, 162, 30, 10},
+        {"1150 Edit '' 0x10030080 sunken", 56, 160, 35, 12},
+        {"-1 Static '&Height:' 0x10020000", 103, 162, 30, 10},
+        {"1151 Edit '' 0x10010080 sunken", 137, 160, 35, 12},
+        {"-1 Static 'pixels' 0x10020000", 177, 162, 40, 10},
+        {"-1 Static '&Colours:' 0x10020000", 17, 180, 36, 10},
+        {"1152 Edit '' 0x10010080 sunken", 56, 178, 35, 12},
+        {"-1 Static 'Loss&y:' 0x10020000", 103, 180, 30, 10},
+        {"1153 Edit '' 0x10010080 sunken", 137, 178, 35, 12},
+        {"-1 Static '0 to 200' 0x10020000", 177, 180, 50, 10},
+        {"-1 Static 'Lar&gest file:' 0x10020000", 17, 198, 42, 10},
+        {"1154 Edit '' 0x10010080 sunken", 62, 196, 45, 12},
+        {"-1 Static 'bytes, or 500K, 2M: the least loss that fits' 0x10020000", 112, 198, 128, 18},
         {"1 Button 'OK' 0x10030001", 193, 7, 50, 14},
         {"2 Button 'Cancel' 0x10010000", 193, 23, 50, 14},
     }},
-    {133, "Convert all files", kModal, 259, 89, {
+    {133, "Convert all files", kModal, 259, 134, {
         {"1 Button 'OK' 0x10010001", 200, 4, 50, 14},
         {"2 Button 'Cancel' 0x10010000", 200, 20, 50, 14},
         {"1008 Button '&Expand animations into separate files.' 0x10010003", 10, 7, 144, 13},
@@ -191,6 +211,16 @@ const DialogShape kDialogs[] = {
         {"1012 Button '&None' 0x10020009", 19, 38, 93, 10},
         {"1010 Button 'Use upper left pixel from &first image' 0x10000009", 19, 51, 163, 10},
         {"1011 Button 'Use upper left pixel from &each image' 0x10000009", 19, 64, 165, 10},
+        {"-1 Button 'Smaller files (empty: as the frames are)' 0x10020007", 10, 86, 240, 42},
+        {"-1 Static '&Width:' 0x10020000", 19, 100, 30, 10},
+        {"1155 Edit '' 0x10030080 sunken", 52, 98, 32, 12},
+        {"-1 Static '&Height:' 0x10020000", 92, 100, 30, 10},
+        {"1156 Edit '' 0x10010080 sunken", 122, 98, 32, 12},
+        {"-1 Static '&Colours:' 0x10020000", 19, 114, 32, 10},
+        {"1157 Edit '' 0x10010080 sunken", 52, 112, 32, 12},
+        {"-1 Static 'Loss&y:' 0x10020000", 92, 114, 30, 10},
+        {"1158 Edit '' 0x10010080 sunken", 122, 112, 32, 12},
+        {"-1 Static '0 to 200' 0x10020000", 160, 114, 50, 10},
     }},
 };
 
@@ -291,7 +321,7 @@ TEST(Resources, MenuHasEveryPopupAndItemInOrder)
     EXPECT_EQ(kMenu, lines);
 }
 
-TEST(Resources, AcceleratorsAreTheFifteenBindings)
+TEST(Resources, AcceleratorsAreTheEighteenBindings)
 {
     HACCEL hAccel = ::LoadAcceleratorsA(Module(), MAKEINTRESOURCEA(IDR_MAINFRAME));
     ASSERT_NE(nullptr, hAccel);
@@ -361,7 +391,7 @@ TEST(Resources, RadioIndexFollowsTemplateOrder)
 
 TEST(Resources, BitmapsAre4BitWithTheStandardPaletteOnLightGrey)
 {
-    const struct { int nID, cx, cy, nImages; } bitmaps[] = {{128, 128, 15, 8}, {130, 64, 16, 4}};
+    const struct { int nID, cx, cy, nImages; } bitmaps[] = {{128, 144, 15, 9}, {130, 64, 16, 4}};
     for (const auto& b : bitmaps) {
         SCOPED_TRACE("bitmap " + std::to_string(b.nID));
         const BITMAPINFOHEADER* pHeader = FindBitmap(b.nID);

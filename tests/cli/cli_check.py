@@ -285,9 +285,17 @@ def main():
                         # Another extension would have AVIFile write a movie over that file.
                         ("output not a .gif", ["animate", "p.seq", "--output", "important.doc"]),
                         ("output without an extension", ["animate", "p.seq", "--output", "out"]),
-                        ("option of another command", ["batch", "p.seq", "--rate", "5"])]:
+                        ("option of another command", ["batch", "p.seq", "--rate", "5"]),
+                        ("width 0", ["animate", "p.seq", "--width", "0"]),
+                        ("height 65536", ["batch", "p.seq", "--height", "65536"]),
+                        ("colors 1", ["animate", "p.seq", "--colors", "1"]),
+                        ("colors 257", ["batch", "p.seq", "--colors", "257"]),
+                        ("lossy 201", ["animate", "p.seq", "--lossy", "201"]),
+                        ("max-size 0", ["animate", "p.seq", "--max-size", "0"]),
+                        ("max-size 2MB", ["animate", "p.seq", "--max-size", "2MB"]),
+                        ("max-size for batch", ["batch", "p.seq", "--max-size", "2M"])]:
         expect_run(f"usage: {title}", args, 2, stderr_has=["usage:"])
-    expect_run("--help", ["--help"], 0, stdout_has=["reelwright-cli animate"])
+    expect_run("--help", ["--help"], 0, stdout_has=["reelwright-cli animate", "--max-size SIZE", "--lossy 0-200"])
     expect_run("--version", ["--version"], 0, stdout_has=["reelwright-cli "])
 
     # create: the drop rules, skipped files named, no silent overwrite.
@@ -307,7 +315,8 @@ def main():
 
     out, _ = expect_run("show", ["show", "p.seq"], 0)
     wanted = ["Sequence : ", "  Sequence : clip", "    Image : Z:", "  Movie : Z:", "frame rate: 5", "loop count: 0",
-              "transparency: first", "expand: no", "frames: 7"]
+              "transparency: first", "expand: no", "size: as the frames are", "colors: 256", "lossy: 0",
+              "max size: none", "frames: 7"]
     lines = out.splitlines()
     check("show: tree and settings", len(lines) >= len(wanted)
           and all(any(line.startswith(w) for line in lines) for w in wanted), out)

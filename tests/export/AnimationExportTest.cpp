@@ -350,21 +350,6 @@ TEST(OutputGuard, ComparesFilesNotNames)
     EXPECT_TRUE(progress.messages.empty());
 }
 
-// What an earlier export wrote stays as it was unless a whole new file
-// with at least one image replaces it; no temporary file is left behind.
-std::vector<std::string> TemporaryFiles(const std::string& folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE hFind = ::FindFirstFileA((testsupport::WorkPath(folder) + "\\~rw*.gif").c_str(), &found);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.push_back(found.cFileName);
-    while (::FindNextFileA(hFind, &found));
-    ::FindClose(hFind);
-    return names;
-}
 
 // A node whose one frame cannot be fetched: the framework's memory exception.
 class cThrowingNode : public cTestNode

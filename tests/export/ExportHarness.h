@@ -212,4 +212,20 @@ inline Picture ClipPicture(int n)
     return p;
 }
 
+// The temporary files (~rw*.gif) in a folder of the work folder: an export
+// that ended leaves none.
+inline std::vector<std::string> TemporaryFiles(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = ::FindFirstFileA((testsupport::WorkPath(folder) + "\\~rw*.gif").c_str(), &found);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(found.cFileName);
+    while (::FindNextFileA(hFind, &found));
+    ::FindClose(hFind);
+    return names;
+}
+
 } // namespace exporttest

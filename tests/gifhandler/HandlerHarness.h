@@ -123,6 +123,7 @@ struct GifImage
     WORD left = 0, top = 0, width = 0, height = 0;
     BYTE descriptorPacked = 0;
     size_t localTable = 0;      // offset of the local colour table, if any
+    size_t data = 0;            // offset of the image data (its minimum code size byte)
     size_t end = 0;             // offset just past the image's data
 };
 
@@ -200,6 +201,7 @@ inline GifLayout ReadGifLayout(const std::vector<BYTE>& b)
                 pending.localTable = p;
                 p += 3u << ((pending.descriptorPacked & 7) + 1);
             }
+            pending.data = p;
             ++p;    // LZW minimum code size
             if (p > b.size() || !skipSubBlocks())
                 return g;

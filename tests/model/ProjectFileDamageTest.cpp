@@ -78,7 +78,9 @@ TEST(ProjectFileDamage, HostileFiles)
     const Case cases[] = {
         {"wrong magic", Concat({{0xEE, 0xFE, 0xCE, 0xFA, 1, 0, 0, 0}, {0, 0}, kRootTail, kSettings}), CArchiveException::generic},
         {"a bitmap file", Concat({Text("BM6\x04"), Bytes(60, 0)}), CArchiveException::generic},
-        {"version 2", Concat({{0xED, 0xFE, 0xCE, 0xFA, 2, 0, 0, 0}, {0, 0}, kRootTail, kSettings}), CArchiveException::badSchema},
+        {"version 3", Concat({{0xED, 0xFE, 0xCE, 0xFA, 3, 0, 0, 0}, {0, 0}, kRootTail, kSettings}), CArchiveException::badSchema},
+        {"version 2 without its size record", Concat({{0xED, 0xFE, 0xCE, 0xFA, 2, 0, 0, 0}, {0, 0}, kRootTail, kSettings}),
+         CArchiveException::endOfFile},
         {"version 0xFFFFFFFF", Concat({{0xED, 0xFE, 0xCE, 0xFA, 0xFF, 0xFF, 0xFF, 0xFF}}), CArchiveException::badSchema},
         {"unknown class", Project(1, Concat({NewClass("cImageFilX"), Bytes(20, 0)})), CArchiveException::badClass},
         {"framework class", Project(1, Concat({NewClass("CObArray"), {0, 0}})), CArchiveException::badClass},

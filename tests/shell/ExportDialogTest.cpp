@@ -21,42 +21,6 @@ using namespace dialogscript;
 
 namespace {
 
-// The window as it is on screen, written as a 24-bit .bmp; the number of
-// distinct colours in it, so that a blank capture is noticed.
-size_t SaveWindowPicture(HWND hWnd, const std::string& name)
-{
-    ::UpdateWindow(hWnd);
-    RECT rc;
-    ::GetWindowRect(hWnd, &rc);
-    const int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
-    HDC hdcScreen = ::GetDC(nullptr);
-    HDC hdcMem = ::CreateCompatibleDC(hdcScreen);
-    HBITMAP hBitmap = ::CreateCompatibleBitmap(hdcScreen, cx, cy);
-    HGDIOBJ hOld = ::SelectObject(hdcMem, hBitmap);
-    ::BitBlt(hdcMem, 0, 0, cx, cy, hdcScreen, rc.left, rc.top, SRCCOPY);
-    ::SelectObject(hdcMem, hOld);
-    BITMAPINFOHEADER bih = {sizeof bih, cx, cy, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    const DWORD stride = bmp::Stride(cx, 24);
-    std::vector<BYTE> rows(static_cast<size_t>(stride) * cy);
-    ::GetDIBits(hdcMem, hBitmap, 0, cy, rows.data(), reinterpret_cast<BITMAPINFO*>(&bih), DIB_RGB_COLORS);
-    ::DeleteObject(hBitmap);
-    ::DeleteDC(hdcMem);
-    ::ReleaseDC(nullptr, hdcScreen);
-
-    BITMAPFILEHEADER bfh = {0x4D42, static_cast<DWORD>(14 + 40 + rows.size()), 0, 0, 14 + 40};
-    std::vector<BYTE> file(reinterpret_cast<BYTE*>(&bfh), reinterpret_cast<BYTE*>(&bfh) + 14);
-    file.insert(file.end(), reinterpret_cast<BYTE*>(&bih), reinterpret_cast<BYTE*>(&bih) + 40);
-    file.insert(file.end(), rows.begin(), rows.end());
-    testsupport::WriteFileBytes(testsupport::WorkPath(name), file.data(), file.size());
-    std::set<DWORD> colours;
-    for (int y = 0; y < cy; ++y)
-        for (int x = 0; x < cx; ++x) {
-            const BYTE* p = &rows[static_cast<size_t>(y) * stride + 3 * x];
-            colours.insert(p[0] | (p[1] << 8) | (p[2] << 16));
-        }
-    return colours.size();
-}
-
 BOOL CALLBACK CountDialog(HWND hWnd, LPARAM lParam)
 {
     char szClass[16] = "";

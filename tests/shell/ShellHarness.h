@@ -55,5 +55,10 @@ HDROP MakeDropW(const std::vector<std::wstring>& paths);
 // "  Image : C:\x.bmp [2]" with the item's image in brackets.
 std::string TreeText(CTreeCtrl& tree);
 
+// The window as it is on screen, written as a 24-bit .bmp in the work
+// folder; the number of distinct colours in it, so that a blank capture is
+// noticed.
+size_t SaveWindowPicture(HWND hWnd, const std::string& name);
+
 // Whether the menu command is enabled once the frame updated its popup.
 bool MenuItemEnabled(UINT nID);

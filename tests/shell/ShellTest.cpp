@@ -38,12 +38,12 @@ TEST(Shell, StartsWithAnEmptyProjectBarsAndCommandStates)
     EXPECT_EQ("Sequences - Flickwright", std::string(Frame()->GetWindowText()));
     EXPECT_EQ("Sequence :  [1]\n", TreeText(View()->GetTreeCtrl()));
 
-    // Seven buttons in three groups.
+    // Eight buttons in four groups.
     CToolBar& toolBar = Frame()->GetToolBar();
     const UINT buttons[] = {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY,
-                            ID_EDIT_PASTE, 0, ID_APP_ABOUT};
-    ASSERT_EQ(9, toolBar.GetCount());
-    for (int i = 0; i < 9; ++i)
+                            ID_EDIT_PASTE, 0, ID_VIEW_PLAY, 0, ID_APP_ABOUT};
+    ASSERT_EQ(11, toolBar.GetCount());
+    for (int i = 0; i < 11; ++i)
         EXPECT_EQ(buttons[i], toolBar.GetItemID(i)) << i;
     CStatusBar& statusBar = Frame()->GetStatusBar();
     ASSERT_EQ(4, statusBar.GetCount());
@@ -60,6 +60,8 @@ TEST(Shell, StartsWithAnEmptyProjectBarsAndCommandStates)
         {ID_EDIT_UNDO, false}, {ID_EDIT_CUT, false}, {ID_EDIT_COPY, false}, {ID_EDIT_PASTE, false},
         {ID_EDIT_DELETE, false},        // nothing selected
         {ID_ACTION_CREATE, false}, {ID_ACTION_BATCH, false},    // an empty project
+        {ID_VIEW_PLAY, false}, {ID_EDIT_MOVE_UP, false}, {ID_EDIT_MOVE_DOWN, false},
+        {ID_EDIT_SORT_NUMBER, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.bEnabled, MenuItemEnabled(c.nID)) << c.nID;
