@@ -35,8 +35,9 @@
 //    such pixels behind, and they are repainted once, with their nearest
 //    colour, undithered, which they then keep;
 //  * a pixel whose source changed keeps what the screen shows when that is
-//    at least as close as the table's nearest colour: drifting pictures
-//    gather more colours on the screen than one table holds;
+//    at least as close as the table's nearest colour (to the middle of its
+//    small cell, see ColourLookup.cpp): drifting pictures gather more
+//    colours on the screen than one table holds;
 //  * a kept pixel takes the table's entry of that exact colour, else the
 //    stays entry; without either (the plain layout) it is mapped afresh.
 // Kept and repainted pixels neither take nor pass on dithering error. A
@@ -332,10 +333,14 @@ bool CColourStage::Map(ColourFrame& frame, CColourLookup& lookup, CPixelMapper& 
                 }
             }
             frame.settled[i] = 0;
-            const BYTE nearest = lookup.NearestKnown(c);
-            const int nearestDistance = ColourDistance(c, plan.colours[nearest]);
+            // A still pixel shown within the slack needs no search: whatever
+            // the nearest colour, it is shown well. A changed one is held to
+            // the nearest colour of its small cell, as dithering finds it.
             const int shownDistance = ColourDistance(c, shown);
-            if (still ? ShownWell(shownDistance, nearestDistance) : shownDistance <= nearestDistance) {
+            const bool nearEnough = still && static_cast<float>(shownDistance) <= kTrailSlack * kTrailSlack;
+            const BYTE nearest = nearEnough ? 0 : still ? lookup.NearestKnown(c) : lookup.NearCell(c);
+            const int nearestDistance = nearEnough ? 0 : ColourDistance(c, plan.colours[nearest]);
+            if (nearEnough || (still ? ShownWell(shownDistance, nearestDistance) : shownDistance <= nearestDistance)) {
                 const int exact = lookup.Exact(shown);
                 if (exact >= 0 || plan.stayIndex >= 0) {
                     frame.indices[i] = static_cast<BYTE>(exact >= 0 ? exact : plan.stayIndex);
