@@ -7,12 +7,9 @@
 // grows from one round to the next; rounds stop once one takes off less
 // than kMinGain of it.
 //
-// A photograph has some 15,000 entries, and most of the table's movement
-// happens in the first rounds, where precision matters least: those rounds
-// run on the entries folded to 6 bits a channel (a third as many, each at
-// the exact mean of its colours), and the last rounds, which settle the
-// boundaries between table colours, on the entries themselves. That halves
-// the time for the same error within a fraction of a percent.
+// A photograph has some 15,000 entries. Histograms that large are refined
+// on their entries folded to 6 bits a channel (a third as many, each at the
+// exact mean of its colours), for a third of the work a round.
 // A table colour that is given nothing (two that round to the same colour,
 // one the others cut off) is moved onto the entry with the largest error,
 // and a table with fewer colours than allowed (the cut stops at boxes of one
@@ -28,7 +25,6 @@
 namespace {
 
 const DWORD kMaxRounds = 12;
-const DWORD kMaxFineRounds = 0;
 const double kMinGain = 0.01;
 // Histograms with fewer entries are refined on their entries alone.
 const DWORD kFoldFrom = 4096;
@@ -37,7 +33,7 @@ const DWORD kFoldSlotBits = 16;
 } // namespace
 
 CPaletteRefiner::CPaletteRefiner()
-    : m_nEntries(0), m_nFolded(0), m_nRounds(0), m_dError(0)
+    : m_nEntries(0), m_nFolded(0), m_nRounds(0)
 {
 }
 
@@ -46,7 +42,7 @@ bool CPaletteRefiner::Reserve()
     // The entries, then as many folded ones at most.
     const DWORD n = 2 * CColourHistogram::kMaxEntries;
     return m_pEntries.Reserve(n) && m_pNearest.Reserve(n) && m_pErrors.Reserve(n)
-           && m_pFoldSlots.Reserve(1u << kFoldSlotBits) && m_pFoldOf.Reserve(CColourHistogram::kMaxEntries);
+           && m_pFoldSlots.Reserve(1u << kFoldSlotBits);
 }
 
 // The histogram's entries side by side, read in every round.
@@ -65,8 +61,7 @@ void CPaletteRefiner::Load(const CColourHistogram& histogram)
     }
 }
 
-// The entries folded to 6 bits a channel, after them in m_pEntries; each
-// entry's fold in m_pNearest, for the first fine round to start from.
+// The entries folded to 6 bits a channel, after them in m_pEntries.
 void CPaletteRefiner::Fold()
 {
     ::memset(m_pFoldSlots.Get(), 0, sizeof(DWORD) << kFoldSlotBits);
@@ -89,7 +84,6 @@ void CPaletteRefiner::Fold()
         for (int a = 0; a < 3; ++a)
             f.mean[a] += e.weight * e.mean[a];
         f.weight += e.weight;
-        m_pFoldOf[k] = static_cast<WORD>(m_pFoldSlots[s] & 0xFFFF);
     }
     for (DWORD k = 0; k < m_nFolded; ++k) {
         Entry& f = folded[k];
@@ -174,13 +168,13 @@ DWORD CPaletteRefiner::Reseed(DWORD first, DWORD n, DWORD limit, DWORD colours[2
 }
 
 // Rounds over n entries from `first` until one gains less than kMinGain,
-// at most nRounds; the error of the last round.
-double CPaletteRefiner::Rounds(DWORD first, DWORD n, DWORD nRounds, DWORD limit, DWORD colours[256], DWORD* pnCount)
+// at most kMaxRounds.
+void CPaletteRefiner::Rounds(DWORD first, DWORD n, DWORD limit, DWORD colours[256], DWORD* pnCount)
 {
     DWORD count = *pnCount;
-    double previous = 0, error = 0;
-    for (DWORD round = 0; round < nRounds; ++round) {
-        error = Assign(first, n, colours, count);
+    double previous = 0;
+    for (DWORD round = 0; round < kMaxRounds; ++round) {
+        const double error = Assign(first, n, colours, count);
         ++m_nRounds;
         bool free = count < limit;
         for (DWORD j = 0; j < count; ++j)
@@ -200,7 +194,6 @@ double CPaletteRefiner::Rounds(DWORD first, DWORD n, DWORD nRounds, DWORD limit,
         previous = error;
     }
     *pnCount = count;
-    return error;
 }
 
 bool CPaletteRefiner::Refine(const CColourHistogram& histogram, DWORD limit, DWORD colours[256], DWORD* pnCount)
@@ -209,19 +202,13 @@ bool CPaletteRefiner::Refine(const CColourHistogram& histogram, DWORD limit, DWO
         return false;
     Load(histogram);
     m_nRounds = 0;
-    double error = 0;
     if (m_nEntries >= kFoldFrom) {
         Fold();
         ::memset(m_pNearest.Get() + m_nEntries, 0xFF, m_nFolded);
-        Rounds(m_nEntries, m_nFolded, kMaxRounds, limit, colours, pnCount);
-        // Each entry starts from its fold's colour.
-        for (DWORD k = 0; k < m_nEntries; ++k)
-            m_pNearest[k] = m_pNearest[m_nEntries + m_pFoldOf[k]];
-        error = Rounds(0, m_nEntries, kMaxFineRounds, limit, colours, pnCount);
+        Rounds(m_nEntries, m_nFolded, limit, colours, pnCount);
     } else {
         ::memset(m_pNearest.Get(), 0xFF, m_nEntries);
-        error = Rounds(0, m_nEntries, kMaxRounds, limit, colours, pnCount);
+        Rounds(0, m_nEntries, limit, colours, pnCount);
     }
-    m_dError = error / (histogram.Pixels() != 0 ? histogram.Pixels() : 1);
     return true;
 }

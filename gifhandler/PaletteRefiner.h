@@ -27,9 +27,8 @@ public:
     bool Refine(const CColourHistogram& histogram, DWORD limit, DWORD colours[256], DWORD* pnCount);
 
 // Attributes
-    // Rounds of the last Refine, and its squared error per pixel.
+    // Rounds of the last Refine.
     DWORD Rounds() const { return m_nRounds; }
-    double Error() const { return m_dError; }
 
 // Implementation
 private:
@@ -44,7 +43,7 @@ private:
     bool Reserve();
     void Load(const CColourHistogram& histogram);
     void Fold();
-    double Rounds(DWORD first, DWORD n, DWORD nRounds, DWORD limit, DWORD colours[256], DWORD* pnCount);
+    void Rounds(DWORD first, DWORD n, DWORD limit, DWORD colours[256], DWORD* pnCount);
     double Assign(DWORD first, DWORD n, const DWORD* colours, DWORD count);
     DWORD Reseed(DWORD first, DWORD n, DWORD limit, DWORD colours[256], DWORD count, bool* pbChanged);
 
@@ -55,9 +54,7 @@ private:
     CHeapArray<BYTE> m_pNearest;        // each entry's table colour in the last round
     CHeapArray<float> m_pErrors;        // each entry's weighted squared error
     CHeapArray<DWORD> m_pFoldSlots;     // folded entry + 0x10000 by 6-bit colour, 0 when empty
-    CHeapArray<WORD> m_pFoldOf;         // each entry's folded entry
     double m_sums[256][3];
     double m_weights[256];
     DWORD m_nRounds;
-    double m_dError;
 };
