@@ -30,7 +30,7 @@ namespace {
 const char kVersion[] = "reelwright-cli 1.0";
 const int kExitOk = 0, kExitFailed = 1, kExitUsage = 2;
 
-const char kUsage[] =
+const char kSynopsis[] =
     "usage: reelwright-cli create PROJECT.seq FILE... [--force]\n"
     "       reelwright-cli animate PROJECT.seq [--output FILE.gif [--force]] [--rate 1-100]\n"
     "                      [--loop -1-32000] [--transparency none|first|each] [--dither on|off]\n"
@@ -40,7 +40,9 @@ const char kUsage[] =
     "                      [--dither on|off] [--plain] [--width N] [--height N] [--colors 2-256]\n"
     "                      [--lossy 0-200]\n"
     "       reelwright-cli show PROJECT.seq\n"
-    "       reelwright-cli --help | --version\n"
+    "       reelwright-cli --help | --version\n";
+
+const char kDetails[] =
     "\n"
     "create   makes a project (its name ends in .seq) of bitmaps, numbered bitmaps\n"
     "         (one sequence per name) and movies, as dropping them on the window does\n"
@@ -67,7 +69,9 @@ const char kUsage[] =
 
 int Usage(const char* pszProblem)
 {
-    std::fprintf(stderr, "reelwright-cli: %s\n%s", pszProblem, kUsage);
+    // The synopsis alone: the problem stays on the screen, not scrolled off
+    // by the whole help.
+    std::fprintf(stderr, "reelwright-cli: %s\n%s(reelwright-cli --help says more)\n", pszProblem, kSynopsis);
     return kExitUsage;
 }
 
@@ -372,7 +376,8 @@ int main(int argc, char** argv)
         return Usage("no command");
     const std::string command = argv[1];
     if (command == "--help" || command == "-h") {
-        std::fputs(kUsage, stdout);
+        std::fputs(kSynopsis, stdout);
+        std::fputs(kDetails, stdout);
         return kExitOk;
     }
     if (command == "--version") {

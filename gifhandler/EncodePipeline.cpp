@@ -1,8 +1,10 @@
 // CEncodePipeline: a ring of jobs between the stream's thread and the
 // workers. Job n lives in slot n % m_nJobs; the stream's thread fills it,
 // one worker encodes it, and the stream's thread writes it before it fills
-// the slot again, so no job is touched by two threads at once. The counts
-// and flags that hand a job over are read and changed under m_lock only.
+// the slot again, so no job is touched by two threads at once. A task is
+// handed over the same way, and the stream waits for it before it touches
+// what the task works on. The counts and flags that hand a job or a task
+// over are read and changed under m_lock only.
 #include "EncodePipeline.h"
 
 #include <vfw.h>
@@ -21,8 +23,8 @@ bool FindSystemFunction(HMODULE hModule, const char* pszName, Function& pfn)
 } // namespace
 
 CEncodePipeline::CEncodePipeline()
-    : m_pOutput(nullptr), m_nWorkers(0), m_nJobs(0), m_nJobsSubmitted(0), m_nJobsTaken(0), m_bStopping(false),
-      m_nJobsWritten(0)
+    : m_pOutput(nullptr), m_nWorkers(0), m_nJobs(0), m_nJobsSubmitted(0), m_nJobsTaken(0), m_pTask(nullptr),
+      m_bTaskTaken(false), m_bTaskRun(false), m_bStopping(false), m_nJobsWritten(0)
 {
     m_pfnAcquire = m_pfnRelease = nullptr;
     m_pfnSleep = nullptr;
@@ -71,8 +73,8 @@ bool CEncodePipeline::Start(COutputSink& output)
     return true;
 }
 
-// The workers leave once nothing submitted is left to encode: no job is
-// left half done, and none waits for a worker that has gone.
+// The workers leave once nothing submitted is left to encode or run: no job
+// is left half done, and none waits for a worker that has gone.
 void CEncodePipeline::Stop()
 {
     if (m_nWorkers == 0)
@@ -91,16 +93,28 @@ void CEncodePipeline::Stop()
 
 DWORD WINAPI CEncodePipeline::WorkerMain(void* pPipeline)
 {
-    static_cast<CEncodePipeline*>(pPipeline)->EncodeJobs();
+    static_cast<CEncodePipeline*>(pPipeline)->Work();
     return 0;
 }
 
-void CEncodePipeline::EncodeJobs()
+void CEncodePipeline::Work()
 {
     m_pfnAcquire(&m_lock);
     for (;;) {
-        while (m_nJobsTaken == m_nJobsSubmitted && !m_bStopping)
+        const auto taskWaiting = [this] { return m_pTask != nullptr && !m_bTaskTaken; };
+        while (m_nJobsTaken == m_nJobsSubmitted && !taskWaiting() && !m_bStopping)
             m_pfnSleep(&m_jobWaiting, &m_lock, INFINITE, 0);
+        // The task first: the stream waits for it before its next image.
+        if (taskWaiting()) {
+            m_bTaskTaken = true;
+            CPipelineTask* task = m_pTask;
+            m_pfnRelease(&m_lock);
+            task->Run();
+            m_pfnAcquire(&m_lock);
+            m_bTaskRun = true;
+            m_pfnWakeAll(&m_jobEncoded);
+            continue;
+        }
         if (m_nJobsTaken == m_nJobsSubmitted)
             break;
         const DWORD slot = m_nJobsTaken++ % m_nJobs;
@@ -157,6 +171,24 @@ void CEncodePipeline::Submit()
     ++m_nJobsSubmitted;
     m_pfnRelease(&m_lock);
     m_pfnWake(&m_jobWaiting);
+}
+
+void CEncodePipeline::SubmitTask(CPipelineTask& task)
+{
+    m_pfnAcquire(&m_lock);
+    m_pTask = &task;
+    m_bTaskTaken = m_bTaskRun = false;
+    m_pfnRelease(&m_lock);
+    m_pfnWake(&m_jobWaiting);
+}
+
+void CEncodePipeline::WaitTask()
+{
+    m_pfnAcquire(&m_lock);
+    while (m_pTask != nullptr && !m_bTaskRun)
+        m_pfnSleep(&m_jobEncoded, &m_lock, INFINITE, 0);
+    m_pTask = nullptr;
+    m_pfnRelease(&m_lock);
 }
 
 HRESULT CEncodePipeline::Finish()

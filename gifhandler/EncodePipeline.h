@@ -2,7 +2,9 @@
 // in the order they came. The stream fills a job and submits it; workers
 // encode jobs as they come; finished images are written, oldest first,
 // whenever the stream comes back for a job and when it asks to finish. A
-// fixed number of jobs is in flight, whatever the number of images.
+// fixed number of jobs is in flight, whatever the number of images. Beside
+// the images, one task at a time (the mapping of a frame's pixels) runs on a
+// worker while the stream goes on.
 //
 // Failures follow the output's rule: after the first nothing more is
 // written, and every later call answers it.
@@ -12,6 +14,16 @@
 
 #include "EncodeJob.h"
 #include "OutputSink.h"
+
+// Work a worker runs for the stream: Run is called once, on a worker.
+class CPipelineTask
+{
+public:
+    virtual void Run() = 0;
+
+protected:
+    ~CPipelineTask() = default;
+};
 
 class CEncodePipeline
 {
@@ -38,6 +50,11 @@ public:
     void Submit();
     // Waits for every submitted image and writes it; the output's error.
     HRESULT Finish();
+    // Hands a task to the workers, which take it before any image; the
+    // task given before must have been waited for.
+    void SubmitTask(CPipelineTask& task);
+    // Waits until the task last submitted has run (at once when none was).
+    void WaitTask();
 
 // Implementation
 private:
@@ -45,7 +62,7 @@ private:
     static const DWORD kMaxJobs = 2 * kMaxWorkers + 1;
 
     static DWORD WINAPI WorkerMain(void* pPipeline);
-    void EncodeJobs();
+    void Work();
     // Writes the oldest image when it is encoded, or after waiting for it
     // with bWait. False when there is none (ready) or the output failed.
     bool WriteOldest(bool bWait);
@@ -69,12 +86,15 @@ private:
     WakeFunction m_pfnWake;
     WakeFunction m_pfnWakeAll;
     SRWLOCK m_lock;
-    CONDITION_VARIABLE m_jobWaiting;    // a job was submitted, or the workers are to stop
-    CONDITION_VARIABLE m_jobEncoded;
+    CONDITION_VARIABLE m_jobWaiting;    // a job or a task was submitted, or the workers are to stop
+    CONDITION_VARIABLE m_jobEncoded;    // ... or a task has run
     bool m_bEncoded[kMaxJobs];  // the job is encoded
     bool m_bEncodedWell[kMaxJobs];      // ... and its encoding had memory
     DWORD m_nJobsSubmitted;     // jobs handed to the workers, written or not
     DWORD m_nJobsTaken;         // jobs a worker has begun to encode
+    CPipelineTask* m_pTask;     // the task submitted, until it is waited for
+    bool m_bTaskTaken;
+    bool m_bTaskRun;
     bool m_bStopping;
     // The stream's thread's own.
     DWORD m_nJobsWritten;       // jobs whose image went into the output whole

@@ -9,6 +9,9 @@
 //  * pixels inside the rectangle that stay the same are marked still: the
 //    job's encodings (EncodeVersions.h) may write them transparent, with an
 //    index the image leaves free, or keep their colour, whichever is shorter;
+//  * pixels of the image's stays entry (the colour stage's pixels that stay
+//    as the screen shows them, whatever colour that is) are unchanged; a
+//    crop holding any has that entry as its transparent colour;
 //  * its control extension says "leave in place", so the next image draws
 //    over it.
 // An image with transparency of its own is drawn by the plain layout whole,
@@ -155,22 +158,32 @@ bool CFrameDiffer::Prepare(const GifImage& image, const RGBQUAD* table, const RG
     m_bPlainClear = false;
     DWORD colours[256];
     Colours(table, colours);
+    // Pixels of the stays entry show what the screen shows, whatever it is.
+    const int stay = image.stayIndex;
     // The rectangle of change.
     PixelBox box = BoxWhere(width, height, [&](DWORD y) {
         const BYTE* row = ImageRow(image, y);
         const DWORD* screen = m_pCanvas + static_cast<SIZE_T>(y) * m_nWidth;
-        return [=, &colours](DWORD x) { return screen[x] != colours[row[x]]; };
+        return [=, &colours](DWORD x) { return row[x] != stay && screen[x] != colours[row[x]]; };
     });
     AtLeastOnePixel(box);
     const DWORD left = box.left, top = box.top;
     const DWORD cropWidth = box.right - left, cropHeight = box.bottom - top;
+    bool bStays = false;
+    for (DWORD y = 0; stay >= 0 && y < cropHeight && !bStays; ++y) {
+        const BYTE* row = ImageRow(image, top + y) + left;
+        for (DWORD x = 0; x < cropWidth && !bStays; ++x)
+            bStays = row[x] == stay;
+    }
 
     if (!job.Begin(PlacedIn(box, delay, 1)))
         return false;
     if (localTable != nullptr)
         job.SetLocalTable(localTable, image.count);
 
-    job.Optimise(-1, m_nLossiness, table, Global(table));
+    // A crop holding pixels that stay has their entry as its transparent
+    // colour, in every version.
+    job.Optimise(bStays ? stay : -1, m_nLossiness, table, Global(table));
     // The cropped indices and which of them the screen already shows; the
     // screen takes the crop's colours in the same pass.
     BYTE* const crop = job.Pixels();
@@ -184,6 +197,10 @@ bool CFrameDiffer::Prepare(const GifImage& image, const RGBQUAD* table, const RG
         BYTE* stays = still + static_cast<SIZE_T>(y) * cropWidth;
         ::memcpy(in, row, cropWidth);
         for (DWORD x = 0; x < cropWidth; ++x) {
+            if (in[x] == stay) {
+                stays[x] = 1;
+                continue;
+            }
             const DWORD colour = colours[in[x]];
             stays[x] = screen[x] == colour ? 1 : 0;
             screen[x] = colour;

@@ -2,28 +2,18 @@
 //
 // The buffers grow to the largest frame seen and are kept for the next one,
 // so that memory depends on the frame size and not on the number of frames.
-// A reduced frame's source pixels, indices and table stay as the "previous"
-// of the next one, so that nothing shimmers where nothing moves:
-//  * When the pixels that changed can be shown with the previous frame's
-//    table about as well as a table of their own would show them, the table
-//    is kept: unchanged pixels keep their indices exactly, and only the
-//    changed ones are mapped (and dithered, among themselves).
-//  * Otherwise (a new scene, new colours) the frame gets a table of its own,
-//    and the quantizer still keeps unchanged pixels in their old colours
-//    where the new table has them.
-// A key colour (the one to become transparent) is taken from the source
-// pixels before anything is reduced. A kept table serves only a frame of
-// the same key colour, and only while that colour has its entry there:
-// then the key's pixels take that entry and nothing else is mapped onto it,
-// as the quantizer does for a table of the frame's own.
+// Reduced frames go through the colour stage: each one's table is chosen
+// in order, here, and its pixels mapped here or, when the stream has
+// workers, on one of them, while the client makes the next frame. The stage
+// keeps what the screen shows, so that still areas stay still (see
+// ColourStage.cpp); a frame the stage does not make comes between as a new
+// start. A key colour (the one to become transparent) is taken from the
+// source pixels before anything is reduced.
 #include "FrameImage.h"
 
 #include <vfw.h>
 
-#include "ColorQuantizer.h"
 #include "DibPixels.h"
-
-#include <new>
 
 #include <string.h>
 
@@ -41,14 +31,6 @@ DWORD TableEntries(const BITMAPINFOHEADER* format)
     return format->biClrUsed == 0 || format->biClrUsed > nMax ? nMax : format->biClrUsed;
 }
 
-bool HasColour(const DWORD* pixels, DWORD nPixels, DWORD colour)
-{
-    for (DWORD i = 0; i < nPixels; ++i)
-        if ((pixels[i] & 0xFFFFFF) == colour)
-            return true;
-    return false;
-}
-
 // The highest index the rows of an 8-bit frame use.
 BYTE HighestIndex(const DibGeometry& g, const BYTE* rows)
 {
@@ -59,181 +41,6 @@ BYTE HighestIndex(const DibGeometry& g, const BYTE* rows)
             highest = row[x] > highest ? row[x] : highest;
     }
     return highest;
-}
-
-// The kept table serves while the changed pixels lie this close to its
-// colours, measured against how close a table of the frame's own brings
-// them (mean squared error per channel): the eye does not tell a slightly
-// coarser table, and it does tell shimmer. Measured on a pan across a
-// photograph, keeping the table while it serves gave a higher SSIM than a
-// table for every frame, and on a ball over a still gradient a file a tenth
-// the size.
-const double kKeepTableFactor = 3.0;
-const double kKeepTableSlack = 8.0;
-// Where most of the picture changed (a pan, a new scene) there is little
-// still to keep, and the table has to serve nearly as well as a new one.
-const double kMovingShare = 0.5;
-const double kMovingFactor = 1.2;
-
-// Whether the frame has at most maxColours colours: then it is written
-// exactly, whatever table the previous frame had.
-bool HasFewColours(const DWORD* pixels, DWORD nPixels, DWORD maxColours)
-{
-    DWORD slots[1024];
-    ::memset(slots, 0xFF, sizeof slots);
-    DWORD nColours = 0;
-    for (DWORD i = 0; i < nPixels; ++i) {
-        const DWORD colour = pixels[i] & 0xFFFFFF;
-        DWORD slot = (colour * 2654435761u) >> 22;
-        while (slots[slot] != colour && slots[slot] != 0xFFFFFFFF)
-            slot = (slot + 1) & 1023;
-        if (slots[slot] == colour)
-            continue;
-        if (++nColours > maxColours)
-            return false;
-        slots[slot] = colour;
-    }
-    return true;
-}
-
-int Clamp(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
-
-// The nearest colour of a table but the excluded entry (-1: none),
-// remembered per colour for the frame: the changed pixels of an animation
-// repeat few colours.
-class cNearest
-{
-public:
-    cNearest(const RGBQUAD* table, DWORD count, int excluded)
-        : m_table(table), m_count(count), m_excluded(excluded)
-    {
-        ::memset(m_keys, 0xFF, sizeof m_keys);
-    }
-    BYTE Find(int r, int g, int b)
-    {
-        const DWORD key = static_cast<DWORD>(r << 16 | g << 8 | b);
-        const DWORD slot = (key ^ (key >> 11) ^ (key >> 19)) & (kSlots - 1);
-        if (m_keys[slot] == key)
-            return m_values[slot];
-        DWORD best = 0, bestDistance = 0xFFFFFFFF;
-        for (DWORD i = 0; i < m_count; ++i) {
-            if (static_cast<int>(i) == m_excluded)
-                continue;
-            const int dr = r - m_table[i].rgbRed, dg = g - m_table[i].rgbGreen, db = b - m_table[i].rgbBlue;
-            const DWORD d = static_cast<DWORD>(dr * dr + dg * dg + db * db);
-            if (d < bestDistance) {
-                bestDistance = d;
-                best = i;
-            }
-        }
-        m_keys[slot] = key;
-        m_values[slot] = static_cast<BYTE>(best);
-        return static_cast<BYTE>(best);
-    }
-
-private:
-    static const DWORD kSlots = 1u << 14;
-    const RGBQUAD* m_table;
-    DWORD m_count;
-    int m_excluded;
-    DWORD m_keys[kSlots];
-    BYTE m_values[kSlots];
-};
-
-// Shows the frame with the previous frame's table: unchanged pixels keep
-// their indices, changed ones get the nearest colour, with their rounding
-// error spread over their changed neighbours when dithering. The mean
-// squared error per channel between the changed pixels and their nearest
-// table colours (0 when none changed), and in *pbExact whether every one
-// has its exact colour there. errors holds 6 * (width + 2) ints. The pixels
-// of the key colour take keyIndex (which the caller has found in the table)
-// and count as unchanged; no other pixel is mapped onto it.
-double MapOntoPrevious(DWORD width, DWORD height, const DWORD* pixels, const QuantizePrevious& previous,
-                       DWORD keyColour, int keyIndex, bool dither, int* errors, BYTE* indices, bool* pbExact)
-{
-    cNearest* pNearest = new (std::nothrow) cNearest(previous.table, previous.count, keyIndex);
-    if (pNearest == nullptr)
-        return -1.0;
-    ::memset(errors, 0, 6 * (width + 2) * sizeof(int));
-    int* current = errors;
-    int* next = errors + 3 * (width + 2);
-    double sum = 0;
-    DWORD changed = 0;
-    for (DWORD y = 0; y < height; ++y) {
-        const bool leftToRight = (y & 1) == 0;
-        for (DWORD n = 0; n < width; ++n) {
-            const DWORD x = leftToRight ? n : width - 1 - n;
-            const size_t i = static_cast<size_t>(y) * width + x;
-            if ((pixels[i] & 0xFFFFFF) == keyColour) {
-                indices[i] = static_cast<BYTE>(keyIndex);
-                continue;
-            }
-            if (((pixels[i] ^ previous.pixels[i]) & 0xFFFFFF) == 0) {
-                indices[i] = previous.indices[i];
-                continue;
-            }
-            const int r0 = (pixels[i] >> 16) & 0xFF, g0 = (pixels[i] >> 8) & 0xFF, b0 = pixels[i] & 0xFF;
-            int* e = &current[3 * (x + 1)];
-            const int r = Clamp(r0 + e[0] / 16), g = Clamp(g0 + e[1] / 16), b = Clamp(b0 + e[2] / 16);
-            const BYTE index = pNearest->Find(r, g, b);
-            indices[i] = index;
-            const RGBQUAD& c = previous.table[index];
-            // How well the table holds this colour: its nearest entry, not
-            // the dithered choice, whose error is the dither's own noise.
-            const RGBQUAD& nearest = dither ? previous.table[pNearest->Find(r0, g0, b0)] : c;
-            const int dr = r0 - nearest.rgbRed, dg = g0 - nearest.rgbGreen, db = b0 - nearest.rgbBlue;
-            sum += dr * dr + dg * dg + db * db;
-            ++changed;
-            if (!dither)
-                continue;
-            // Floyd-Steinberg in sixteenths, to changed neighbours only
-            // (unchanged ones skip what they are given).
-            const int er = r - c.rgbRed, eg = g - c.rgbGreen, eb = b - c.rgbBlue;
-            const int ahead = leftToRight ? 1 : -1;
-            int* aheadSame = &current[3 * (x + 1 + ahead)];
-            int* below = &next[3 * (x + 1)];
-            int* belowAhead = &next[3 * (x + 1 + ahead)];
-            int* belowBehind = &next[3 * (x + 1 - ahead)];
-            const int channel[3] = {er, eg, eb};
-            for (int k = 0; k < 3; ++k) {
-                aheadSame[k] += channel[k] * 7;
-                belowBehind[k] += channel[k] * 3;
-                below[k] += channel[k] * 5;
-                belowAhead[k] += channel[k];
-            }
-        }
-        int* done = current;
-        current = next;
-        next = done;
-        ::memset(next, 0, 3 * (width + 2) * sizeof(int));
-    }
-    delete pNearest;
-    *pbExact = sum == 0;
-    return changed == 0 ? 0.0 : sum / (3.0 * changed);
-}
-
-// The mean squared error per channel between the pixels that differ from
-// the previous frame's and their nearest colours in table, those of the key
-// colour left out, as MapOntoPrevious leaves them out.
-double ChangedPixelsError(DWORD nPixels, const DWORD* pixels, const DWORD* previous, DWORD keyColour,
-                          const RGBQUAD* table, DWORD count, double* pdShare)
-{
-    cNearest* pNearest = new (std::nothrow) cNearest(table, count, TableEntryOf(table, count, keyColour));
-    if (pNearest == nullptr)
-        return -1.0;
-    double sum = 0;
-    DWORD changed = 0;
-    for (DWORD i = 0; i < nPixels; ++i) {
-        if (((pixels[i] ^ previous[i]) & 0xFFFFFF) == 0 || (pixels[i] & 0xFFFFFF) == keyColour)
-            continue;
-        const int r = (pixels[i] >> 16) & 0xFF, g = (pixels[i] >> 8) & 0xFF, b = pixels[i] & 0xFF;
-        const RGBQUAD& c = table[pNearest->Find(r, g, b)];
-        sum += (r - c.rgbRed) * (r - c.rgbRed) + (g - c.rgbGreen) * (g - c.rgbGreen) + (b - c.rgbBlue) * (b - c.rgbBlue);
-        ++changed;
-    }
-    delete pNearest;
-    *pdShare = nPixels == 0 ? 0.0 : static_cast<double>(changed) / nPixels;
-    return changed == 0 ? 0.0 : sum / (3.0 * changed);
 }
 
 } // namespace
@@ -247,8 +54,12 @@ int TableEntryOf(const RGBQUAD* table, DWORD count, DWORD colour)
 }
 
 CFrameImage::CFrameImage()
-    : m_nPrevCount(0), m_nPrevWidth(0), m_nPrevHeight(0), m_nPrevKeyColour(kNoKeyColour)
+    : m_nChosen(0), m_nMapped(0), m_bMapped(false)
 {
+    ::ZeroMemory(m_frames, sizeof m_frames);
+    m_keyColours[0] = m_keyColours[1] = kNoKeyColour;
+    ::ZeroMemory(m_extendedTable, sizeof m_extendedTable);
+    ::ZeroMemory(m_table, sizeof m_table);
 }
 
 bool CFrameImage::Accepts(const BITMAPINFOHEADER* format)
@@ -263,65 +74,117 @@ bool CFrameImage::Accepts(const BITMAPINFOHEADER* format)
     return DibPixelSize(format, &width, &height);
 }
 
-bool CFrameImage::Reserve(DWORD nPixels, bool trueColour)
+HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, const FrameColours& colours,
+                             GifImage& image, bool* pbPending)
 {
-    // A buffer that grows loses what it held: the previous frame goes with it.
-    if (m_pIndices.Capacity() < nPixels || m_pPrevIndices.Capacity() < nPixels
-        || (trueColour && (m_pPixels.Capacity() < nPixels || m_pPrevPixels.Capacity() < nPixels
-                           || m_pOwnIndices.Capacity() < nPixels)))
-        m_nPrevCount = 0;
-    return m_pIndices.Reserve(nPixels) && m_pPrevIndices.Reserve(nPixels)
-           && (!trueColour
-               || (m_pPixels.Reserve(nPixels) && m_pPrevPixels.Reserve(nPixels) && m_pOwnIndices.Reserve(nPixels)));
-}
-
-HRESULT CFrameImage::Convert(const BITMAPINFOHEADER* format, const BYTE* bits, bool dither, DWORD keyColour,
-                             GifImage& image, DWORD maxColours)
-{
+    *pbPending = false;
     if (!Accepts(format) || bits == nullptr)
         return AVIERR_BADFORMAT;
-
-    // 8-bit rows go to the encoder as they are, with their own table.
-    if (format->biBitCount == 8) {
-        image.geometry.Read(format);
-        image.indices = bits;
-        image.table = ColourTable(format);
-        image.count = TableEntries(format);
-        const DibGeometry& g = image.geometry;
-        ExtendTable(image, image.count < 256 ? HighestIndex(g, bits) + 1u : 0);
-        image.topLeft = bits[g.topDown ? 0 : static_cast<SIZE_T>(g.height - 1) * g.stride];
-        image.clientRows = true;
-    } else {
-        DWORD width = 0, height = 0;
-        DibPixelSize(format, &width, &height);
-        const bool indexed = format->biCompression == BI_RGB && format->biBitCount < 8;
-        if (!Reserve(width * height, !indexed))
-            return E_OUTOFMEMORY;
-        image.geometry.width = width;
-        image.geometry.height = height;
-        image.geometry.stride = width;
-        image.geometry.topDown = true;
-        image.clientRows = false;
-        if (indexed) {
-            Widen(format, bits, width, height, image);
+    image.stayIndex = -1;
+    // Palette frames whose tables fit in the limit keep their colours: 8-bit
+    // rows go to the encoder as they are, with their own table.
+    const bool indexed = format->biCompression == BI_RGB && format->biBitCount <= 8;
+    if (indexed && TableEntries(format) <= colours.limit) {
+        // What the screen shows is no longer what the colour stage made.
+        m_stage.Forget();
+        if (format->biBitCount == 8) {
+            image.geometry.Read(format);
+            image.indices = bits;
+            image.table = ColourTable(format);
+            image.count = TableEntries(format);
+            const DibGeometry& g = image.geometry;
+            ExtendTable(image, image.count < 256 ? HighestIndex(g, bits) + 1u : 0);
+            image.topLeft = bits[g.topDown ? 0 : static_cast<SIZE_T>(g.height - 1) * g.stride];
+            image.clientRows = true;
         } else {
-            if (!DibToPixels(format, bits, m_pPixels))
-                return AVIERR_BADFORMAT;
-            if (keyColour == kTopLeftKeyColour)
-                keyColour = m_pPixels[0] & 0xFFFFFF;
-            const HRESULT hr = Reduce(width, height, dither, keyColour, maxColours);
-            if (FAILED(hr))
-                return hr;
-            image.indices = m_pPrevIndices;
-            image.table = m_prevTable;
-            image.count = m_nPrevCount;
-            image.topLeft = m_pPrevIndices[0];
+            DWORD width = 0, height = 0;
+            DibPixelSize(format, &width, &height);
+            if (!m_pIndices.Reserve(static_cast<ULONGLONG>(width) * height))
+                return E_OUTOFMEMORY;
+            image.geometry.width = width;
+            image.geometry.height = height;
+            image.geometry.stride = width;
+            image.geometry.topDown = true;
+            image.clientRows = false;
+            Widen(format, bits, width, height, image);
         }
+        DWORD keyColour = colours.keyColour;
+        if (keyColour == kTopLeftKeyColour)
+            keyColour = ColourOf(image.table[image.topLeft]);
+        image.keyColour = keyColour;
+        image.keyIndex = keyColour == kNoKeyColour ? -1 : TableEntryOf(image.table, image.count, keyColour);
+        return S_OK;
     }
-    if (keyColour == kTopLeftKeyColour)
-        keyColour = ColourOf(image.table[image.topLeft]);
-    image.keyColour = keyColour;
-    image.keyIndex = keyColour == kNoKeyColour ? -1 : TableEntryOf(image.table, image.count, keyColour);
+    const HRESULT hr = Reduce(format, bits, colours);
+    if (FAILED(hr))
+        return hr;
+    if (colours.defer) {
+        *pbPending = true;
+        return S_OK;
+    }
+    StartMapping();
+    Run();
+    return TakeMapped(image);
+}
+
+// Widens the frame and chooses its table, into the frame that is not being
+// mapped; it waits there for its mapping.
+HRESULT CFrameImage::Reduce(const BITMAPINFOHEADER* format, const BYTE* bits, const FrameColours& colours)
+{
+    m_nChosen = m_nMapped ^ 1;
+    DWORD width = 0, height = 0;
+    DibPixelSize(format, &width, &height);
+    DWORD* pixels = m_stage.NextPixels(width, height);
+    if (pixels == nullptr)
+        return E_OUTOFMEMORY;
+    if (!DibToPixels(format, bits, pixels)) {
+        m_stage.Forget();
+        return AVIERR_BADFORMAT;
+    }
+    DWORD& key = m_keyColours[m_nChosen];
+    key = colours.keyColour == kTopLeftKeyColour ? pixels[0] & 0xFFFFFF : colours.keyColour;
+    const ColourOptions options = { colours.limit, colours.dither, key != kNoKeyColour, key };
+    const HRESULT hr = m_stage.ChooseTable(options, colours.differenced, m_frames[m_nChosen]);
+    if (FAILED(hr))
+        m_stage.Forget();
+    return hr;
+}
+
+void CFrameImage::StartMapping()
+{
+    m_nMapped = m_nChosen;
+    m_bMapped = false;
+}
+
+void CFrameImage::Run()
+{
+    m_bMapped = CColourStage::Map(m_frames[m_nMapped], m_lookup, m_mapper);
+}
+
+HRESULT CFrameImage::TakeMapped(GifImage& image)
+{
+    if (!m_bMapped) {
+        // What the screen shows is not known after a frame half made.
+        m_stage.Forget();
+        return E_OUTOFMEMORY;
+    }
+    const ColourFrame& frame = m_frames[m_nMapped];
+    const ColourPlan& plan = frame.plan;
+    ::ZeroMemory(m_table, sizeof m_table);
+    for (DWORD k = 0; k < plan.count; ++k)
+        m_table[k] = QuadOf(plan.colours[k]);
+    image.geometry.width = frame.width;
+    image.geometry.height = frame.height;
+    image.geometry.stride = frame.width;
+    image.geometry.topDown = true;
+    image.indices = frame.indices;
+    image.table = m_table;
+    image.count = plan.count;
+    image.topLeft = frame.indices[0];
+    image.clientRows = false;
+    image.keyColour = m_keyColours[m_nMapped];
+    image.keyIndex = plan.keyIndex;
+    image.stayIndex = plan.stayIndex;
     return S_OK;
 }
 
@@ -360,75 +223,6 @@ void CFrameImage::Widen(const BITMAPINFOHEADER* format, const BYTE* bits, DWORD 
     image.count = TableEntries(format);
     ExtendTable(image, highest + 1);
     image.topLeft = m_pIndices[0];
-}
-
-// Reduces m_pPixels; the result becomes the previous frame: m_pPrevIndices,
-// m_prevTable, m_nPrevCount.
-HRESULT CFrameImage::Reduce(DWORD width, DWORD height, bool dither, DWORD keyColour, DWORD maxColours)
-{
-    const DWORD nPixels = width * height;
-    QuantizePrevious previous = {m_pPrevPixels, m_pPrevIndices, m_prevTable, m_nPrevCount};
-    const bool bSameSize = m_nPrevCount != 0 && m_nPrevWidth == width && m_nPrevHeight == height;
-    // The previous table serves a frame of the same key colour only, and
-    // only when the key's pixels find their entry there.
-    const int prevKey = keyColour == kNoKeyColour ? -1 : TableEntryOf(m_prevTable, m_nPrevCount, keyColour);
-    const bool bMayKeep = bSameSize && m_nPrevKeyColour == keyColour
-                          && (prevKey >= 0 || !HasColour(m_pPixels, nPixels, keyColour));
-    DWORD nCount = 0;
-    bool bKept = false;
-    if (bMayKeep) {
-        CHeapArray<int> errors;
-        if (!errors.Reserve(6 * (width + 2)))
-            return E_OUTOFMEMORY;
-        bool bExact = false;
-        const double error = MapOntoPrevious(width, height, m_pPixels, previous, keyColour, prevKey, dither, errors,
-                                             m_pIndices, &bExact);
-        if (error < 0)
-            return E_OUTOFMEMORY;
-        // A frame of at most 256 colours is always written exactly.
-        bKept = bExact;
-        if (!bKept && !HasFewColours(m_pPixels, nPixels, maxColours)) {
-            const HRESULT hr = QuantizeFrame(width, height, m_pPixels, dither, &previous, keyColour, m_table, &nCount,
-                                             m_pOwnIndices, maxColours);
-            if (FAILED(hr))
-                return hr;
-            double dShare = 0;
-            const double own =
-                ChangedPixelsError(nPixels, m_pPixels, m_pPrevPixels, keyColour, m_table, nCount, &dShare);
-            if (own < 0)
-                return E_OUTOFMEMORY;
-            bKept = dShare > kMovingShare ? error <= kMovingFactor * own
-                                          : error <= kKeepTableFactor * own + kKeepTableSlack;
-            if (!bKept) {
-                // The frame's own table: its indices take the place of the kept ones.
-                m_pOwnIndices.Swap(m_pIndices);
-            }
-        } else if (!bKept) {
-            const HRESULT hr = QuantizeFrame(width, height, m_pPixels, dither, &previous, keyColour, m_table, &nCount,
-                                             m_pIndices, maxColours);
-            if (FAILED(hr))
-                return hr;
-        }
-    } else {
-        const HRESULT hr = QuantizeFrame(width, height, m_pPixels, dither, bSameSize ? &previous : nullptr,
-                                         keyColour, m_table, &nCount, m_pIndices, maxColours);
-        if (FAILED(hr))
-            return hr;
-    }
-    if (bKept) {
-        ::memcpy(m_table, m_prevTable, sizeof m_table);
-        nCount = m_nPrevCount;
-    }
-    // This frame is the next one's previous: the buffers change places, and
-    // the image points at the ones that stay untouched until then.
-    m_pPixels.Swap(m_pPrevPixels);
-    m_pIndices.Swap(m_pPrevIndices);
-    ::memcpy(m_prevTable, m_table, sizeof m_table);
-    m_nPrevCount = nCount;
-    m_nPrevWidth = width;
-    m_nPrevHeight = height;
-    m_nPrevKeyColour = keyColour;
-    return S_OK;
 }
 
 bool CFrameImage::MergeEntries(GifImage& image, BYTE index)

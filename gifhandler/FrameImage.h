@@ -5,8 +5,13 @@
 #include <windows.h>
 
 #include "ColorQuantizer.h"
+#include "ColourLookup.h"
+#include "ColourMath.h"
+#include "ColourStage.h"
 #include "DibGeometry.h"
+#include "EncodePipeline.h"
 #include "HeapArray.h"
+#include "PixelMapper.h"
 
 // The key colour Convert is to take: the top-left pixel's own.
 const DWORD kTopLeftKeyColour = 0xFFFFFFFE;
@@ -22,18 +27,29 @@ struct GifImage
     bool clientRows;            // the client's own 8-bit rows, untouched
     DWORD keyColour;            // the colour to become transparent (0x00RRGGBB), or kNoKeyColour
     int keyIndex;               // the first entry of table holding keyColour; -1 when none does
+    // The entry of pixels that stay as the screen shows them (written
+    // transparent by frame differencing), or -1; see ColourPlan.
+    int stayIndex;
 };
 
-// A colour as a DWORD, 0x00RRGGBB.
-inline DWORD ColourOf(const RGBQUAD& q)
+// What a frame asks of the colour stage.
+struct FrameColours
 {
-    return static_cast<DWORD>(q.rgbRed) << 16 | static_cast<DWORD>(q.rgbGreen) << 8 | q.rgbBlue;
-}
+    bool dither;
+    DWORD keyColour;            // 0x00RRGGBB, kTopLeftKeyColour or kNoKeyColour
+    DWORD limit;                // most colours in a table, 2..256
+    // The image will be differenced without a transparent colour of its
+    // own: pixels may stay as the screen shows them (see stayIndex).
+    bool differenced;
+    // Leave a true-colour frame's mapping for Run (on any thread) and
+    // TakeMapped; the image is then not made by Convert.
+    bool defer;
+};
 
 // The first entry of the table holding the colour; -1 when none does.
 int TableEntryOf(const RGBQUAD* table, DWORD count, DWORD colour);
 
-class CFrameImage
+class CFrameImage final : public CPipelineTask
 {
 public:
 // Construction
@@ -54,15 +70,27 @@ public:
     // the others are reduced to at most 256 colours (exactly, when they have
     // no more), dithered when asked, the previous reduced frame of the same
     // size keeping still areas still.
-    // keyColour (0x00RRGGBB, kTopLeftKeyColour or kNoKeyColour) is the
+    // The key colour (0x00RRGGBB, kTopLeftKeyColour or kNoKeyColour) is the
     // colour that is to become transparent, taken from the source before
     // any reduction: in a reduced frame exactly its pixels, and only they,
-    // get the entry that holds it (see QuantizeFrame).
-    // S_OK, E_OUTOFMEMORY, or AVIERR_BADFORMAT for a format not accepted.
-    // maxColours (2 to 256) limits the colours of a reduced frame; indexed
-    // frames are taken as they are (the handler widens them to be limited).
-    HRESULT Convert(const BITMAPINFOHEADER* format, const BYTE* bits, bool dither, DWORD keyColour,
-                    GifImage& image, DWORD maxColours = 256);
+    // get the entry that holds it. Reduced frames go through the colour
+    // stage (ColourStage.h), in the order they come; with colours.defer,
+    // *pbPending says that the image is to be taken from TakeMapped once
+    // StartMapping and Run have run: the frame before may still be mapped
+    // meanwhile. S_OK, E_OUTOFMEMORY, or AVIERR_BADFORMAT for a format not
+    // accepted.
+    HRESULT Convert(const BITMAPINFOHEADER* format, const BYTE* bits, const FrameColours& colours, GifImage& image,
+                    bool* pbPending);
+    // The last frame Convert left pending is the one Run maps; the frame
+    // before must be taken already.
+    void StartMapping();
+    // Maps that frame's pixels (CPipelineTask).
+    void Run() override;
+    // The image of the frame Run mapped; E_OUTOFMEMORY when its mapping
+    // could not have its memory.
+    HRESULT TakeMapped(GifImage& image);
+    // The key colour of the frame waiting for Run (kNoKeyColour when none).
+    DWORD PendingKeyColour() const { return m_keyColours[m_nChosen]; }
 
     // Makes every pixel of the image whose entry holds the same colour as
     // entry `index` use that entry, so that a transparent index clears every
@@ -72,22 +100,25 @@ public:
 
 // Implementation
 private:
-    bool Reserve(DWORD nPixels, bool trueColour);
     // The image's table, or a copy grown with black entries to nUsed.
     void ExtendTable(GifImage& image, DWORD nUsed);
     void Widen(const BITMAPINFOHEADER* format, const BYTE* bits, DWORD width, DWORD height, GifImage& image);
-    HRESULT Reduce(DWORD width, DWORD height, bool dither, DWORD keyColour, DWORD maxColours);
+    HRESULT Reduce(const BITMAPINFOHEADER* format, const BYTE* bits, const FrameColours& colours);
 
-    CHeapArray<DWORD> m_pPixels;        // this frame's source pixels
-    CHeapArray<DWORD> m_pPrevPixels;    // the previous reduced frame's
-    CHeapArray<BYTE> m_pIndices;
-    CHeapArray<BYTE> m_pPrevIndices;
-    CHeapArray<BYTE> m_pOwnIndices;     // a table of the frame's own, to compare with the kept one
+    CColourStage m_stage;
+    // Frames between their table and their mapping: the one chosen last,
+    // and the one a worker may be mapping; their key colours
+    // (kNoKeyColour: none); how the mapping went.
+    ColourFrame m_frames[2];
+    DWORD m_keyColours[2];
+    DWORD m_nChosen;            // the frame chosen last
+    DWORD m_nMapped;            // the frame Run maps
+    bool m_bMapped;
+    // The thread that maps a frame has these to itself: one frame at a time.
+    CColourLookup m_lookup;
+    CPixelMapper m_mapper;
+    CHeapArray<BYTE> m_pIndices;        // a palette frame's widened rows
     CHeapArray<BYTE> m_pMerged;         // the client's rows with entries merged
     RGBQUAD m_extendedTable[256];       // a palette frame's table, grown to every index it uses
-    RGBQUAD m_table[256];
-    RGBQUAD m_prevTable[256];
-    DWORD m_nPrevCount;         // 0: no previous reduced frame
-    DWORD m_nPrevWidth, m_nPrevHeight;
-    DWORD m_nPrevKeyColour;     // the key colour the previous reduced frame was made with
+    RGBQUAD m_table[256];               // the mapped frame's
 };

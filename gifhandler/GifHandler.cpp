@@ -20,8 +20,8 @@ CGifHandler::CGifHandler()
     : m_cRef(0), m_bStreamCreated(FALSE), m_bHeaderWritten(FALSE),
       m_nImagesAccepted(0), m_bClientRate(FALSE), m_bFormatUsable(FALSE), m_bTableGiven(FALSE), m_nScreenWidth(0),
       m_nScreenHeight(0), m_nAskWidth(0), m_nAskHeight(0), m_nColourLimit(256), m_nLossiness(0), m_bParallel(FALSE),
-      m_bDifferencing(FALSE),
-      m_bDither(TRUE), m_nTopLeftMode(0), m_bFirstTransparentKnown(FALSE),
+      m_bPending(FALSE), m_bDifferencing(FALSE),
+      m_bDither(TRUE), m_nTopLeftMode(0), m_bFirstTransparentKnown(FALSE), m_bFirstKeyKnown(FALSE),
       m_bFirstOnGlobal(FALSE), m_nFirstTransparentIndex(-1), m_nFirstKeyColour(0)
 {
     ::ZeroMemory(m_format, sizeof m_format);
@@ -34,6 +34,7 @@ CGifHandler::CGifHandler()
     ::ZeroMemory(&m_gifStreamInfo, sizeof m_gifStreamInfo);
     ::ZeroMemory(&m_bmih, sizeof m_bmih);
     ::ZeroMemory(&m_options, sizeof m_options);
+    ::ZeroMemory(&m_pendingOptions, sizeof m_pendingOptions);
 }
 
 CGifHandler::~CGifHandler()
@@ -43,6 +44,7 @@ CGifHandler::~CGifHandler()
     // a file that lost an image ends without it, so that no reader takes it
     // for whole. A file that never got its header (no format the handler
     // could write came) stays empty: a trailer alone would be no GIF.
+    CompletePending();
     if (m_bHeaderWritten) {
         if (m_differ.HasHeld())
             SendHeldImage(nullptr, 0);
@@ -105,6 +107,8 @@ ULONG STDMETHODCALLTYPE CGifHandler::Release()
 
 HRESULT STDMETHODCALLTYPE CGifHandler::SetTransparency(DWORD bEnable, WORD wIndex)
 {
+    // The images given before are written as they were given.
+    CompletePending();
     // An index given by the client is its own choice: no top-left mode then.
     m_nTopLeftMode = 0;
     m_options.bTransparent = bEnable;
@@ -138,6 +142,7 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetParallelEncoding(DWORD bEnable)
 
 HRESULT STDMETHODCALLTYPE CGifHandler::FinishImages(DWORD* pnImages)
 {
+    CompletePending();
     // A held image goes in as the last; images after it start afresh.
     if (m_differ.HasHeld())
         SendHeldImage(nullptr, 0);
@@ -196,9 +201,11 @@ HRESULT STDMETHODCALLTYPE CGifHandler::SetTopLeftTransparency(DWORD dwMode)
 {
     if (dwMode > 2)
         return E_INVALIDARG;
+    CompletePending();
     m_nTopLeftMode = dwMode;
     m_options.bTransparent = dwMode != 0;
     m_bFirstTransparentKnown = FALSE;
+    m_bFirstKeyKnown = FALSE;
     return S_OK;
 }
 

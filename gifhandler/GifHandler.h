@@ -135,6 +135,15 @@ private:
     // The colour a top-left mode makes transparent in the next image, as
     // CFrameImage::Convert takes it.
     DWORD NextKeyColour() const;
+    // What the colour stage is asked for the next frame, of the current
+    // format; bDefer leaves its mapping to the workers.
+    FrameColours NextFrameColours(bool bDefer) const;
+    // The image whose mapping the workers have, into the file (or a job):
+    // it comes before anything that changes how images are written.
+    HRESULT CompletePending();
+    // An image made, into the file (or a job), as Write places every image:
+    // the deferred header, the transparency it takes, the screen.
+    HRESULT PlaceImage(GifImage& image, GifWriteOptions options, const void* pClientRows);
     // The transparent index a top-left mode gives this image, if any; a
     // local table's other entries of that colour are merged into it.
     // AVIERR_MEMORY when the merged rows' memory cannot be had.
@@ -200,10 +209,14 @@ private:
     CEncodeJob m_job;           // the image being written, without parallel encoding
     CEncodePipeline m_pipeline; // started by the first image when parallel encoding is on
     BOOL m_bParallel;
+    // An image whose pixels a worker maps, and what Write gave it.
+    BOOL m_bPending;
+    GifWriteOptions m_pendingOptions;
     BOOL m_bDifferencing;
     BOOL m_bDither;
     DWORD m_nTopLeftMode;       // 0: SetTransparency decides; 1: the first image's colour; 2: each image's own
     BOOL m_bFirstTransparentKnown;
+    BOOL m_bFirstKeyKnown;      // the first image's key colour is known (taken when it is made)
     BOOL m_bFirstOnGlobal;      // the first image used the global table
     int m_nFirstTransparentIndex;   // -1: the first image had no entry of its colour
     DWORD m_nFirstKeyColour;    // the first image's top-left colour in its source

@@ -94,6 +94,9 @@ HRESULT STDMETHODCALLTYPE CGifHandler::ReadFormat(LONG, LPVOID, LONG*)
 // the screen, which the first format fixed.
 HRESULT STDMETHODCALLTYPE CGifHandler::SetFormat(LONG, LPVOID lpFormat, LONG cbFormat)
 {
+    // The image given before goes in as its format said (and its buffers
+    // are not grown while a worker maps it).
+    CompletePending();
     if (lpFormat == nullptr || cbFormat < static_cast<LONG>(sizeof(BITMAPINFOHEADER)))
         return RefuseFormat(AVIERR_BADFORMAT);
     BITMAPINFOHEADER bmih;
@@ -202,34 +205,49 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Write(LONG, LONG lSamples, LPVOID lpBuffe
     if (cbBuffer < 0 || static_cast<ULONGLONG>(cbBuffer) < cbRows)
         return AVIERR_BADSIZE;
 
+    // Without its workers the stream writes as it always did.
+    if (m_bParallel && !m_pipeline.IsStarted() && !m_pipeline.Start(m_output))
+        m_bParallel = FALSE;
+    const FrameColours colours = NextFrameColours(m_pipeline.IsStarted() != FALSE);
+    // Without differencing, a new table holds the colours still pixels show:
+    // the frame before must be mapped first.
+    if (!colours.differenced) {
+        const HRESULT hrBefore = CompletePending();
+        if (hrBefore != S_OK)
+            return hrBefore;
+    }
     // Stage 3: scaled (or widened for the colour limit) before any reduction.
     const BITMAPINFOHEADER* pFormat = reinterpret_cast<const BITMAPINFOHEADER*>(m_format);
     const BYTE* pBits = static_cast<const BYTE*>(lpBuffer);
     HRESULT hr = m_scaler.IsActive() ? m_scaler.Scale(pFormat, pBits, &pFormat, &pBits) : S_OK;
     GifImage image;
+    bool bPending = false;
     if (SUCCEEDED(hr))
-        hr = m_frames.Convert(pFormat, pBits, m_bDither != FALSE, NextKeyColour(), image, m_nColourLimit);
+        hr = m_frames.Convert(pFormat, pBits, colours, image, &bPending);
     if (FAILED(hr))
         return hr == E_OUTOFMEMORY ? Fail(AVIERR_MEMORY) : AVIERR_BADFORMAT;
-    if (!m_bHeaderWritten && WriteDeferredHeader(image) != S_OK)
-        return m_output.Error();
-    const bool bOnGlobal = UsesGlobalTable(image);
-
-    if (Differencing() && !m_differ.IsStarted() && !m_differ.Begin(FileWidth(), FileHeight()))
-        return Fail(AVIERR_MEMORY);
-    // Without its workers the stream writes as it always did.
-    if (m_bParallel && !m_pipeline.IsStarted() && !m_pipeline.Start(m_output))
-        m_bParallel = FALSE;
-
+    if (m_nTopLeftMode == 1 && !m_bFirstKeyKnown) {
+        m_bFirstKeyKnown = TRUE;
+        m_nFirstKeyColour = bPending ? m_frames.PendingKeyColour() : image.keyColour;
+    }
+    // The image before goes in first; this one's pixels are mapped by a
+    // worker meanwhile, or it goes in now.
+    const HRESULT hrBefore = CompletePending();
+    if (hrBefore != S_OK)
+        return hrBefore;
     GifWriteOptions options = m_options;
     options.wDelay = ImageDelay(m_nImagesAccepted);
-    if (ApplyTopLeftTransparency(image, bOnGlobal, options) != S_OK)
-        return Fail(AVIERR_MEMORY);
     ++m_nImagesAccepted;
-    const bool bRestore = m_nTopLeftMode != 0 || options.bTransparent;
-    const HRESULT hrImage = WriteImage(image, bOnGlobal, options, bRestore, lpBuffer);
-    if (hrImage != S_OK)
-        return hrImage;
+    if (bPending) {
+        m_pendingOptions = options;
+        m_bPending = TRUE;
+        m_frames.StartMapping();
+        m_pipeline.SubmitTask(m_frames);
+    } else {
+        const HRESULT hrImage = PlaceImage(image, options, lpBuffer);
+        if (hrImage != S_OK)
+            return hrImage;
+    }
 
     if (plSampWritten != nullptr)
         *plSampWritten = 1;
@@ -241,6 +259,46 @@ HRESULT STDMETHODCALLTYPE CGifHandler::Write(LONG, LONG lSamples, LPVOID lpBuffe
 HRESULT STDMETHODCALLTYPE CGifHandler::Delete(LONG, LONG)
 {
     return AVIERR_UNSUPPORTED;
+}
+
+FrameColours CGifHandler::NextFrameColours(bool bDefer) const
+{
+    FrameColours colours;
+    colours.dither = m_bDither != FALSE;
+    colours.keyColour = NextKeyColour();
+    colours.limit = m_nColourLimit;
+    // Differenced without a transparent colour of its own (the screen is as
+    // large as any format's frames).
+    colours.differenced = Differencing() && m_nTopLeftMode == 0 && !m_options.bTransparent;
+    colours.defer = bDefer;
+    return colours;
+}
+
+HRESULT CGifHandler::CompletePending()
+{
+    if (!m_bPending)
+        return S_OK;
+    m_bPending = FALSE;
+    m_pipeline.WaitTask();
+    GifImage image;
+    if (FAILED(m_frames.TakeMapped(image)))
+        return Fail(AVIERR_MEMORY);
+    if (FAILED(m_output.Error()))
+        return m_output.Error();
+    return PlaceImage(image, m_pendingOptions, nullptr);
+}
+
+HRESULT CGifHandler::PlaceImage(GifImage& image, GifWriteOptions options, const void* pClientRows)
+{
+    if (!m_bHeaderWritten && WriteDeferredHeader(image) != S_OK)
+        return m_output.Error();
+    const bool bOnGlobal = UsesGlobalTable(image);
+    if (Differencing() && !m_differ.IsStarted() && !m_differ.Begin(FileWidth(), FileHeight()))
+        return Fail(AVIERR_MEMORY);
+    if (ApplyTopLeftTransparency(image, bOnGlobal, options) != S_OK)
+        return Fail(AVIERR_MEMORY);
+    const bool bRestore = m_nTopLeftMode != 0 || options.bTransparent;
+    return WriteImage(image, bOnGlobal, options, bRestore, pClientRows);
 }
 
 // A differenced image waits while it is held; one that came before it is
@@ -569,7 +627,7 @@ DWORD CGifHandler::NextKeyColour() const
 {
     if (m_nTopLeftMode == 0)
         return kNoKeyColour;
-    return m_nTopLeftMode == 1 && m_bFirstTransparentKnown ? m_nFirstKeyColour : kTopLeftKeyColour;
+    return m_nTopLeftMode == 1 && m_bFirstKeyKnown ? m_nFirstKeyColour : kTopLeftKeyColour;
 }
 
 // The colour made transparent is a colour of the source: each image's own

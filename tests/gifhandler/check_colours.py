@@ -2,11 +2,26 @@
 """Decodes the GIF files colour_test wrote, with PIL, and holds each frame
 as a viewer shows it to the colours written beside it (.rgb) by the rules
 of its .check file:
-    size <width> <height> <frames>  (the top-left part of each frame compared)
+    size <width> <height> <frames> [composed]
+                            (the top-left part of each frame compared; composed:
+                            the frames as ImageMagick composes them, for files
+                            whose images cover part of the screen)
     exact [<frame>...]      every pixel its exact colour (in those frames)
     psnr <dB> [<frame>...]  each frame (of those) at least this close
     flat <x> <y> <w> <h>    the area one colour in every frame
-    still <x> <y> <w> <h>   the area the same in every frame
+    still <x> <y> <w> <h> [<levels> [<plain>]]
+                            the area the same in every frame (or within this
+                            many levels a channel of the first; <plain> levels
+                            in a file not composed)
+    trail <levels> [<plain>]
+                            a pixel whose colour has been the same for three
+                            frames is shown at most this far from it in each
+                            channel (<plain> levels in a file not composed)
+    alone <name> <first> <dB>
+                            the frames from <first> on (those of <name>.rgb) at
+                            most this far below <name>.gif's own PSNR, of the
+                            mean squared error over all of them; <name> decoded
+                            as this file is
 or, alone:
     same <name>             every frame as a viewer shows it, and its delay, over
                             two rounds of the loop, the same as in <name>.gif (frame differencing against
@@ -115,6 +130,32 @@ def seen(folder, name, words):
     return None
 
 
+def shown_frames(gif, width, height, composed):
+    """The frames as RGB, decoded by PIL or as ImageMagick composes them (the
+    screen being as large as the frames)."""
+    if not composed:
+        return frames_of(gif, width, height)
+    frames = [f for f, _ in composited(gif)]
+    return [bytes(b for i, b in enumerate(f[:4 * width * height]) if i % 4 != 3) for f in frames[:len(frames) // 2]]
+
+
+def mean_psnr(shown, wanted):
+    mse = sum(sum((p - q) ** 2 for p, q in zip(a, b)) / len(a) for a, b in zip(shown, wanted)) / len(shown)
+    return float("inf") if mse == 0 else 10 * math.log10(255 * 255 / mse)
+
+
+def trail(shown, wanted, levels):
+    """Why a pixel that has stood still for three frames is shown too far
+    from its colour; None when none is."""
+    for n in range(2, len(shown)):
+        for i in range(0, len(wanted[n]), 3):
+            if wanted[n][i:i + 3] == wanted[n - 1][i:i + 3] == wanted[n - 2][i:i + 3]:
+                off = max(abs(a - b) for a, b in zip(shown[n][i:i + 3], wanted[n][i:i + 3]))
+                if off > levels:
+                    return f"frame {n}: pixel {i // 3} stands still and is {off} levels off"
+    return None
+
+
 def check(folder, name):
     rules = (folder / f"{name}.check").read_text().split("\n")
     if rules[0].startswith("seen "):
@@ -130,12 +171,13 @@ def check(folder, name):
             if a != b:
                 return f"frame {n} differs from {other}.gif" + (" (delay)" if a[0] == b[0] else "")
         return None
-    _, width, height, count = rules[0].split()
-    width, height, count = int(width), int(height), int(count)
+    words = rules[0].split()
+    width, height, count = int(words[1]), int(words[2]), int(words[3])
     expected = (folder / f"{name}.rgb").read_bytes()
     size = 3 * width * height
     wanted = [expected[n * size:(n + 1) * size] for n in range(count)]
-    shown = frames_of(folder / f"{name}.gif", width, height)
+    composed = words[4:] == ["composed"]
+    shown = shown_frames(folder / f"{name}.gif", width, height, composed)[:count]
     if len(shown) != count:
         return f"{len(shown)} frames, not {count}"
     for rule in rules[1:]:
@@ -152,12 +194,27 @@ def check(folder, name):
                 print(f"     {name} frame {n}: PSNR {value:.1f} dB")
                 if value < float(words[1]):
                     return f"frame {n}: PSNR {value:.1f} dB, below {words[1]}"
+        elif words[0] == "trail":
+            problem = trail(shown, wanted, int(words[1 if composed or len(words) < 3 else 2]))
+            if problem:
+                return problem
+        elif words[0] == "alone":
+            other, first, most = words[1], int(words[2]), float(words[3])
+            others = (folder / f"{other}.rgb").read_bytes()
+            theirs = shown_frames(folder / f"{other}.gif", width, height, composed)
+            mine = mean_psnr(shown[first:], wanted[first:])
+            alone = mean_psnr(theirs, [others[n * size:(n + 1) * size] for n in range(len(theirs))])
+            print(f"     {name}: frames from {first} at {mine:.2f} dB, {alone:.2f} dB alone")
+            if mine < alone - most:
+                return f"frames from {first}: {mine:.2f} dB, more than {most} dB below {alone:.2f} dB alone"
         elif words[0] in ("flat", "still"):
-            x, y, w, h = map(int, words[1:])
+            x, y, w, h = map(int, words[1:5])
+            levels = int(words[6 if len(words) > 6 and not composed else 5]) if len(words) > 5 else 0
             pieces = [area(frame, width, x, y, w, h) for frame in shown]
             if words[0] == "flat" and any(len(set(p)) != 1 for p in pieces):
                 return f"area {x} {y} {w} {h} is not one colour"
-            if words[0] == "still" and any(p != pieces[0] for p in pieces):
+            moved = lambda p: max(max(abs(u - v) for u, v in zip(a, b)) for a, b in zip(p, pieces[0]))
+            if words[0] == "still" and any(moved(p) > levels for p in pieces):
                 return f"area {x} {y} {w} {h} changes between frames"
     return None
 

@@ -225,7 +225,9 @@ TEST_F(ColourTest, NaturalFramesAreReducedCloselyAndFlatAreasStayFlat)
     }
 }
 
-// Where nothing moves, nothing changes between frames, dithering on.
+// Where nothing moves, nothing changes between frames, dithering on: by
+// more than a few levels, in this plain layout, where the still area shows
+// every colour of the table and the moving block needs some of its own.
 TEST_F(ColourTest, StillAreasStayStill)
 {
     std::vector<Rgb> frames;
@@ -238,7 +240,7 @@ TEST_F(ColourTest, StillAreasStayStill)
             }
         frames.push_back(p);
     }
-    Write("still", frames, {{Layout::Rgb32, true}}, true, "psnr 28\nstill 0 20 80 40\n");
+    Write("still", frames, {{Layout::Rgb32, true}}, true, "psnr 28\nstill 0 20 80 40 16\n");
 }
 
 // 8-bit frames with other colours than the first keep their own colours;
@@ -321,7 +323,12 @@ Rgb FromIndices8(int width, int height, const std::vector<int>& indices)
 // The same frames written plain and differenced; the host compares what a
 // viewer shows of both, frame by frame. Each is written again with parallel
 // encoding, which must give the same bytes.
-void WritePair(const std::string& name, const std::vector<DiffFrame>& frames, DWORD topLeftMode)
+// Reduced frames may differ between the layouts (a still pixel stays by
+// being transparent in one, by its colour in the other's table): with
+// `checks`, both files are held to the frames written beside them by those
+// rules instead, the differenced one as ImageMagick composes it.
+void WritePair(const std::string& name, const std::vector<DiffFrame>& frames, DWORD topLeftMode,
+               const char* checks = nullptr, bool dither = true)
 {
     for (int variant = 0; variant < 4; ++variant) {
         const bool differenced = (variant & 1) != 0, parallel = (variant & 2) != 0;
@@ -333,6 +340,7 @@ void WritePair(const std::string& name, const std::vector<DiffFrame>& frames, DW
             EXPECT_EQ(S_OK, gif.Options()->SetFrameDifferencing(differenced));
             EXPECT_EQ(S_OK, gif.Options()->SetParallelEncoding(parallel));
             EXPECT_EQ(S_OK, gif.Options()->SetTopLeftTransparency(topLeftMode));
+            EXPECT_EQ(S_OK, gif.Options()->SetDithering(dither));
             const std::vector<BYTE> table = Palette8();
             for (size_t i = 0; i < frames.size(); ++i) {
                 const Rgb& p = frames[i].picture;
@@ -372,6 +380,19 @@ void WritePair(const std::string& name, const std::vector<DiffFrame>& frames, DW
             const std::vector<BYTE> alone = testsupport::ReadFileBytes(base + ".gif");
             EXPECT_FALSE(alone.empty());
             EXPECT_TRUE(alone == testsupport::ReadFileBytes(path)) << path << ": not the bytes written without workers";
+        } else if (checks != nullptr) {
+            std::vector<BYTE> expected;
+            for (const DiffFrame& f : frames)
+                expected.insert(expected.end(), f.picture.bytes.begin(), f.picture.bytes.end());
+            const Rgb& first = frames[0].picture;
+            // "@" in a rule stands for the layout's name ending.
+            std::string rules = checks;
+            for (size_t at = rules.find('@'); at != std::string::npos; at = rules.find('@'))
+                rules.replace(at, 1, differenced ? "_diff" : "_plain");
+            const std::string text = "size " + std::to_string(first.width) + " " + std::to_string(first.height) + " "
+                                     + std::to_string(frames.size()) + (differenced ? " composed\n" : "\n") + rules;
+            ASSERT_TRUE(testsupport::WriteFileBytes(base + ".rgb", expected.data(), expected.size()));
+            ASSERT_TRUE(testsupport::WriteFileBytes(base + ".check", text.data(), text.size()));
         } else if (differenced) {
             const std::string text = "same " + name + "_plain\n";
             ASSERT_TRUE(testsupport::WriteFileBytes(base + ".check", text.data(), text.size()));
@@ -382,6 +403,9 @@ void WritePair(const std::string& name, const std::vector<DiffFrame>& frames, DW
 // Frame differencing shows what the plain layout shows, on every kind of
 // material: a sprite over a still background, full motion, frames that do
 // not change, frames of other sizes than the screen, each transparency mode.
+// Reduced frames without transparency are held to their source in both
+// layouts (the area the sprite never crosses stays still; in the plain
+// layout within a few levels, as the table makes room for the sprite).
 TEST_F(ColourTest, DifferencedFramesShowWhatPlainFramesShow)
 {
     std::vector<DiffFrame> sprite, motion, same, sizes, eight;
@@ -425,15 +449,126 @@ TEST_F(ColourTest, DifferencedFramesShowWhatPlainFramesShow)
     after[8 * 40 + 10] = after[8 * 40 + 11] = after[8 * 40 + 12] = 0;
     const std::vector<DiffFrame> spare = {{FromIndices8(40, 24, before), true}, {FromIndices8(40, 24, after), true}};
     WritePair("diff_spare", spare, 0);
-    WritePair("diff_sprite", sprite, 0);
-    WritePair("diff_motion", motion, 0);
-    WritePair("diff_same", same, 0);
+    WritePair("diff_sprite", sprite, 0, "psnr 28\nstill 0 16 48 16 0 16\n");
+    WritePair("diff_motion", motion, 0, "psnr 28\n");
+    WritePair("diff_same", same, 0, "psnr 28\n");
     WritePair("diff_sizes", sizes, 0);
     WritePair("diff_first", eight, 1);
     WritePair("diff_each", eight, 2);
     WritePair("diff_none8", eight, 0);
     WritePair("diff_backdrop_first", backdrop, 1);
     WritePair("diff_backdrop_each", backdrop, 2);
+}
+
+/////////////////////////////////////////////////////////////////////////////
+// Reduced frames over time, in both layouts, dithered as by default.
+
+// A smooth picture in all three channels, drifting by `shift` pixels.
+Rgb Drift(int width, int height, int shift)
+{
+    Rgb p = Blank(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t* c = p.At(x, y);
+            c[0] = static_cast<uint8_t>(127.5 + 127.5 * std::sin((x + 2 * shift) / 20.0));
+            c[1] = static_cast<uint8_t>(127.5 + 127.5 * std::sin((y + shift) / 15.0 + 1));
+            c[2] = static_cast<uint8_t>(127.5 + 127.5 * std::sin((x + y - 3 * shift) / 30.0 + 2));
+        }
+    return p;
+}
+
+// A frame of at most 256 colours is exact, also after frames that were
+// reduced (whose still pixels it must not keep).
+TEST_F(ColourTest, FewColoursAfterReducedFramesAreExact)
+{
+    std::vector<DiffFrame> frames = {{Natural(48, 32), false}, {Natural(48, 32, 4), false}};
+    for (int n = 0; n < 2; ++n) {
+        Rgb p = Natural(48, 32, 4);
+        for (int i = 0; i < 48 * 32; ++i)
+            if (i % 48 < 30 + 10 * n)
+                p.bytes[3 * i] = p.bytes[3 * i + 1] = p.bytes[3 * i + 2] = static_cast<uint8_t>((i * 7 + n) % 150);
+        frames.push_back({p, false});
+    }
+    Rgb flat = Blank(48, 32);
+    for (int i = 0; i < 48 * 32; ++i)
+        flat.bytes[3 * i] = static_cast<uint8_t>(i % 200), flat.bytes[3 * i + 1] = 90;
+    frames.push_back({flat, false});
+    WritePair("few_after", frames, 0, "exact 4\npsnr 30\n");
+}
+
+// A sprite moving over a smooth gradient leaves no trail: a pixel the
+// sprite has left shows the gradient as closely as the table allows, with
+// dithering and without. The sprite's colours, grained, are far from the
+// gradient's and never quite in the table: what its edge leaves of them
+// would run into the gradient. (The plain layout gives up some of the
+// gradient's colours for the sprite's: the pixels it uncovers may be shown
+// a few levels further.)
+TEST_F(ColourTest, ASpriteOverAGradientLeavesNoTrail)
+{
+    std::vector<DiffFrame> frames;
+    uint32_t state = 99;
+    for (int n = 0; n < 10; ++n) {
+        Rgb p = Drift(64, 48, 0);
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x) {
+                const int dx = x - 8 - 5 * n, dy = y - 10 - 3 * n;
+                if (dx * dx + dy * dy < 100) {
+                    state = state * 1664525u + 1013904223u;
+                    const int grain = static_cast<int>(state >> 26);
+                    uint8_t* c = p.At(x, y);
+                    c[0] = static_cast<uint8_t>(250 - grain), c[1] = static_cast<uint8_t>(grain),
+                    c[2] = static_cast<uint8_t>(250 - grain / 2);
+                }
+            }
+        frames.push_back({p, false});
+    }
+    WritePair("trail_dither", frames, 0, "trail 24 36\npsnr 28\n");
+    WritePair("trail_nearest", frames, 0, "trail 24 36\npsnr 28\n", false);
+}
+
+// A still area keeps its colours while the rest changes so much that every
+// frame needs a new table: by being transparent in the differenced layout,
+// by the new table holding them in the plain one.
+TEST_F(ColourTest, StillAreasStayAcrossNewTables)
+{
+    std::vector<DiffFrame> frames;
+    for (int n = 0; n < 5; ++n) {
+        Rgb p = Natural(48, 32);
+        const Rgb other = Drift(48, 32, 7 * n);
+        for (int y = 0; y < 32; ++y)
+            for (int x = 24; x < 48; ++x)
+                for (int a = 0; a < 3; ++a)
+                    p.At(x, y)[a] = static_cast<uint8_t>(other.bytes[3 * (y * 48 + x) + (a + n) % 3] * (n + 2) / 7);
+        frames.push_back({p, false});
+    }
+    WritePair("still_tables", frames, 0, "still 0 0 24 32\npsnr 26\n");
+}
+
+// A movie looks the same after another movie as it does alone: a table
+// made for the first does not serve the second. Two pairs: a movie of
+// other colours, and one that ends in the second's first frame with its
+// blue turned up 6 levels, whose table shows that frame only a few times
+// worse than one of its own (a lax rule would keep it).
+TEST_F(ColourTest, AMovieLooksAsWellAfterAnother)
+{
+    std::vector<DiffFrame> other, close, second;
+    for (int n = 0; n < 5; ++n) {
+        Rgb p = Natural(48, 32, 2 * n);
+        for (size_t i = 0; i < p.bytes.size(); i += 3)
+            p.bytes[i + 2] = static_cast<uint8_t>(p.bytes[i + 2] / 3);
+        other.push_back({p, false});
+        Rgb q = Drift(48, 32, 2 * n - 8);
+        for (size_t i = 0; i < q.bytes.size(); i += 3)
+            q.bytes[i + 2] = static_cast<uint8_t>(std::min(255, q.bytes[i + 2] + 6));
+        close.push_back({q, false});
+        second.push_back({Drift(48, 32, 2 * n), false});
+    }
+    WritePair("movie_alone", second, 0, "psnr 26\n");
+    for (auto* first : { &other, &close }) {
+        std::vector<DiffFrame> both = *first;
+        both.insert(both.end(), second.begin(), second.end());
+        WritePair(first == &other ? "movie_after" : "movie_after_close", both, 0, "alone movie_alone@ 5 0.3\n");
+    }
 }
 
 /////////////////////////////////////////////////////////////////////////////

@@ -1,0 +1,43 @@
+// CTableMaker: the colours of a frame, and a colour table of its own: its
+// colours when they fit, else a table fitted to them; and how well another
+// table serves it.
+#pragma once
+
+#include <windows.h>
+
+#include "BoxCut.h"
+#include "ColourHistogram.h"
+#include "ColourLookup.h"
+#include "PaletteRefiner.h"
+
+class CTableMaker
+{
+public:
+// Operations
+    // Counts the colours of n pixels (0x00RRGGBB), leaving out those of
+    // *pKey when given. False when memory cannot be had.
+    bool Count(const DWORD* pixels, DWORD n, const DWORD* pKey);
+    // Whether every counted colour fits in `room` entries, exactly.
+    bool FitsIn(DWORD room) const { return m_histogram.Exact() && m_histogram.Size() <= room; }
+    // The frame's own table of at most room (1..256) colours: its colours in
+    // order of first appearance when they fit, else a table of room colours
+    // fitted to them. False when memory cannot be had.
+    bool Make(DWORD room, DWORD colours[256], DWORD* pnCount);
+    // The mean squared error (over the channels of a pixel, summed) of the
+    // counted colours on their nearest colours of a table; -1 when memory
+    // cannot be had.
+    double Error(const DWORD* colours, DWORD count);
+
+// Attributes
+    // Pixels counted (the key colour's left out).
+    DWORD Pixels() const { return m_histogram.Pixels(); }
+    const CColourHistogram& Histogram() const { return m_histogram; }
+    const CPaletteRefiner& Refiner() const { return m_refiner; }
+
+// Implementation
+private:
+    CColourHistogram m_histogram;
+    CBoxCut m_cut;
+    CPaletteRefiner m_refiner;
+    CColourLookup m_lookup;
+};
