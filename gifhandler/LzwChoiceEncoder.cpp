@@ -50,9 +50,9 @@ const DWORD kSearchBudget = 6000;
 const DWORD kFirstChoices = 32;
 
 // How busy the picture around a pixel must be (the mean weighted distance
-// to its neighbours) for the whole reach to be allowed; where it is flat a
-// part of it, kSmoothPart of kBusyFull, is. Busier than that, up to half as
-// much again. Chosen on photographs and screen captures by the mean SSIM of
+// to its neighbours) for the whole reach to be allowed; the reach grows in
+// step with it from a sixth where the picture is flat (kSmoothPart of
+// kSmoothPart + kBusyFull), and up to half as much again where busier. Chosen on photographs and screen captures by the mean SSIM of
 // the frames at a size.
 const double kSmoothPart = 4;
 const double kBusyFull = 20;
