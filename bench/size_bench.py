@@ -68,9 +68,9 @@ def main():
     clips = {
         "testsrc2 640x480 8-bit": lambda f: testsrc_clip(f, count),
         "bands 640x480 8-bit": lambda f: bands_clip(f, count),
-        "screen recording": lambda f: picture_clip(f, colour_bench.screen_frames(count)),
-        "still background": lambda f: picture_clip(f, colour_bench.gradient_frames(count)),
-        "photograph pan": lambda f: picture_clip(f, colour_bench.pan_frames(photo, count)),
+        "screen recording": lambda f: picture_clip(f, colour_bench.screen_frames(WIDTH, HEIGHT, count, photo)),
+        "still background": lambda f: picture_clip(f, colour_bench.gradient_frames(WIDTH, HEIGHT, count, photo)),
+        "photograph pan": lambda f: picture_clip(f, colour_bench.pan_frames(WIDTH, HEIGHT, count, photo)),
     }
     print(f"{count} frames a clip; sizes in KiB; ratios to the differenced GIF")
     print(f"{'clip':22} {'plain':>8} {'ours':>8} {'ffmpeg':>8} {'gifsicle':>9} {'ffmpeg/ours':>12} "
@@ -117,6 +117,8 @@ def main():
         print(f"{title:22} {plain:8.0f} {ours:8.0f} {plain / ours:11.2f} {'yes' if same else 'NO':>12}")
 
 
+# The true-colour clips' frames.
+WIDTH, HEIGHT = 320, 240
 LOSSY_LEVELS = (20, 60, 120, 200)
 # Ours at more levels than the peers', so that "at least the peer's SSIM"
 # finds the level a user would pick; the low ones matter on sharp pictures.
@@ -125,7 +127,7 @@ GIFSKI_QUALITIES = (90, 70, 50)
 
 
 def ssim_of(gif, folder, count):
-    measured = colour_bench.quality(gif, folder, count)
+    measured = colour_bench.quality(gif, folder, count, WIDTH, HEIGHT)
     return measured[0] if measured else float("nan")
 
 
