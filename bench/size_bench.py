@@ -122,7 +122,7 @@ WIDTH, HEIGHT = 320, 240
 LOSSY_LEVELS = (20, 60, 120, 200)
 # Ours at more levels than the peers', so that "at least the peer's SSIM"
 # finds the level a user would pick; the low ones matter on sharp pictures.
-OUR_LOSSY_LEVELS = (5, 10, 20, 40, 60, 90, 120, 160, 200)
+OUR_LOSSY_LEVELS = (5, 10, 15, 20, 30, 40, 60, 90, 120, 160, 200)
 GIFSKI_QUALITIES = (90, 70, 50)
 
 

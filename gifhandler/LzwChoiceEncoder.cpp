@@ -395,12 +395,13 @@ private:
 
 DWORD LzwLossyReach(DWORD lossiness)
 {
-    // One a level at first, for the finest steps on sharp pictures (text,
-    // drawings), then slower, so that from 20 on each level costs about as
-    // much picture as the same level of other lossy GIF encoders.
+    // Seven tenths a level at first, for fine steps on sharp pictures (text,
+    // drawings), then slower, so that each level costs about as much picture
+    // as the same level of other lossy GIF encoders.
     const double level = lossiness > 200 ? 200 : lossiness;
-    const double curve = 6.0 + 2.7 * ::sqrt(level);
-    return static_cast<DWORD>((level + 1 < curve ? level + 1 : curve) + 0.5) - (lossiness == 0 ? 1 : 0);
+    const double curve = 4.0 + 2.8 * ::sqrt(level);
+    const double linear = 0.7 * level;
+    return static_cast<DWORD>((linear < curve ? linear : curve) + 0.5);
 }
 
 bool LzwEncodeChoices(ByteSink& sink, DWORD width, DWORD height, const BYTE* pixels, DWORD minCodeSize,
