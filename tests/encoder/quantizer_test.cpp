@@ -204,10 +204,11 @@ TEST(QuantizerDither, OnlyWhereItHelps)
         ASSERT_EQ(Distance(c, off.Shown(i)), best) << "undithered pixel " << i << " not nearest";
         notNearest += Distance(c, on.Shown(i)) > best;
     }
-    // The gradient is dithered, and that brings 8x8 areas closer on average
-    // (by less than half: five eighths of the error is passed on, which
-    // takes off most of the banding with less noise than all of it).
-    EXPECT_GT(notNearest, f.px.size() / 10);
+    // The gradient is dithered where its colours lie near the middle between
+    // two entries (a quarter of the error is passed on: more adds noise
+    // that costs more likeness, SSIM, than it gains), and that brings 8x8
+    // areas closer on average, by about a tenth.
+    EXPECT_GT(notNearest, f.px.size() / 20);
     auto areaError = [&](const Result& r) {
         double sum = 0;
         for (DWORD by = 0; by < f.h; by += 8)
@@ -222,7 +223,7 @@ TEST(QuantizerDither, OnlyWhereItHelps)
                 }
         return sum;
     };
-    EXPECT_LT(areaError(on), areaError(off) * 2 / 3);
+    EXPECT_LT(areaError(on), areaError(off) * 0.95);
 }
 
 TEST(QuantizerDither, StillPixelsKeepTheirColourAcrossFrames)
