@@ -14,7 +14,14 @@
 //    than a new one once cost a movie 8 dB after another). Measured over
 //    the changed pixels alone, not the frame: a ball leaving a still
 //    gradient uncovers colours that the table made while it covered them
-//    never had, and the frame's error hides them;
+//    never had, and the frame's error hides them. A small change (under
+//    half the frame) may be shown worse than that, up to kKeepSpread times
+//    the table's own error, while the frame as a whole, its still part
+//    counted at the table's own error, stays within the same bound: a
+//    sprite's soft edges are blends no table holds, and a table fitted anew
+//    would show them hardly better, for a search of the whole frame each
+//    time (a sprite over a photograph cost 15 ms a frame). A few pixels of a
+//    colour the table lacks are shown much worse, and get a table of their own;
 //  * else a table fitted to this frame alone.
 // In a differenced file, a new table leaves one entry for pixels that stay
 // as the screen shows them, whatever colour that is: they are written
@@ -66,6 +73,7 @@ int TableEntry(const DWORD* colours, DWORD count, DWORD colour)
 
 const double kKeepShare = 0.05;
 const double kKeepSlack = 0.5;
+const double kKeepSpread = 4;
 const float kTrailSlack = 24.0f;
 
 // Whether a still pixel's shown colour, at squared distance shownDistance
@@ -181,14 +189,16 @@ DWORD CColourStage::StillColours(const DWORD* pixels, DWORD n, const ColourOptio
 
 // The kept table's error on the pixels that changed from the previous
 // frame, mean squared over the channels summed: over the frame's colours
-// when most of it changed, else pixel by pixel.
-double CColourStage::ChangedError(const DWORD* pixels, const DWORD* previous, DWORD n)
+// when most of it changed (*pnChanged is then n), else pixel by pixel.
+double CColourStage::ChangedError(const DWORD* pixels, const DWORD* previous, DWORD n, DWORD* pnChanged)
 {
     DWORD nChanged = 0;
     for (DWORD i = 0; previous != nullptr && i < n; ++i)
         nChanged += ((pixels[i] ^ previous[i]) & 0xFFFFFF) != 0 ? 1 : 0;
+    *pnChanged = n;
     if (previous == nullptr || nChanged > n / 2)
         return m_maker.Error(m_plan.colours, m_plan.free);
+    *pnChanged = nChanged;
     if (nChanged == 0)
         return 0;
     if (!m_lookup.Build(m_plan.colours, m_plan.free))
@@ -230,11 +240,14 @@ HRESULT CColourStage::ChooseTable(const ColourOptions& options, bool differenced
                                  && (!options.hasKey || m_planOptions.key == options.key)
                                  && keyShown == (m_plan.keyIndex >= 0);
         if (sameOptions) {
-            const double keptError =
-                ChangedError(pixels, hasPrevious ? m_pixels[(m_nFrames - 2) % kRing].Get() : nullptr, n);
+            DWORD nChanged = n;
+            const double keptError = ChangedError(
+                pixels, hasPrevious ? m_pixels[(m_nFrames - 2) % kRing].Get() : nullptr, n, &nChanged);
             if (keptError < 0)
                 return E_OUTOFMEMORY;
-            kept = keptError <= m_dPlanError * (1 + kKeepShare) + kKeepSlack;
+            const double allowed = m_dPlanError * (1 + kKeepShare) + kKeepSlack;
+            const double frameError = (keptError * nChanged + m_dPlanError * (n - nChanged)) / n;
+            kept = keptError <= allowed || (keptError <= m_dPlanError * kKeepSpread && frameError <= allowed);
         }
         const DWORD room = options.limit - reserved - (differenced && hasPrevious ? 1 : 0);
         // Without transparency to keep them, still pixels keep their colours
