@@ -85,6 +85,15 @@ inline bool ShownWell(int shownDistance, int nearestDistance)
     return static_cast<float>(shownDistance) <= reach * reach;
 }
 
+// Whether any of n pixels is of colour.
+bool HasColour(const DWORD* pixels, DWORD n, DWORD colour)
+{
+    for (DWORD i = 0; i < n; ++i)
+        if ((pixels[i] & 0xFFFFFF) == colour)
+            return true;
+    return false;
+}
+
 } // namespace
 
 CColourStage::CColourStage()
@@ -189,15 +198,21 @@ DWORD CColourStage::StillColours(const DWORD* pixels, DWORD n, const ColourOptio
 
 // The kept table's error on the pixels that changed from the previous
 // frame, mean squared over the channels summed: over the frame's colours
-// when most of it changed (*pnChanged is then n), else pixel by pixel.
-double CColourStage::ChangedError(const DWORD* pixels, const DWORD* previous, DWORD n, DWORD* pnChanged)
+// when most of it changed (*pnChanged is then n, and the frame is counted
+// unless *pbCounted says it is), else pixel by pixel.
+double CColourStage::ChangedError(const DWORD* pixels, const DWORD* previous, DWORD n, const DWORD* pKey,
+                                  bool* pbCounted, DWORD* pnChanged)
 {
     DWORD nChanged = 0;
     for (DWORD i = 0; previous != nullptr && i < n; ++i)
         nChanged += ((pixels[i] ^ previous[i]) & 0xFFFFFF) != 0 ? 1 : 0;
     *pnChanged = n;
-    if (previous == nullptr || nChanged > n / 2)
+    if (previous == nullptr || nChanged > n / 2) {
+        if (!*pbCounted && !m_maker.Count(pixels, n, pKey))
+            return -1;
+        *pbCounted = true;
         return m_maker.Error(m_plan.colours, m_plan.free);
+    }
     *pnChanged = nChanged;
     if (nChanged == 0)
         return 0;
@@ -220,16 +235,22 @@ HRESULT CColourStage::ChooseTable(const ColourOptions& options, bool differenced
     const DWORD n = m_nWidth * m_nHeight;
     const DWORD* pixels = m_pixels[(m_nFrames - 1) % kRing];
     const bool hasPrevious = m_bPrevious;
-    if (!m_maker.Count(pixels, n, options.hasKey ? &options.key : nullptr))
-        return E_OUTOFMEMORY;
-    const bool keyShown = options.hasKey && m_maker.Pixels() < n;
+    const DWORD* pKey = options.hasKey ? &options.key : nullptr;
+    const bool keyShown = options.hasKey && HasColour(pixels, n, options.key & 0xFFFFFF);
     const DWORD reserved = keyShown ? 1 : 0;
+    // A frame of many colours is counted only when its table is not kept.
+    bool counted = false;
+    if (m_maker.MayFit(pixels, n, pKey, options.limit - reserved)) {
+        if (!m_maker.Count(pixels, n, pKey))
+            return E_OUTOFMEMORY;
+        counted = true;
+    }
 
     ColourPlan& plan = frame.plan;
     plan.keyIndex = plan.stayIndex = -1;
     bool kept = false;
     double error = 0;
-    if (m_maker.FitsIn(options.limit - reserved)) {
+    if (counted && m_maker.FitsIn(options.limit - reserved)) {
         if (!m_maker.Make(options.limit - reserved, plan.colours, &plan.free))
             return E_OUTOFMEMORY;
         plan.exact = true;
@@ -242,7 +263,7 @@ HRESULT CColourStage::ChooseTable(const ColourOptions& options, bool differenced
         if (sameOptions) {
             DWORD nChanged = n;
             const double keptError = ChangedError(
-                pixels, hasPrevious ? m_pixels[(m_nFrames - 2) % kRing].Get() : nullptr, n, &nChanged);
+                pixels, hasPrevious ? m_pixels[(m_nFrames - 2) % kRing].Get() : nullptr, n, pKey, &counted, &nChanged);
             if (keptError < 0)
                 return E_OUTOFMEMORY;
             const double allowed = m_dPlanError * (1 + kKeepShare) + kKeepSlack;
@@ -267,11 +288,13 @@ HRESULT CColourStage::ChooseTable(const ColourOptions& options, bool differenced
             error = m_dPlanError;
         } else {
             plan.free = 0;
+            if (!counted && !m_maker.Count(pixels, n, pKey))
+                return E_OUTOFMEMORY;
             if (nPinned > 0) {
                 // The rest is fitted to the pixels that changed.
-                if (!m_maker.Count(m_changed, nChanged, options.hasKey ? &options.key : nullptr)
+                if (!m_maker.Count(m_changed, nChanged, pKey)
                     || (m_maker.Pixels() != 0 && !m_maker.Make(room - nPinned, plan.colours, &plan.free))
-                    || !m_maker.Count(pixels, n, options.hasKey ? &options.key : nullptr))
+                    || !m_maker.Count(pixels, n, pKey))
                     return E_OUTOFMEMORY;
             } else if (!m_maker.Make(room, plan.colours, &plan.free)) {
                 return E_OUTOFMEMORY;
