@@ -197,34 +197,34 @@ DWORD CColourStage::StillColours(const DWORD* pixels, DWORD n, const ColourOptio
 }
 
 // The kept table's error on the pixels that changed from the previous
-// frame, mean squared over the channels summed: over the frame's colours
-// when most of it changed (*pnChanged is then n, and the frame is counted
-// unless *pbCounted says it is), else pixel by pixel.
-double CColourStage::ChangedError(const DWORD* pixels, const DWORD* previous, DWORD n, const DWORD* pKey,
-                                  bool* pbCounted, DWORD* pnChanged)
+// frame, mean squared over the channels summed, pixel by pixel; when most
+// of the frame changed (*pnChanged is then n), on every other pixel of
+// every other row: a quarter of the searches, and no count of the frame's
+// colours, which is needed only when the table is not kept.
+double CColourStage::ChangedError(const DWORD* pixels, const DWORD* previous, DWORD n, DWORD* pnChanged)
 {
     DWORD nChanged = 0;
     for (DWORD i = 0; previous != nullptr && i < n; ++i)
         nChanged += ((pixels[i] ^ previous[i]) & 0xFFFFFF) != 0 ? 1 : 0;
-    *pnChanged = n;
-    if (previous == nullptr || nChanged > n / 2) {
-        if (!*pbCounted && !m_maker.Count(pixels, n, pKey))
-            return -1;
-        *pbCounted = true;
-        return m_maker.Error(m_plan.colours, m_plan.free);
-    }
-    *pnChanged = nChanged;
-    if (nChanged == 0)
+    const bool sampled = previous == nullptr || nChanged > n / 2;
+    *pnChanged = sampled ? n : nChanged;
+    if (nChanged == 0 && !sampled)
         return 0;
     if (!m_lookup.Build(m_plan.colours, m_plan.free))
         return -1;
+    const DWORD key = m_plan.keyIndex >= 0 ? m_plan.colours[m_plan.keyIndex] : 0xFFFFFFFF;
     double sum = 0;
-    for (DWORD i = 0; i < n; ++i) {
-        const DWORD c = pixels[i] & 0xFFFFFF;
-        if (c != (previous[i] & 0xFFFFFF) && !(m_plan.keyIndex >= 0 && c == m_plan.colours[m_plan.keyIndex]))
-            sum += ColourDistance(c, m_plan.colours[m_lookup.NearestKnown(c)]);
-    }
-    return sum / nChanged;
+    DWORD nCounted = 0;
+    for (DWORD y = 0; y < m_nHeight; y += sampled ? 2 : 1)
+        for (DWORD x = 0; x < m_nWidth; x += sampled ? 2 : 1) {
+            const DWORD i = y * m_nWidth + x;
+            const DWORD c = pixels[i] & 0xFFFFFF;
+            if ((sampled || c != (previous[i] & 0xFFFFFF)) && c != key) {
+                sum += ColourDistance(c, m_plan.colours[m_lookup.NearestKnown(c)]);
+                ++nCounted;
+            }
+        }
+    return nCounted == 0 ? 0 : sum / nCounted;
 }
 
 HRESULT CColourStage::ChooseTable(const ColourOptions& options, bool differenced, ColourFrame& frame)
@@ -263,7 +263,7 @@ HRESULT CColourStage::ChooseTable(const ColourOptions& options, bool differenced
         if (sameOptions) {
             DWORD nChanged = n;
             const double keptError = ChangedError(
-                pixels, hasPrevious ? m_pixels[(m_nFrames - 2) % kRing].Get() : nullptr, n, pKey, &counted, &nChanged);
+                pixels, hasPrevious ? m_pixels[(m_nFrames - 2) % kRing].Get() : nullptr, n, &nChanged);
             if (keptError < 0)
                 return E_OUTOFMEMORY;
             const double allowed = m_dPlanError * (1 + kKeepShare) + kKeepSlack;
