@@ -299,7 +299,9 @@ HRESULT CColourStage::ChooseTable(const ColourOptions& options, bool differenced
             } else if (!m_maker.Make(room, plan.colours, &plan.free)) {
                 return E_OUTOFMEMORY;
             }
-            if (keyShown)
+            // Also when no pixel has the key colour: no entry of a fitted
+            // table holds it, whatever transparency the images take.
+            if (options.hasKey)
                 KeepKeyApart(plan.colours, plan.free, options.key & 0xFFFFFF);
             for (DWORD k = 0; k < nPinned; ++k)
                 if (TableEntry(plan.colours, plan.free, pinned[k]) < 0)
