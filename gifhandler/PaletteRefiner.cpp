@@ -9,9 +9,7 @@
 //
 // A photograph has some 15,000 entries. Histograms that large are refined
 // on their entries folded to 6 bits a channel (a third as many, each at the
-// exact mean of its colours), for a third of the work a round, and then for
-// kFineRounds on the entries themselves, which the folded means only stand
-// for (a few hundredths of a dB, a few ten-thousandths of SSIM).
+// exact mean of its colours), for a third of the work a round.
 // A table colour that is given nothing (two that round to the same colour,
 // one the others cut off) is moved onto the entry with the largest error,
 // and a table with fewer colours than allowed (the cut stops at boxes of one
@@ -27,8 +25,6 @@
 namespace {
 
 const DWORD kMaxRounds = 12;
-// Rounds on the histogram's own entries after those on the folded ones.
-const DWORD kFineRounds = 2;
 const double kMinGain = 0.01;
 // Histograms with fewer entries are refined on their entries alone.
 const DWORD kFoldFrom = 4096;
@@ -172,12 +168,12 @@ DWORD CPaletteRefiner::Reseed(DWORD first, DWORD n, DWORD limit, DWORD colours[2
 }
 
 // Rounds over n entries from `first` until one gains less than kMinGain,
-// at most `most`.
-void CPaletteRefiner::Rounds(DWORD first, DWORD n, DWORD limit, DWORD colours[256], DWORD* pnCount, DWORD most)
+// at most kMaxRounds.
+void CPaletteRefiner::Rounds(DWORD first, DWORD n, DWORD limit, DWORD colours[256], DWORD* pnCount)
 {
     DWORD count = *pnCount;
     double previous = 0;
-    for (DWORD round = 0; round < most; ++round) {
+    for (DWORD round = 0; round < kMaxRounds; ++round) {
         const double error = Assign(first, n, colours, count);
         ++m_nRounds;
         bool free = count < limit;
@@ -209,12 +205,10 @@ bool CPaletteRefiner::Refine(const CColourHistogram& histogram, DWORD limit, DWO
     if (m_nEntries >= kFoldFrom) {
         Fold();
         ::memset(m_pNearest.Get() + m_nEntries, 0xFF, m_nFolded);
-        Rounds(m_nEntries, m_nFolded, limit, colours, pnCount, kMaxRounds);
-        ::memset(m_pNearest.Get(), 0xFF, m_nEntries);
-        Rounds(0, m_nEntries, limit, colours, pnCount, kFineRounds);
+        Rounds(m_nEntries, m_nFolded, limit, colours, pnCount);
     } else {
         ::memset(m_pNearest.Get(), 0xFF, m_nEntries);
-        Rounds(0, m_nEntries, limit, colours, pnCount, kMaxRounds);
+        Rounds(0, m_nEntries, limit, colours, pnCount);
     }
     return true;
 }

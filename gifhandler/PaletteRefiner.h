@@ -43,7 +43,7 @@ private:
     bool Reserve();
     void Load(const CColourHistogram& histogram);
     void Fold();
-    void Rounds(DWORD first, DWORD n, DWORD limit, DWORD colours[256], DWORD* pnCount, DWORD most);
+    void Rounds(DWORD first, DWORD n, DWORD limit, DWORD colours[256], DWORD* pnCount);
     double Assign(DWORD first, DWORD n, const DWORD* colours, DWORD count);
     DWORD Reseed(DWORD first, DWORD n, DWORD limit, DWORD colours[256], DWORD count, bool* pbChanged);
 
