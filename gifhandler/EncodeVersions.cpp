@@ -43,6 +43,11 @@ bool EncodeExact(MemorySink& sink, const ImageVersionsIn& in, const BYTE* pixels
     return LzwEncodeImageData(sink, rows, pixels, codeSize, true);
 }
 
+// The versions on the table the image is given: its own when it has one or
+// uses a colour the file's global table lacks (count 0), else the global one;
+// bOwnTable gives it its own table in any case.
+bool EncodeOnTable(const ImageVersionsIn& in, bool bOwnTable, ImageVersionOut& out);
+
 } // namespace
 
 void GlobalPalette::SetIdentity(const RGBQUAD* source)
@@ -54,6 +59,43 @@ void GlobalPalette::SetIdentity(const RGBQUAD* source)
 }
 
 bool EncodeShortestVersion(const ImageVersionsIn& in, ImageVersionOut& out)
+{
+    if (!EncodeOnTable(in, false, out))
+        return false;
+    if (out.count != 0)
+        return true;
+    // An image of few colours that sit far into the global table (a cursor,
+    // a sprite) takes long codes there; a table of its own, cut to them, may
+    // cost fewer bytes than the bits it saves. Tried only where its codes
+    // would be shorter.
+    bool used[256] = {};
+    const SIZE_T n = static_cast<SIZE_T>(in.width) * in.height;
+    for (SIZE_T i = 0; i < n; ++i)
+        used[in.pixels[i]] = true;
+    DWORD nUsed = out.transparent ? 1 : 0;
+    for (DWORD i = 0; i < 256; ++i)
+        nUsed += used[i] ? 1 : 0;
+    if (CodeSizeFor(nUsed) >= out.data.Data()[0])
+        return true;
+    ImageVersionOut own;
+    if (!EncodeOnTable(in, true, own))
+        return false;
+    out.nVersions += own.nVersions;
+    if (own.data.Size() + TableBytes(own.count) >= out.data.Size())
+        return true;
+    out.data.Clear();
+    if (!out.data.Write(own.data.Data(), own.data.Size()))
+        return false;
+    ::CopyMemory(out.table, own.table, sizeof out.table);
+    out.count = own.count;
+    out.transparent = own.transparent;
+    out.transparentIndex = own.transparentIndex;
+    return true;
+}
+
+namespace {
+
+bool EncodeOnTable(const ImageVersionsIn& in, bool bOwnTable, ImageVersionOut& out)
 {
     const SIZE_T n = static_cast<SIZE_T>(in.width) * in.height;
     bool used[256] = {};
@@ -67,7 +109,7 @@ bool EncodeShortestVersion(const ImageVersionsIn& in, ImageVersionOut& out)
     // An image on the global table that uses a colour the file's global
     // table lacks has its own table instead: the source's, cut.
     const GlobalPalette& global = *in.global;
-    DWORD count = in.count;
+    DWORD count = in.count != 0 ? in.count : bOwnTable ? 256 : 0;
     if (count == 0) {
         bool bLacking = in.keyIndex >= 0 && global.fileIndex[in.keyIndex] < 0;
         for (DWORD i = 0; i < 256 && !bLacking; ++i)
@@ -163,3 +205,5 @@ bool EncodeShortestVersion(const ImageVersionsIn& in, ImageVersionOut& out)
     out.transparentIndex = static_cast<BYTE>(out.transparent ? transparentIndex : 0);
     return true;
 }
+
+} // namespace

@@ -28,8 +28,10 @@ struct LzwChoices
     bool deferClear = false;
 };
 
-// The largest colour difference a lossiness allows between a pixel and
-// the colour written for it (a weighted distance of 0 to 255 a channel).
+// The colour difference a lossiness allows between a pixel and the colour
+// written for it where the picture around it is busy (a weighted distance of
+// 0 to 255 a channel); less where it is smooth, at most half as much again
+// where it is busiest.
 DWORD LzwLossyReach(DWORD lossiness);
 
 // Writes the minimum code size byte, the data sub-blocks and the

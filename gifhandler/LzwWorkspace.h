@@ -241,7 +241,7 @@ public:
     }
 
 private:
-    static const DWORD kWindow = 256;   // codes a comparison takes
+    static const DWORD kWindow = 192;   // codes a comparison takes (chosen by the sizes of full-motion, sprite and screen clips)
     ULONGLONG m_start;
     bool m_frozen;
     ULONGLONG m_periodPixels;

@@ -23,7 +23,7 @@ struct Case
     DWORD stillPercent;     // of the picture, in a block
     int key;                // -1 or an index the picture uses
     DWORD lossiness;
-    DWORD wantVersions;
+    DWORD wantVersions;     // on a complete global table, with those of a table of its own
     DWORD globalCount;      // the file's global table: the source's reversed, cut to this many
 };
 
@@ -41,10 +41,10 @@ TEST(EncodeVersions, KeptVersionShowsThePicture)
         {"own table, half still", 200, 20, 50, -1, 0, 2, 256},
         {"own table, nearly no still", 200, 20, 1, -1, 0, 1, 256},
         {"own table, key colour, still", 64, 30, 40, 3, 0, 2, 256},
-        {"global table, half still", 0, 40, 50, -1, 0, 2, 256},
-        {"global table, lossy", 0, 40, 30, -1, 100, 1, 256},
+        {"global table, half still", 0, 40, 50, -1, 0, 4, 256},
+        {"global table, lossy", 0, 40, 30, -1, 100, 2, 256},
         {"own table, lossy, key", 100, 50, 20, 5, 60, 1, 256},
-        {"global table reordered", 0, 40, 50, 6, 0, 2, 256},
+        {"global table reordered", 0, 40, 50, 6, 0, 4, 256},
         {"global table lacking colours", 0, 40, 50, -1, 0, 2, 100},
     };
     std::vector<RGBQUAD> table(256);
@@ -95,8 +95,11 @@ TEST(EncodeVersions, KeptVersionShowsThePicture)
         EXPECT_LE(out.data.Size(), before.Size()) << c.name;
         EXPECT_EQ(c.key >= 0, out.transparent && c.key >= 0) << c.name;
         const RGBQUAD* shown = out.count != 0 ? out.table : global.colours;
-        // A global table lacking a colour the picture uses gives a table of its own.
-        EXPECT_EQ(c.count != 0 || c.globalCount < 256, out.count != 0) << c.name;
+        // A global table lacking a colour the picture uses gives a table of
+        // its own (on a complete one, it may have one when that is shorter).
+        if (c.count != 0 || c.globalCount < 256) {
+            EXPECT_NE(0u, out.count) << c.name;
+        }
         for (size_t i = 0; i < pixels.size(); ++i) {
             const bool bTransparent = out.transparent && decoded[i] == out.transparentIndex;
             if (c.key >= 0 && pixels[i] == c.key) {
@@ -107,5 +110,44 @@ TEST(EncodeVersions, KeptVersionShowsThePicture)
                 ASSERT_TRUE(SameColour(table[pixels[i]], shown[decoded[i]])) << c.name << ": pixel " << i;
             }
         }
+    }
+}
+
+// A few colours far into the global table (a cursor over a screen) take a
+// table of their own, cut to them, with short codes; the same colours at the
+// global table's start keep it, and no second table is tried; a table that
+// costs more than its short codes save (a tiny image) is not kept.
+TEST(EncodeVersions, FewColoursFarIntoTheGlobalTableTakeTheirOwn)
+{
+    struct Few { const char* name; DWORD firstAt, colours, width, height; bool bOwn; DWORD versions, codeSize; };
+    const Few cases[] = {
+        {"at the end", 252, 4, 16, 21, true, 2, 2},
+        {"at the start", 0, 4, 16, 21, false, 1, 2},
+        {"tiny, at the end", 236, 20, 8, 8, false, 2, 8},
+    };
+    std::vector<RGBQUAD> table(256);
+    for (DWORD i = 0; i < 256; ++i)
+        table[i] = RGBQUAD{ static_cast<BYTE>(i), static_cast<BYTE>(i * 7), static_cast<BYTE>(255 - i), 0 };
+    for (const Few& c : cases) {
+        const DWORD width = c.width, height = c.height;
+        std::vector<BYTE> pixels(width * height);
+        for (DWORD y = 0; y < height; ++y)
+            for (DWORD x = 0; x < width; ++x)
+                pixels[y * width + x] = static_cast<BYTE>(c.firstAt + (y * width + x) * 7 % c.colours);
+        GlobalPalette global;
+        global.SetIdentity(table.data());
+        ImageVersionsIn in = { width, height, pixels.data(), nullptr, table.data(), 0, &global, -1, 0 };
+        ImageVersionOut out;
+        ASSERT_TRUE(EncodeShortestVersion(in, out)) << c.name;
+        EXPECT_EQ(c.bOwn, out.count != 0) << c.name;
+        EXPECT_EQ(c.versions, out.nVersions) << c.name;
+        std::vector<uint8_t> data(out.data.Data(), out.data.Data() + out.data.Size());
+        EXPECT_EQ(c.codeSize, data[0]) << c.name;
+        EXPECT_LE(out.count, c.colours) << c.name;
+        const std::vector<uint8_t> decoded = reference::DecodeLzw(data, pixels.size());
+        ASSERT_EQ(pixels.size(), decoded.size()) << c.name;
+        const RGBQUAD* shown = out.count != 0 ? out.table : global.colours;
+        for (size_t i = 0; i < pixels.size(); ++i)
+            ASSERT_TRUE(SameColour(table[pixels[i]], shown[decoded[i]])) << c.name << ": pixel " << i;
     }
 }
