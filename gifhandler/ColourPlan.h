@@ -1,8 +1,18 @@
 // ColourPlan: the colour table chosen for a frame, which its pixels are then
-// mapped onto; ColourOptions: what the client asked of the reduction.
+// mapped onto; ColourOptions: what the client asked of the reduction; the
+// largest frame the stage takes.
 #pragma once
 
 #include <windows.h>
+
+// The largest frame, in pixels, that the colour stage takes (4096 x 4096,
+// DibToPixels refuses larger ones): every count and colour sum then fits in
+// 32 bits, and the pixels of a frame stay well inside what a 32-bit process
+// can allocate.
+const DWORD kMaxQuantizePixels = 1u << 24;
+
+// No key colour (a colour that is to become transparent).
+const DWORD kNoKeyColour = 0xFFFFFFFF;
 
 struct ColourOptions
 {

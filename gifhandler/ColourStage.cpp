@@ -14,7 +14,14 @@
 //    than a new one once cost a movie 8 dB after another). Measured over
 //    the changed pixels alone, not the frame: a ball leaving a still
 //    gradient uncovers colours that the table made while it covered them
-//    never had, and the frame's error hides them;
+//    never had, and the frame's error hides them. A small change (under
+//    half the frame) may be shown worse than that, up to kKeepSpread times
+//    the table's own error, while the frame as a whole, its still part
+//    counted at the table's own error, stays within the same bound: a
+//    sprite's soft edges are blends no table holds, and a table fitted anew
+//    would show them hardly better, for a search of the whole frame each
+//    time (a sprite over a photograph cost 15 ms a frame). A few pixels of a
+//    colour the table lacks are shown much worse, and get a table of their own;
 //  * else a table fitted to this frame alone.
 // In a differenced file, a new table leaves one entry for pixels that stay
 // as the screen shows them, whatever colour that is: they are written
@@ -66,6 +73,7 @@ int TableEntry(const DWORD* colours, DWORD count, DWORD colour)
 
 const double kKeepShare = 0.05;
 const double kKeepSlack = 0.5;
+const double kKeepSpread = 4;
 const float kTrailSlack = 24.0f;
 
 // Whether a still pixel's shown colour, at squared distance shownDistance
@@ -75,6 +83,15 @@ inline bool ShownWell(int shownDistance, int nearestDistance)
 {
     const float reach = ::sqrtf(static_cast<float>(nearestDistance)) + kTrailSlack;
     return static_cast<float>(shownDistance) <= reach * reach;
+}
+
+// Whether any of n pixels is of colour.
+bool HasColour(const DWORD* pixels, DWORD n, DWORD colour)
+{
+    for (DWORD i = 0; i < n; ++i)
+        if ((pixels[i] & 0xFFFFFF) == colour)
+            return true;
+    return false;
 }
 
 } // namespace
@@ -180,26 +197,34 @@ DWORD CColourStage::StillColours(const DWORD* pixels, DWORD n, const ColourOptio
 }
 
 // The kept table's error on the pixels that changed from the previous
-// frame, mean squared over the channels summed: over the frame's colours
-// when most of it changed, else pixel by pixel.
-double CColourStage::ChangedError(const DWORD* pixels, const DWORD* previous, DWORD n)
+// frame, mean squared over the channels summed, pixel by pixel; when most
+// of the frame changed (*pnChanged is then n), on every other pixel of
+// every other row: a quarter of the searches, and no count of the frame's
+// colours, which is needed only when the table is not kept.
+double CColourStage::ChangedError(const DWORD* pixels, const DWORD* previous, DWORD n, DWORD* pnChanged)
 {
     DWORD nChanged = 0;
     for (DWORD i = 0; previous != nullptr && i < n; ++i)
         nChanged += ((pixels[i] ^ previous[i]) & 0xFFFFFF) != 0 ? 1 : 0;
-    if (previous == nullptr || nChanged > n / 2)
-        return m_maker.Error(m_plan.colours, m_plan.free);
-    if (nChanged == 0)
+    const bool sampled = previous == nullptr || nChanged > n / 2;
+    *pnChanged = sampled ? n : nChanged;
+    if (nChanged == 0 && !sampled)
         return 0;
     if (!m_lookup.Build(m_plan.colours, m_plan.free))
         return -1;
+    const DWORD key = m_plan.keyIndex >= 0 ? m_plan.colours[m_plan.keyIndex] : 0xFFFFFFFF;
     double sum = 0;
-    for (DWORD i = 0; i < n; ++i) {
-        const DWORD c = pixels[i] & 0xFFFFFF;
-        if (c != (previous[i] & 0xFFFFFF) && !(m_plan.keyIndex >= 0 && c == m_plan.colours[m_plan.keyIndex]))
-            sum += ColourDistance(c, m_plan.colours[m_lookup.NearestKnown(c)]);
-    }
-    return sum / nChanged;
+    DWORD nCounted = 0;
+    for (DWORD y = 0; y < m_nHeight; y += sampled ? 2 : 1)
+        for (DWORD x = 0; x < m_nWidth; x += sampled ? 2 : 1) {
+            const DWORD i = y * m_nWidth + x;
+            const DWORD c = pixels[i] & 0xFFFFFF;
+            if ((sampled || c != (previous[i] & 0xFFFFFF)) && c != key) {
+                sum += ColourDistance(c, m_plan.colours[m_lookup.NearestKnown(c)]);
+                ++nCounted;
+            }
+        }
+    return nCounted == 0 ? 0 : sum / nCounted;
 }
 
 HRESULT CColourStage::ChooseTable(const ColourOptions& options, bool differenced, ColourFrame& frame)
@@ -210,16 +235,22 @@ HRESULT CColourStage::ChooseTable(const ColourOptions& options, bool differenced
     const DWORD n = m_nWidth * m_nHeight;
     const DWORD* pixels = m_pixels[(m_nFrames - 1) % kRing];
     const bool hasPrevious = m_bPrevious;
-    if (!m_maker.Count(pixels, n, options.hasKey ? &options.key : nullptr))
-        return E_OUTOFMEMORY;
-    const bool keyShown = options.hasKey && m_maker.Pixels() < n;
+    const DWORD* pKey = options.hasKey ? &options.key : nullptr;
+    const bool keyShown = options.hasKey && HasColour(pixels, n, options.key & 0xFFFFFF);
     const DWORD reserved = keyShown ? 1 : 0;
+    // A frame of many colours is counted only when its table is not kept.
+    bool counted = false;
+    if (m_maker.MayFit(pixels, n, pKey, options.limit - reserved)) {
+        if (!m_maker.Count(pixels, n, pKey))
+            return E_OUTOFMEMORY;
+        counted = true;
+    }
 
     ColourPlan& plan = frame.plan;
     plan.keyIndex = plan.stayIndex = -1;
     bool kept = false;
     double error = 0;
-    if (m_maker.FitsIn(options.limit - reserved)) {
+    if (counted && m_maker.FitsIn(options.limit - reserved)) {
         if (!m_maker.Make(options.limit - reserved, plan.colours, &plan.free))
             return E_OUTOFMEMORY;
         plan.exact = true;
@@ -230,11 +261,14 @@ HRESULT CColourStage::ChooseTable(const ColourOptions& options, bool differenced
                                  && (!options.hasKey || m_planOptions.key == options.key)
                                  && keyShown == (m_plan.keyIndex >= 0);
         if (sameOptions) {
-            const double keptError =
-                ChangedError(pixels, hasPrevious ? m_pixels[(m_nFrames - 2) % kRing].Get() : nullptr, n);
+            DWORD nChanged = n;
+            const double keptError = ChangedError(
+                pixels, hasPrevious ? m_pixels[(m_nFrames - 2) % kRing].Get() : nullptr, n, &nChanged);
             if (keptError < 0)
                 return E_OUTOFMEMORY;
-            kept = keptError <= m_dPlanError * (1 + kKeepShare) + kKeepSlack;
+            const double allowed = m_dPlanError * (1 + kKeepShare) + kKeepSlack;
+            const double frameError = (keptError * nChanged + m_dPlanError * (n - nChanged)) / n;
+            kept = keptError <= allowed || (keptError <= m_dPlanError * kKeepSpread && frameError <= allowed);
         }
         const DWORD room = options.limit - reserved - (differenced && hasPrevious ? 1 : 0);
         // Without transparency to keep them, still pixels keep their colours
@@ -254,16 +288,20 @@ HRESULT CColourStage::ChooseTable(const ColourOptions& options, bool differenced
             error = m_dPlanError;
         } else {
             plan.free = 0;
+            if (!counted && !m_maker.Count(pixels, n, pKey))
+                return E_OUTOFMEMORY;
             if (nPinned > 0) {
                 // The rest is fitted to the pixels that changed.
-                if (!m_maker.Count(m_changed, nChanged, options.hasKey ? &options.key : nullptr)
+                if (!m_maker.Count(m_changed, nChanged, pKey)
                     || (m_maker.Pixels() != 0 && !m_maker.Make(room - nPinned, plan.colours, &plan.free))
-                    || !m_maker.Count(pixels, n, options.hasKey ? &options.key : nullptr))
+                    || !m_maker.Count(pixels, n, pKey))
                     return E_OUTOFMEMORY;
             } else if (!m_maker.Make(room, plan.colours, &plan.free)) {
                 return E_OUTOFMEMORY;
             }
-            if (keyShown)
+            // Also when no pixel has the key colour: no entry of a fitted
+            // table holds it, whatever transparency the images take.
+            if (options.hasKey)
                 KeepKeyApart(plan.colours, plan.free, options.key & 0xFFFFFF);
             for (DWORD k = 0; k < nPinned; ++k)
                 if (TableEntry(plan.colours, plan.free, pinned[k]) < 0)

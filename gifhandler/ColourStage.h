@@ -78,7 +78,7 @@ private:
     static const DWORD kMaxStillColours = 1u << (kStillBits - 1);
 
     bool Reserve(DWORD nPixels);
-    double ChangedError(const DWORD* pixels, const DWORD* previous, DWORD n);
+    double ChangedError(const DWORD* pixels, const DWORD* previous, DWORD n, DWORD* pnChanged);
     DWORD StillColours(const DWORD* pixels, DWORD n, const ColourOptions& options, DWORD most, DWORD colours[256]);
 
     CTableMaker m_maker;

@@ -1,7 +1,7 @@
-// Widens one DIB frame to the 0x00RRGGBB pixels QuantizeFrame takes.
+// Widens one DIB frame to the 0x00RRGGBB pixels the colour stage takes.
 #pragma once
 
-#include "ColorQuantizer.h"
+#include "ColourPlan.h"
 
 // The size of a frame DibToPixels accepts. Accepted: BI_RGB with 1, 4 or 8
 // bits (colour table after the header, biClrUsed entries or all of them),

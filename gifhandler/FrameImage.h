@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include "ColorQuantizer.h"
 #include "ColourLookup.h"
 #include "ColourMath.h"
 #include "ColourStage.h"

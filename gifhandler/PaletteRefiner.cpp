@@ -103,7 +103,8 @@ double CPaletteRefiner::Assign(DWORD first, DWORD n, const DWORD* colours, DWORD
         m_sums[j][0] = m_sums[j][1] = m_sums[j][2] = 0;
         m_weights[j] = 0;
     }
-    m_lookup.Build(colours, count);
+    // Coarse cells: a round asks few colours of a table it builds anew.
+    m_lookup.Build(colours, count, true);
     double total = 0;
     BYTE last = 0;
     for (DWORD k = first; k < first + n; ++k) {

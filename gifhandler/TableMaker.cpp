@@ -8,6 +8,29 @@ bool CTableMaker::Count(const DWORD* pixels, DWORD n, const DWORD* pKey)
     return m_histogram.Count(pixels, n, pKey);
 }
 
+bool CTableMaker::MayFit(const DWORD* pixels, DWORD n, const DWORD* pKey, DWORD room)
+{
+    ::ZeroMemory(m_seen, sizeof m_seen);
+    const DWORD skip = pKey != nullptr ? (*pKey & 0xFFFFFF) : 0xFFFFFFFF;
+    DWORD nSeen = 0, last = 0xFFFFFFFF;
+    for (DWORD i = 0; i < n; ++i) {
+        const DWORD c = pixels[i] & 0xFFFFFF;
+        if (c == last || c == skip)
+            continue;
+        last = c;
+        const DWORD key = c | 0x01000000;
+        DWORD s = (key * 0x9E3779B1u) >> (32 - kSeenBits);
+        while (m_seen[s] != 0 && m_seen[s] != key)
+            s = (s + 1) & ((1u << kSeenBits) - 1);
+        if (m_seen[s] == 0) {
+            if (++nSeen > room)
+                return false;
+            m_seen[s] = key;
+        }
+    }
+    return true;
+}
+
 bool CTableMaker::Make(DWORD room, DWORD colours[256], DWORD* pnCount)
 {
     *pnCount = 0;

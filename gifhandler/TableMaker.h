@@ -17,6 +17,11 @@ public:
     // Counts the colours of n pixels (0x00RRGGBB), leaving out those of
     // *pKey when given. False when memory cannot be had.
     bool Count(const DWORD* pixels, DWORD n, const DWORD* pKey);
+    // False when n pixels (0x00RRGGBB, those of *pKey when given left out)
+    // have more than room (at most 256) colours; true when they may not:
+    // Count tells. Stops at the first colour past room, which a photograph
+    // reaches within a few rows.
+    bool MayFit(const DWORD* pixels, DWORD n, const DWORD* pKey, DWORD room);
     // Whether every counted colour fits in `room` entries, exactly.
     bool FitsIn(DWORD room) const { return m_histogram.Exact() && m_histogram.Size() <= room; }
     // The frame's own table of at most room (1..256) colours: its colours in
@@ -40,4 +45,6 @@ private:
     CBoxCut m_cut;
     CPaletteRefiner m_refiner;
     CColourLookup m_lookup;
+    static const DWORD kSeenBits = 10;  // a quarter full at most
+    DWORD m_seen[1u << kSeenBits];      // MayFit's colours | 0x01000000, 0 when empty
 };

@@ -1,7 +1,8 @@
 // The colour stage's parts: the histogram (exact, then folded with its means
 // kept), the lookup against a search of the whole table, the refiner (every
 // entry used, the error never above the cut's), the stage's tables (exact up
-// to the limit, the key colour's own entry) and the pixel mapper (exact
+// to the limit, the key colour's own entry, kept for a small change shown
+// nearly as well) and the pixel mapper (exact
 // colours and fixed pixels left alone, the key colour only where it is).
 #include "BoxCut.h"
 #include "ColourHistogram.h"
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <memory>
 #include <string>
@@ -259,6 +261,55 @@ TEST(ColourStage, ExactUpToTheLimitAndTheKeyColourApart)
                 EXPECT_EQ(plan.keyIndex, -1);
             }
         }
+}
+
+// A table is kept while a small change is shown nearly as well as the frame
+// it was made for: a soft-edged sprite moving over grain (its edges' blends
+// shown worse than the grain, but few), not a few pixels of a colour the
+// table lacks, nor another picture.
+TEST(ColourStage, KeepsItsTableForASmallChangeOnlyWhileItShowsIt)
+{
+    const DWORD w = 320, h = 240;
+    const Pixels grain = Grainy(w, h, 5, 6);
+    auto withSprite = [&](Pixels px, int cx, int cy) {
+        for (int y = cy - 12; y <= cy + 12; ++y)
+            for (int x = cx - 12; x <= cx + 12; ++x) {
+                // Yellow, blended into what lies under it over its outer 3 pixels.
+                const double r = std::sqrt(double((x - cx) * (x - cx) + (y - cy) * (y - cy)));
+                const double a = r <= 9 ? 1 : r >= 12 ? 0 : (12 - r) / 3;
+                DWORD& p = px[y * w + x];
+                p = Rgb(int(a * 240 + (1 - a) * Red(p)), int(a * 200 + (1 - a) * Green(p)),
+                        int(a * 30 + (1 - a) * Blue(p)));
+            }
+        return px;
+    };
+    Pixels red = withSprite(grain, 60, 60);
+    for (DWORD i : { DWORD(0), DWORD(1), w, w + 1 })
+        red[200 * w + 200 + i] = 0xFF0000;
+    Pixels bluer = grain;
+    for (DWORD& p : bluer)
+        p = Rgb(Red(p), Green(p), 255 - Blue(p));
+    struct Case { const char* name; Pixels next; bool kept; };
+    const Case cases[] = {
+        { "sprite moved", withSprite(grain, 75, 66), true },
+        { "four red pixels", red, false },
+        { "another picture", withSprite(bluer, 60, 60), false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto stage = std::make_unique<CColourStage>();
+        bool changed = false;
+        for (const Pixels* px : { static_cast<const Pixels*>(nullptr), &c.next }) {
+            const Pixels first = withSprite(grain, 60, 60);
+            DWORD* into = stage->NextPixels(w, h);
+            ASSERT_NE(into, nullptr);
+            std::copy((px ? *px : first).begin(), (px ? *px : first).end(), into);
+            ColourFrame frame;
+            ASSERT_EQ(stage->ChooseTable({ 256, true, false, 0 }, true, frame), S_OK);
+            changed = frame.tableChanged;
+        }
+        EXPECT_EQ(!changed, c.kept);
+    }
 }
 
 TEST(PixelMapper, ExactColoursFixedPixelsAndTheKeyAreLeftAlone)

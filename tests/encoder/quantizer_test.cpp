@@ -1,7 +1,6 @@
-// ColorQuantizer: DIB frames widened to pixels, exact tables up to 256
-// colours, the error of reduced frames, dithering only where it helps, still
-// pixels kept across frames, repeatability, refusals; prints its speed.
-#include "ColorQuantizer.h"
+// The colour stage on whole frames: exact tables up to 256 colours, the
+// error of reduced frames, dithering only where it helps, still pixels kept
+// across frames, repeatability, refusals; prints its speed.
 #include "ColourLookup.h"
 #include "ColourStage.h"
 #include "PixelMapper.h"
@@ -46,13 +45,36 @@ struct Result
     }
 };
 
-Result Quantize(const Frame& f, bool dither, const QuantizePrevious* previous = nullptr,
-                BYTE garbage = 0xCD, DWORD keyColour = kNoKeyColour)
+// The frame through a colour stage of its own, after `previous` when given,
+// in the plain layout.
+Result Quantize(const Frame& f, bool dither, const Frame* previous = nullptr, DWORD keyColour = kNoKeyColour)
 {
     Result r;
-    r.indices.assign(f.px.size(), garbage);
-    r.hr = QuantizeFrame(f.w, f.h, f.px.data(), dither, previous, keyColour, r.table.data(), &r.count,
-                         r.indices.data());
+    auto stage = std::make_unique<CColourStage>();
+    auto lookup = std::make_unique<CColourLookup>();
+    CPixelMapper mapper;
+    const ColourOptions options = { 256, dither, keyColour != kNoKeyColour, keyColour & 0xFFFFFF };
+    for (const Frame* one : { previous, &f }) {
+        if (one == nullptr)
+            continue;
+        DWORD* px = stage->NextPixels(one->w, one->h);
+        ColourFrame frame;
+        r.hr = px == nullptr ? E_OUTOFMEMORY : S_OK;
+        if (SUCCEEDED(r.hr)) {
+            std::copy(one->px.begin(), one->px.end(), px);
+            r.hr = stage->ChooseTable(options, false, frame);
+        }
+        if (SUCCEEDED(r.hr) && !CColourStage::Map(frame, *lookup, mapper))
+            r.hr = E_OUTOFMEMORY;
+        if (FAILED(r.hr))
+            return r;
+        r.count = frame.plan.count;
+        for (DWORD k = 0; k < 256; ++k) {
+            const DWORD c = k < r.count ? frame.plan.colours[k] : 0;
+            r.table[k] = RGBQUAD{ BYTE(c), BYTE(c >> 8), BYTE(c >> 16), 0 };
+        }
+        r.indices.assign(frame.indices, frame.indices + one->px.size());
+    }
     return r;
 }
 
@@ -171,8 +193,8 @@ TEST(QuantizerReduction, ErrorIsLowAndRepeatable)
         EXPECT_LT(mse, c.maxMse);
         EXPECT_LT(mse, uniform);
         for (bool dither : { false, true }) {
-            const Result a = Quantize(c.frame, dither, nullptr, 0x00);
-            const Result b = Quantize(c.frame, dither, nullptr, 0xFF);
+            const Result a = Quantize(c.frame, dither);
+            const Result b = Quantize(c.frame, dither);
             EXPECT_EQ(a.count, b.count);
             EXPECT_TRUE(a.indices == b.indices) << "dither " << dither;
             EXPECT_EQ(0, std::memcmp(a.table.data(), b.table.data(), 256 * sizeof(RGBQUAD)));
@@ -204,10 +226,11 @@ TEST(QuantizerDither, OnlyWhereItHelps)
         ASSERT_EQ(Distance(c, off.Shown(i)), best) << "undithered pixel " << i << " not nearest";
         notNearest += Distance(c, on.Shown(i)) > best;
     }
-    // The gradient is dithered, and that brings 8x8 areas closer on average
-    // (by less than half: five eighths of the error is passed on, which
-    // takes off most of the banding with less noise than all of it).
-    EXPECT_GT(notNearest, f.px.size() / 10);
+    // The gradient is dithered where its colours lie near the middle between
+    // two entries (a quarter of the error is passed on: more adds noise
+    // that costs more likeness, SSIM, than it gains), and that brings 8x8
+    // areas closer on average, by about a tenth.
+    EXPECT_GT(notNearest, f.px.size() / 20);
     auto areaError = [&](const Result& r) {
         double sum = 0;
         for (DWORD by = 0; by < f.h; by += 8)
@@ -222,7 +245,7 @@ TEST(QuantizerDither, OnlyWhereItHelps)
                 }
         return sum;
     };
-    EXPECT_LT(areaError(on), areaError(off) * 2 / 3);
+    EXPECT_LT(areaError(on), areaError(off) * 0.95);
 }
 
 TEST(QuantizerDither, StillPixelsKeepTheirColourAcrossFrames)
@@ -285,28 +308,20 @@ TEST(QuantizerDither, StillPixelsKeepTheirColourAcrossFrames)
 
 TEST(QuantizerArguments, RefusedWithNothingMade)
 {
-    DWORD px[4] = {};
-    BYTE out[4];
-    RGBQUAD oldTable[1] = {};
-    struct Case { const char* name; DWORD w, h; const DWORD* px; QuantizePrevious prev; bool withPrev; };
+    struct Case { const char* name; DWORD w, h; };
     const Case cases[] = {
-        { "null pixels", 2, 2, nullptr, {}, false },
-        { "zero width", 0, 2, px, {}, false },
-        { "zero height", 2, 0, px, {}, false },
-        { "4097 x 4096", 4097, 4096, px, {}, false },
-        { "previous count 0", 2, 2, px, { px, out, oldTable, 0 }, true },
-        { "previous count 257", 2, 2, px, { px, out, oldTable, 257 }, true },
-        { "previous without table", 2, 2, px, { px, out, nullptr, 1 }, true },
+        { "zero width", 0, 2 },
+        { "zero height", 2, 0 },
+        { "2^32 pixels", 65536, 65536 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Result r;
-        r.hr = QuantizeFrame(c.w, c.h, c.px, true, c.withPrev ? &c.prev : nullptr, kNoKeyColour,
-                             r.table.data(), &r.count, out);
-        EXPECT_EQ(r.hr, E_INVALIDARG);
-        EXPECT_EQ(r.count, 0u);
-        EXPECT_EQ(r.Colour(0), 0u);
-        EXPECT_EQ(r.table[255].rgbReserved, 0);
+        auto stage = std::make_unique<CColourStage>();
+        EXPECT_EQ(stage->NextPixels(c.w, c.h), nullptr);
+        // No frame: no table either.
+        ColourFrame frame;
+        EXPECT_EQ(stage->ChooseTable({ 256, true, false, 0 }, false, frame), E_UNEXPECTED);
+        EXPECT_EQ(frame.indices, nullptr);
     }
 }
 
@@ -328,16 +343,14 @@ TEST(QuantizerKey, ExactlyTheKeyPixelsTakeOneEntryOfTheirOwn)
     Frame around = Gradient(64, 64);
     for (DWORD i = 0; i < 64 * 64; i += 2)
         around.px[i] = key + (i % 4 == 0 ? 1 : -1);     // their mean is the key
-    const Result before = Quantize(photo, true, nullptr, 0xCD, key);
-    const QuantizePrevious previous = { photo.px.data(), before.indices.data(), before.table.data(), before.count };
-    const struct { const Frame* frame; const QuantizePrevious* previous; DWORD key; } cases[] = {
-        { &photo, nullptr, key }, { &moved, &previous, key }, { &photo, &previous, 0x010203 }, { &around, nullptr, key },
+    const struct { const Frame* frame; const Frame* previous; DWORD key; } cases[] = {
+        { &photo, nullptr, key }, { &moved, &photo, key }, { &photo, &photo, 0x010203 }, { &around, nullptr, key },
     };
     for (const auto& c : cases)
         for (bool dither : { true, false }) {
             SCOPED_TRACE(std::to_string(&c - cases) + (dither ? ", dithered" : ""));
             const Frame& f = *c.frame;
-            const Result r = Quantize(f, dither, c.previous, 0xCD, c.key);
+            const Result r = Quantize(f, dither, c.previous, c.key);
             ASSERT_EQ(r.hr, S_OK);
             std::vector<DWORD> entries;
             for (DWORD k = 0; k < r.count; ++k)
