@@ -43,6 +43,17 @@ bool EncodeExact(MemorySink& sink, const ImageVersionsIn& in, const BYTE* pixels
     return LzwEncodeImageData(sink, rows, pixels, codeSize, true);
 }
 
+// The file's table is the source's in its own order (every index its own).
+bool IsIdentity(const GlobalPalette& global)
+{
+    if (global.count != 256)
+        return false;
+    for (int i = 0; i < 256; ++i)
+        if (global.fileIndex[i] != i)
+            return false;
+    return true;
+}
+
 // The versions on the table the image is given: its own when it has one or
 // uses a colour the file's global table lacks (count 0), else the global one;
 // bOwnTable gives it its own table in any case.
@@ -100,11 +111,15 @@ bool EncodeOnTable(const ImageVersionsIn& in, bool bOwnTable, ImageVersionOut& o
     const SIZE_T n = static_cast<SIZE_T>(in.width) * in.height;
     bool used[256] = {};
     DWORD nStill = 0;
-    for (SIZE_T i = 0; i < n; ++i)
-        used[in.pixels[i]] = true;
-    if (in.still != nullptr)
-        for (SIZE_T i = 0; i < n; ++i)
+    if (in.still != nullptr) {
+        for (SIZE_T i = 0; i < n; ++i) {
+            used[in.pixels[i]] = true;
             nStill += in.still[i] != 0 ? 1 : 0;
+        }
+    } else {
+        for (SIZE_T i = 0; i < n; ++i)
+            used[in.pixels[i]] = true;
+    }
 
     // An image on the global table that uses a colour the file's global
     // table lacks has its own table instead: the source's, cut.
@@ -120,10 +135,13 @@ bool EncodeOnTable(const ImageVersionsIn& in, bool bOwnTable, ImageVersionOut& o
     // The indices as they are written, and the table. A transparent entry
     // only the still version uses is added after the colours, so that the
     // exact version's table and code size leave it out.
+    // On a global table in the source's own order the indices are written
+    // as they are: no copy to make.
+    const bool bAsGiven = count == 0 && IsIdentity(global);
     CHeapArray<BYTE> remapped;
-    if (!remapped.Reserve(n))
+    if (!bAsGiven && !remapped.Reserve(n))
         return false;
-    const BYTE* const pixels = remapped.Get();
+    const BYTE* const pixels = bAsGiven ? in.pixels : remapped.Get();
     int transparentIndex = -1;
     DWORD exactCount = 0, exactCodeSize = 8, choiceCount = 0, choiceCodeSize = 8;
     if (count != 0) {
@@ -143,10 +161,14 @@ bool EncodeOnTable(const ImageVersionsIn& in, bool bOwnTable, ImageVersionOut& o
         // within the table stands for transparency, and the code size
         // covers the highest index in use.
         bool usedInFile[256] = {};
-        for (SIZE_T i = 0; i < n; ++i) {
-            const BYTE index = static_cast<BYTE>(global.fileIndex[in.pixels[i]]);
-            remapped.Get()[i] = index;
-            usedInFile[index] = true;
+        if (bAsGiven) {
+            ::CopyMemory(usedInFile, used, sizeof usedInFile);
+        } else {
+            for (SIZE_T i = 0; i < n; ++i) {
+                const BYTE index = static_cast<BYTE>(global.fileIndex[in.pixels[i]]);
+                remapped.Get()[i] = index;
+                usedInFile[index] = true;
+            }
         }
         transparentIndex = in.keyIndex >= 0 ? global.fileIndex[in.keyIndex] : -1;
         DWORD highest = transparentIndex >= 0 ? static_cast<DWORD>(transparentIndex) : 0;

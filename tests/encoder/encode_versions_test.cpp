@@ -25,6 +25,7 @@ struct Case
     DWORD lossiness;
     DWORD wantVersions;     // on a complete global table, with those of a table of its own
     DWORD globalCount;      // the file's global table: the source's reversed, cut to this many
+    bool inOrder;           // ... or the source's own, every index its own (written as given)
 };
 
 bool SameColour(const RGBQUAD& a, const RGBQUAD& b)
@@ -37,15 +38,17 @@ bool SameColour(const RGBQUAD& a, const RGBQUAD& b)
 TEST(EncodeVersions, KeptVersionShowsThePicture)
 {
     const Case cases[] = {
-        {"own table, no still", 200, 20, 0, -1, 0, 1, 256},
-        {"own table, half still", 200, 20, 50, -1, 0, 2, 256},
-        {"own table, nearly no still", 200, 20, 1, -1, 0, 1, 256},
-        {"own table, key colour, still", 64, 30, 40, 3, 0, 2, 256},
-        {"global table, half still", 0, 40, 50, -1, 0, 4, 256},
-        {"global table, lossy", 0, 40, 30, -1, 100, 2, 256},
-        {"own table, lossy, key", 100, 50, 20, 5, 60, 1, 256},
-        {"global table reordered", 0, 40, 50, 6, 0, 4, 256},
-        {"global table lacking colours", 0, 40, 50, -1, 0, 2, 100},
+        {"own table, no still", 200, 20, 0, -1, 0, 1, 256, false},
+        {"own table, half still", 200, 20, 50, -1, 0, 2, 256, false},
+        {"own table, nearly no still", 200, 20, 1, -1, 0, 1, 256, false},
+        {"own table, key colour, still", 64, 30, 40, 3, 0, 2, 256, false},
+        {"global table, half still", 0, 40, 50, -1, 0, 4, 256, false},
+        {"global table, lossy", 0, 40, 30, -1, 100, 2, 256, false},
+        {"own table, lossy, key", 100, 50, 20, 5, 60, 1, 256, false},
+        {"global table reordered", 0, 40, 50, 6, 0, 4, 256, false},
+        {"global table lacking colours", 0, 40, 50, -1, 0, 2, 100, false},
+        {"global table in order, no still", 0, 40, 0, -1, 0, 2, 256, true},
+        {"global table in order, half still, key", 0, 40, 50, 6, 0, 4, 256, true},
     };
     std::vector<RGBQUAD> table(256);
     for (DWORD i = 0; i < 256; ++i)
@@ -69,6 +72,8 @@ TEST(EncodeVersions, KeptVersionShowsThePicture)
                 global.colours[at] = table[i];
         }
         global.count = c.globalCount;
+        if (c.inOrder)
+            global.SetIdentity(table.data());
         ImageVersionsIn in = { width, height, pixels.data(), still.data(), table.data(), c.count, &global, c.key,
                                c.lossiness };
         ImageVersionOut out;
