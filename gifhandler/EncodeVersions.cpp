@@ -12,6 +12,8 @@
 // not depend on which worker encodes it or when.
 #include "EncodeVersions.h"
 
+#include <algorithm>
+
 #include "DibGeometry.h"
 #include "HeapArray.h"
 #include "LzwChoiceEncoder.h"
@@ -192,7 +194,10 @@ bool EncodeOnTable(const ImageVersionsIn& in, bool bOwnTable, ImageVersionOut& o
     choices.keyIndex = in.keyIndex >= 0 ? transparentIndex : -1;
     choices.lossiness = in.lossiness;
     choices.colours = count != 0 ? out.table : global.colours;
-    choices.count = count != 0 ? choiceCount : global.count;
+    // Lossy pixels may take any colour of the table the codes can name: on
+    // the global table only the entries below the code size chosen for the
+    // indices in use, or the file would hold codes its decoder cannot read.
+    choices.count = count != 0 ? choiceCount : std::min<DWORD>(global.count, 1UL << choiceCodeSize);
     choices.deferClear = true;
 
     out.data.Clear();

@@ -49,6 +49,7 @@ TEST(EncodeVersions, KeptVersionShowsThePicture)
         {"global table lacking colours", 0, 40, 50, -1, 0, 2, 100, false},
         {"global table in order, no still", 0, 40, 0, -1, 0, 2, 256, true},
         {"global table in order, half still, key", 0, 40, 50, 6, 0, 4, 256, true},
+        {"global table in order, lossy", 0, 40, 30, -1, 100, 2, 256, true},
     };
     std::vector<RGBQUAD> table(256);
     for (DWORD i = 0; i < 256; ++i)
