@@ -72,19 +72,21 @@ void CBoxCut::BuildGrid(const CColourHistogram& histogram)
         m.b += static_cast<DWORD>(sums[2]);
         m.norms += static_cast<double>(w) * (Red(c) * Red(c) + Green(c) * Green(c) + Blue(c) * Blue(c));
     }
-    // Running sums along b, then g, then r.
+    // Running sums along b, then g, then r: one pass an axis, three
+    // additions a cell instead of seven (the sums are exact, so the order
+    // does not change them).
     for (int r = 1; r < kSide; ++r)
         for (int g = 1; g < kSide; ++g)
-            for (int b = 1; b < kSide; ++b) {
-                Moments& m = m_pGrid[GridIndex(r, g, b)];
-                m.Add(m_pGrid[GridIndex(r, g, b - 1)]);
-                m.Add(m_pGrid[GridIndex(r, g - 1, b)]);
-                m.Add(m_pGrid[GridIndex(r - 1, g, b)]);
-                m.Subtract(m_pGrid[GridIndex(r, g - 1, b - 1)]);
-                m.Subtract(m_pGrid[GridIndex(r - 1, g, b - 1)]);
-                m.Subtract(m_pGrid[GridIndex(r - 1, g - 1, b)]);
-                m.Add(m_pGrid[GridIndex(r - 1, g - 1, b - 1)]);
-            }
+            for (int b = 1; b < kSide; ++b)
+                m_pGrid[GridIndex(r, g, b)].Add(m_pGrid[GridIndex(r, g, b - 1)]);
+    for (int r = 1; r < kSide; ++r)
+        for (int g = 1; g < kSide; ++g)
+            for (int b = 1; b < kSide; ++b)
+                m_pGrid[GridIndex(r, g, b)].Add(m_pGrid[GridIndex(r, g - 1, b)]);
+    for (int r = 1; r < kSide; ++r)
+        for (int g = 1; g < kSide; ++g)
+            for (int b = 1; b < kSide; ++b)
+                m_pGrid[GridIndex(r, g, b)].Add(m_pGrid[GridIndex(r - 1, g, b)]);
 }
 
 CBoxCut::Moments CBoxCut::Sum(const int lo[3], const int hi[3]) const
