@@ -52,8 +52,9 @@ const DWORD kFirstChoices = 32;
 // How busy the picture around a pixel must be (the mean weighted distance
 // to its neighbours) for the whole reach to be allowed; the reach grows in
 // step with it from a sixth where the picture is flat (kSmoothPart of
-// kSmoothPart + kBusyFull), and up to half as much again where busier. Chosen on photographs and screen captures by the mean SSIM of
-// the frames at a size.
+// kSmoothPart + kBusyFull), and up to half as much again where busier.
+// Chosen on photographs and screen captures by the mean SSIM of the frames
+// at a size.
 const double kSmoothPart = 4;
 const double kBusyFull = 20;
 const double kBusiestShare = 1.5;
